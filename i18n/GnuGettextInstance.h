@@ -1,0 +1,86 @@
+#pragma once
+
+// The localization engine: the current language, the text domains and the lookup of English message
+// identifiers in the catalog of the current language. All texts are UTF-8.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace i18n {
+
+class TDomain;
+class TFileLocator;
+
+// Where the automatic language comes from; tests replace it.
+class LocaleSource {
+public:
+    virtual ~LocaleSource() = default;
+    // The value of the environment variable "LANG", empty when unset.
+    virtual std::string LangVariable() = 0;
+    // The user's locale: ISO 639 language name ("zh") and ISO 3166 country name ("CN"); either may be
+    // empty or longer than two letters when the locale does not say.
+    virtual std::string UserLanguageName() = 0;
+    virtual std::string UserCountryName() = 0;
+    // Numeric locale identifiers (2052 zh_CN, 1028 zh_TW, 1033 en_US, ...): the thread's locale and
+    // the user's default language.
+    virtual unsigned ThreadLocaleId() = 0;
+    virtual unsigned UserDefaultLangId() = 0;
+};
+
+// The locale of this process: LANG, then LC_ALL / LC_MESSAGES for the user's locale.
+LocaleSource& SystemLocaleSource();
+
+// Modal messages of the engine ("Localization problem", "Error"): the window shows a message box,
+// the command line writes a line to standard error, tests record them.
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    virtual void ShowMessage(const std::string& caption, const std::string& text) = 0;
+};
+
+class TGnuGettextInstance {
+public:
+    // `programFileName` is the full path of the running program; the default directory is its folder
+    // followed by "locale". Selects the automatic language, binds "default" to the default directory
+    // and makes it the current domain. `locator`, `locale` and `messages` must outlive the engine.
+    TGnuGettextInstance(TFileLocator& locator, const std::string& programFileName, LocaleSource& locale,
+                        MessageSink& messages);
+    ~TGnuGettextInstance();
+    TGnuGettextInstance(const TGnuGettextInstance&) = delete;
+    TGnuGettextInstance& operator=(const TGnuGettextInstance&) = delete;
+
+    // TranslateInDomain(CurrentDomain(), msgid).
+    std::string Translate(std::string_view msgid);
+    // The translation of `msgid` in `domain` for the current language, or `msgid` itself; line breaks
+    // always come back as CR LF. Throws EGGIOError for a catalog that cannot be read.
+    std::string TranslateInDomain(std::string_view domain, std::string_view msgid);
+
+    // Empty code = automatic. Closes every domain's catalog; the next lookup opens the new one.
+    void SelectLanguage(std::string_view code);
+    void BindDomainDirectory(std::string_view domain, std::string_view directory);
+    void SetCurrentDomain(std::string_view domain);
+    TDomain& FindDomain(std::string_view domain);
+    std::string DetectSystemLanguage();
+
+    const std::string& CurrentLanguage() const noexcept { return currentLanguage_; }
+    const std::string& CurrentDomain() const noexcept { return currentDomain_; }
+    const std::string& DefaultDirectory() const noexcept { return defaultDirectory_; }
+    std::thread::id CreatorThreadId() const noexcept { return creatorThreadId_; }
+    LocaleSource& Locale() noexcept { return locale_; }
+    MessageSink& Messages() noexcept { return messages_; }
+
+private:
+    TFileLocator& locator_;
+    LocaleSource& locale_;
+    MessageSink& messages_;
+    std::thread::id creatorThreadId_;
+    std::string currentLanguage_;
+    std::string currentDomain_;
+    std::string defaultDirectory_;
+    std::vector<std::unique_ptr<TDomain>> domains_;
+};
+
+}  // namespace i18n

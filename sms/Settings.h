@@ -1,0 +1,60 @@
+#pragma once
+
+// The settings record and its file: section "Main" of GPRSInfo.ini beside the program.
+// Every field is written the moment it changes, one key per write; reading never fails.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace sms {
+
+// One field per key of section "Main", with the defaults used when a key is missing or unreadable.
+// List choices are 0-based item indexes; texts are stored as typed (not trimmed).
+struct TGPRSInfo {
+    int nLanguageID = 0;        // 0 automatic, 1 English, 2 Simplified Chinese, 3 Traditional Chinese
+    int ServerAddressMode = 0;  // 0 "Static IP", 1 "Domain resolution"
+    int Port = 6000;
+    std::string StaticIP;  // default: GetLocalIP(), or empty
+    std::string DomainAddress;
+    int SMSCommandType = 0;  // 0 configuration parameters, 1 running query
+    int ServiceNetwork = 0;  // 0 CMNET, 1 CMWAP, 2 UNINET, 3 Other
+    std::string OtherAPN;
+    std::string DTUNumber = "TQ-GP000001";
+};
+
+// Key names, exactly as they stand in the file, in load order.
+namespace keys {
+inline constexpr std::string_view kSection = "Main";
+inline constexpr std::string_view kLanguageId = "nLanguageID";
+inline constexpr std::string_view kServerAddressMode = "Server address mode";
+inline constexpr std::string_view kPort = "Port";
+inline constexpr std::string_view kStaticIp = "Static IP";
+inline constexpr std::string_view kDomainAddress = "Domain address";
+inline constexpr std::string_view kSmsCommandType = "SMS command type";
+inline constexpr std::string_view kServiceNetwork = "Service network(APN)";
+inline constexpr std::string_view kOtherApn = "Other APN";
+inline constexpr std::string_view kDtuNumber = "DTU number";
+}  // namespace keys
+
+inline constexpr std::string_view kSettingsFileName = "GPRSInfo.ini";
+
+// Supplies the default of "Static IP"; LoadSettings calls it once per load, whether or not the key
+// is present. Defaults to net::GetLocalIP.
+using LocalAddressProvider = std::function<std::string()>;
+
+// Reads all nine keys of section "Main" of the file at `path`, in the order of TGPRSInfo.
+// A missing or unreadable file, section or key gives the field's default. Never throws.
+TGPRSInfo LoadSettings(const std::string& path, const LocalAddressProvider& localAddress = {});
+
+// Writes one key of section "Main": the text unchanged, the integer in decimal. The file holds the
+// new value when the call returns. Throws ProfileWriteError ("Unable to write to <path>") when the
+// file or its folder cannot be written; the file is then left as it was.
+void SaveSetting(const std::string& path, std::string_view key, std::string_view value);
+void SaveSetting(const std::string& path, std::string_view key, int value);
+
+// The settings path: the directory of the running program with its final separator, then
+// "GPRSInfo.ini".
+std::string SettingsPathBesideProgram();
+
+}  // namespace sms
