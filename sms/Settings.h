@@ -40,12 +40,12 @@ inline constexpr std::string_view kDtuNumber = "DTU number";
 inline constexpr std::string_view kSettingsFileName = "GPRSInfo.ini";
 
 // Supplies the default of "Static IP"; LoadSettings calls it once per load, whether or not the key
-// is present. Defaults to net::GetLocalIP.
+// is present. The window and the command line pass net::GetLocalIP; an empty function gives "".
 using LocalAddressProvider = std::function<std::string()>;
 
 // Reads all nine keys of section "Main" of the file at `path`, in the order of TGPRSInfo.
 // A missing or unreadable file, section or key gives the field's default. Never throws.
-TGPRSInfo LoadSettings(const std::string& path, const LocalAddressProvider& localAddress = {});
+TGPRSInfo LoadSettings(const std::string& path, const LocalAddressProvider& localAddress);
 
 // Writes one key of section "Main": the text unchanged, the integer in decimal. The file holds the
 // new value when the call returns. Throws ProfileWriteError ("Unable to write to <path>") when the
