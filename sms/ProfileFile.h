@@ -28,7 +28,8 @@ public:
     // The value of `key` in `section` (names matched without regard to ASCII case), blanks around it
     // and one pair of matching quotes removed, cut to 2047 bytes; `defaultValue` when the file,
     // section or key is missing. Never throws.
-    std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view defaultValue) const;
 
     // The value read as ReadString does, converted: decimal with optional sign, or hexadecimal after
     // "$" or "0x"; empty, other text, or out of 32-bit range gives `defaultValue`. Never throws.
