@@ -64,7 +64,8 @@ int RefusedPort() {
     return port;
 }
 
-HttpServer::HttpServer(std::string body, bool silent) : body_(std::move(body)), silent_(silent) {
+HttpServer::HttpServer(std::string body, bool silent, std::string status)
+    : body_(std::move(body)), silent_(silent), status_(std::move(status)) {
     descriptor_ = BoundSocket(&port_);
     if (::listen(descriptor_, 8) != 0) {
         ::close(descriptor_);
@@ -108,9 +109,8 @@ void HttpServer::Serve() {
             }
             request.append(chunk, static_cast<std::size_t>(got));
         }
-        const std::string head =
-            "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body_.size()) +
-            "\r\nConnection: close\r\n\r\n";
+        const std::string head = "HTTP/1.1 " + status_ + "\r\nContent-Type: text/html\r\nContent-Length: " +
+                                 std::to_string(body_.size()) + "\r\nConnection: close\r\n\r\n";
         ::send(client, head.data(), head.size(), MSG_NOSIGNAL);
         std::size_t sent = 0;
         while (sent < body_.size()) {
