@@ -7,6 +7,10 @@
 namespace sms {
 namespace {
 
+std::size_t ByteOrderMarkSize(std::string_view text) {
+    return text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+}
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -60,7 +64,8 @@ ProfileText::ProfileText(std::string text) : text_(std::move(text)) {
 
 void ProfileText::Parse() {
     const std::size_t size = text_.size();
-    std::size_t pos = 0;
+    // Editors that save UTF-8 with a byte-order mark put it before the first section header.
+    std::size_t pos = ByteOrderMarkSize(text_);
     while (pos < size) {
         Line line;
         line.begin = pos;
@@ -178,7 +183,7 @@ std::string ProfileText::WithValue(std::string_view section, std::string_view ke
     }
     result.append(text_, 0, insertAt);
     // The line we add after has no line end only when it is the last line of the file.
-    if (insertAt > 0 && text_[insertAt - 1] != '\n' && text_[insertAt - 1] != '\r') {
+    if (insertAt > ByteOrderMarkSize(text_) && text_[insertAt - 1] != '\n' && text_[insertAt - 1] != '\r') {
         result.append("\r\n");
     }
     if (!location.sectionLine) {

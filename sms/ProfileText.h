@@ -4,7 +4,8 @@
 // edited one key at a time without touching any other byte. Pure: no file access.
 //
 // Reading rules:
-// - CR LF, LF alone and CR alone each end a line; the last line needs no line end.
+// - CR LF, LF alone and CR alone each end a line; the last line needs no line end. A UTF-8
+//   byte-order mark at the start is skipped (and kept on writing).
 // - A line whose first non-blank character is "[" and that holds a "]" starts a section; the name is
 //   the text between them without surrounding blanks (space, tab). Lines before the first section
 //   belong to none and are never found.
