@@ -31,11 +31,13 @@ HostResolver* SetResolverForTesting(HostResolver* resolver);
 
 // The computer's own address: the first address of its host name that is not in 127.0.0.0/8; when
 // the name has entries but only loopback ones, the first address of an interface that is up and not
-// loopback; empty when the host name has no entry.
+// loopback (and when there is no such interface, the name's first address after all); empty when the
+// host name has no entry or cannot be read into 64 bytes.
 std::string GetLocalIP();
 
 // The last address of `name`'s address list (a dotted address gives itself); empty for an empty
-// name, a name that cannot be resolved or any error. Handles pending events once before resolving.
+// name, a name that cannot be resolved or any error. Handles pending events once before resolving;
+// when `pump` returns false nothing is resolved and the result is empty.
 std::string ResolveHostIP(const std::string& name, const EventPump& pump = {});
 
 }  // namespace net

@@ -9,6 +9,8 @@ namespace net {
 // operation in progress should be abandoned (the window was closed meanwhile).
 using EventPump = std::function<bool()>;
 
-inline bool PumpEvents(const EventPump& pump) { return !pump || pump(); }
+inline bool PumpEvents(const EventPump& pump) {
+    return !pump || pump();
+}
 
 }  // namespace net

@@ -12,6 +12,7 @@
 
 namespace net {
 
+// Gives the translation of an English message; an empty function leaves messages in English.
 using TranslateFn = std::function<std::string(const std::string&)>;
 
 // The server fields as the window shows them at the click (texts untrimmed).
@@ -25,10 +26,11 @@ struct ServerTarget {
 inline constexpr std::chrono::milliseconds kConnectTimeout{10'000};
 inline constexpr std::chrono::milliseconds kPumpInterval{100};
 
-// One TCP connection attempt to `address` (dotted decimal; anything else fails) and `port`, closed
-// at once without data. Gives up after `timeout`; while it waits, `pump` runs at least every 100 ms.
-// Ports outside 1..65535 fail without an attempt; a pump that returns false abandons the attempt
-// (false). Never throws.
+// One TCP connection attempt to `address` (dotted decimal; anything else, empty text included, fails
+// without an attempt) and `port`, closed at once without data. Runs `pump` once when the socket has
+// been created, then at least every 100 ms while it waits. Gives up after `timeout`. Ports outside
+// 1..65535 fail without an attempt; a pump that returns false abandons the attempt (false). A refused
+// connection is reported as soon as it is refused. Never throws.
 bool TestTcpConnect(const std::string& address, int port, const EventPump& pump = {},
                     std::chrono::milliseconds timeout = kConnectTimeout);
 
@@ -39,9 +41,14 @@ struct PortTestResult {
     bool abandoned = false;   // the pump asked to stop; nothing is to be shown
 };
 
-// The whole port test: validates the address field of the mode, sets the status text through
-// `setStatus`, pumps events once, resolves, connects and returns the outcome (which the caller puts
-// into the status bar and a prompt box).
+// The whole port test. Mode 0 and 1: when the mode's field is blank once the characters of code 32 or
+// less are trimmed from its ends, only `missingField` is set ("Static IP" or "Domain address") and
+// nothing else happens. Otherwise the translated status text, filled with the field's untrimmed text
+// and the port, goes to `setStatus`; events are pumped once; the untrimmed text is resolved and the
+// resolved address is connected to. Any other mode connects to an empty address (which fails) without
+// validation or status text. The outcome text is the translated success or failure text, filled with
+// the text as entered (empty for no mode) and the port. Only "%s" and "%d" of a translation are
+// filled. When the pump asks to stop at any point, `abandoned` is set and nothing else.
 PortTestResult RunServerPortTest(const ServerTarget& target, const TranslateFn& translate,
                                  const std::function<void(const std::string&)>& setStatus,
                                  const EventPump& pump = {});
@@ -49,9 +56,13 @@ PortTestResult RunServerPortTest(const ServerTarget& target, const TranslateFn& 
 struct MappingResult {
     std::optional<std::string> missingField;
     std::string verdictText;  // equal or unequal verdict, translated; empty for no mode
+    bool abandoned = false;   // the pump asked to stop while the domain was resolved
 };
 
-// The port-mapping judgement: compares the server address with GetLocalIP().
+// The port-mapping judgement. Validation as in RunServerPortTest. Mode 0 compares the untrimmed static
+// IP text with GetLocalIP(), mode 1 the last address of the untrimmed domain (ResolveHostIP) with
+// GetLocalIP(), both exactly; equal texts give the "identical" verdict, others the "different" one.
+// Any other mode gives empty verdict text and looks nothing up.
 MappingResult JudgePortMapping(const ServerTarget& target, const TranslateFn& translate,
                                const EventPump& pump = {});
 

@@ -30,10 +30,14 @@ inline constexpr std::size_t kMaxReplyBytes = 64 * 1024;
 inline constexpr std::chrono::milliseconds kRequestTimeout{15'000};
 
 // The URL that GetWanIP requests: the variable's value when set and not empty, else the built-in one.
+// Proxies named by the usual variables (http_proxy, ...) apply, except to loopback addresses.
 std::string WanIpUrl();
 
 // The text of the first <h2> element cut by position (lower-case markers only), then cut at its
-// first comma. Nothing is trimmed.
+// first comma. Nothing is trimmed. With p and q the 1-based positions of the first "<h2>" and the
+// first "</h2>" (0 when missing), the element is the q-p-4 characters from position p+4, empty when
+// that count is not positive: so a body without "</h2>" gives empty text, and a body with "</h2>"
+// but no "<h2>" gives the text from its fourth character up to "</h2>".
 std::string CutH2Address(std::string_view body);
 
 // One synchronous HTTP GET of WanIpUrl(); the body (at most 64 KiB) goes through CutH2Address.
@@ -41,5 +45,9 @@ std::string CutH2Address(std::string_view body);
 // returns false abandons the request (WanRequestAbandoned). Throws WanRequestError when the request
 // fails or takes longer than 15 s.
 std::string GetWanIP(const EventPump& pump = {});
+
+// GetWanIP on a given URL with a given overall time-out (the connect phase gets at most 10 s of it).
+// A reply longer than 64 KiB is cut off there and parsed, not reported as an error.
+std::string GetWanIPFrom(const std::string& url, const EventPump& pump, std::chrono::milliseconds timeout);
 
 }  // namespace net

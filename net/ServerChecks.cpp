@@ -1,0 +1,117 @@
+#include "net/ServerChecks.h"
+
+#include "net/AddressLookup.h"
+#include "net/MessageFormat.h"
+
+namespace net {
+namespace {
+
+constexpr const char* kStatusText = "Are experimenting with IP =%s, port =%d of server connection...";
+constexpr const char* kSuccessText = "With IP =%s, port =%d of server connection is successful!";
+constexpr const char* kFailureText = "With IP =%s, port =%d of server connection is failed!";
+constexpr const char* kEqualVerdict =
+    "The local IP network segment with the WAN IP is identical, users do not need port mapping.";
+constexpr const char* kUnequalVerdict =
+    "The local IP network segment with the WAN IP is different, you need to do port mapping in router.";
+
+std::string Translated(const TranslateFn& translate, const std::string& text) {
+    return translate ? translate(text) : text;
+}
+
+// Once the caller's pump has asked to stop, every later pump point stops too, without asking again.
+class StickyPump {
+public:
+    explicit StickyPump(const EventPump& pump) : pump_(pump) {}
+
+    EventPump AsPump() {
+        return [this] {
+            if (!abandoned_ && !PumpEvents(pump_)) {
+                abandoned_ = true;
+            }
+            return !abandoned_;
+        };
+    }
+    bool abandoned() const { return abandoned_; }
+
+private:
+    const EventPump& pump_;
+    bool abandoned_ = false;
+};
+
+struct ModeField {
+    const std::string* text = nullptr;
+    const char* label = nullptr;
+};
+
+ModeField FieldOfMode(const ServerTarget& target) {
+    switch (target.mode) {
+        case 0:
+            return {&target.staticIp, "Static IP"};
+        case 1:
+            return {&target.domain, "Domain address"};
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+PortTestResult RunServerPortTest(const ServerTarget& target, const TranslateFn& translate,
+                                 const std::function<void(const std::string&)>& setStatus,
+                                 const EventPump& pump) {
+    PortTestResult result;
+    StickyPump sticky(pump);
+    const EventPump guarded = sticky.AsPump();
+
+    const ModeField field = FieldOfMode(target);
+    std::string entered;
+    std::string resolved;
+    if (field.text != nullptr) {
+        if (TrimControlAndSpace(*field.text).empty()) {
+            result.missingField = field.label;
+            return result;
+        }
+        entered = *field.text;
+        if (setStatus) {
+            setStatus(FillAddressAndPort(Translated(translate, kStatusText), entered, target.port));
+        }
+        guarded();
+        resolved = ResolveHostIP(entered, guarded);
+    }
+
+    result.connected = !sticky.abandoned() && TestTcpConnect(resolved, target.port, guarded);
+    if (sticky.abandoned()) {
+        result.abandoned = true;
+        result.connected = false;
+        return result;
+    }
+    result.outcomeText = FillAddressAndPort(
+        Translated(translate, result.connected ? kSuccessText : kFailureText), entered, target.port);
+    return result;
+}
+
+MappingResult JudgePortMapping(const ServerTarget& target, const TranslateFn& translate,
+                               const EventPump& pump) {
+    MappingResult result;
+    const ModeField field = FieldOfMode(target);
+    if (field.text == nullptr) {
+        return result;
+    }
+    if (TrimControlAndSpace(*field.text).empty()) {
+        result.missingField = field.label;
+        return result;
+    }
+
+    StickyPump sticky(pump);
+    // The static IP is compared as typed: a host name or a stray space there is a different address.
+    const std::string server = target.mode == 0 ? *field.text : ResolveHostIP(*field.text, sticky.AsPump());
+    if (sticky.abandoned()) {
+        result.abandoned = true;
+        return result;
+    }
+    const std::string local = GetLocalIP();
+    result.verdictText = Translated(translate, server == local ? kEqualVerdict : kUnequalVerdict);
+    return result;
+}
+
+}  // namespace net
