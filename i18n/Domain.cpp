@@ -10,7 +10,9 @@ namespace i18n {
 
 namespace {
 
-char AsciiUpper(char c) noexcept { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char AsciiUpper(char c) noexcept {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 std::string AsciiUpper(std::string_view text) {
     std::string upper(text);
@@ -32,14 +34,18 @@ std::string_view FirstCharacters(std::string_view text, std::size_t count) {
     return text.substr(0, end);
 }
 
-bool IsBlankOrControl(char c) noexcept { return static_cast<unsigned char>(c) <= 32 || c == 127; }
+bool IsBlankOrControl(char c) noexcept {
+    return static_cast<unsigned char>(c) <= 32 || c == 127;
+}
 
 }  // namespace
 
 TDomain::TDomain(TFileLocator& locator, MessageSink& messages, std::string name)
     : locator_(locator), messages_(messages), name_(std::move(name)) {}
 
-TDomain::~TDomain() { CloseCatalog(); }
+TDomain::~TDomain() {
+    CloseCatalog();
+}
 
 TDomain::State TDomain::CurrentState() const noexcept {
     if (catalog_ != nullptr) {
@@ -93,9 +99,10 @@ void TDomain::OpenCatalog() {
     if (AsciiUpper(GetHeaderField("Content-Type")).find("CHARSET=UTF-8") == std::string::npos) {
         CloseCatalog();
         active_ = false;
-        messages_.ShowMessage("Localization problem",
-                              "The translation for the language code " + languageCode_ + " (in " + path +
-                                  ") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
+        messages_.ShowMessage(
+            "Localization problem",
+            "The translation for the language code " + languageCode_ + " (in " + path +
+                ") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
     }
 }
 

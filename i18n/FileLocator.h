@@ -75,7 +75,8 @@ public:
     // Number of catalogs loaded and shared now.
     std::size_t OpenCatalogCount() const;
 
-    // The block name that `relativePath` maps to (LOCALE_ZH_CN_DEFAULT for locale/zh_cn/LC_MESSAGES/default.mo).
+    // The block name that `relativePath` maps to (LOCALE_ZH_CN_DEFAULT for
+    // locale/zh_cn/LC_MESSAGES/default.mo).
     static std::string ResourceNameFor(std::string_view relativePath);
 
 private:

@@ -17,7 +17,9 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) noexcept {
                       [&upper](char x, char y) { return upper(x) == upper(y); });
 }
 
-bool IsAsciiLetter(char c) noexcept { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAsciiLetter(char c) noexcept {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 bool IsTwoLetters(std::string_view name) noexcept {
     return name.size() == 2 && IsAsciiLetter(name[0]) && IsAsciiLetter(name[1]);
@@ -45,7 +47,8 @@ TGnuGettextInstance::TGnuGettextInstance(TFileLocator& locator, const std::strin
       creatorThreadId_(std::this_thread::get_id()),
       currentDomain_("default") {
     const std::size_t slash = programFileName.rfind('/');
-    defaultDirectory_ = (slash == std::string::npos ? std::string() : programFileName.substr(0, slash + 1)) + "locale";
+    defaultDirectory_ =
+        (slash == std::string::npos ? std::string() : programFileName.substr(0, slash + 1)) + "locale";
     SelectLanguage("");
     BindDomainDirectory("default", defaultDirectory_);
     SetCurrentDomain("default");
@@ -53,7 +56,9 @@ TGnuGettextInstance::TGnuGettextInstance(TFileLocator& locator, const std::strin
 
 TGnuGettextInstance::~TGnuGettextInstance() = default;
 
-std::string TGnuGettextInstance::Translate(std::string_view msgid) { return TranslateInDomain(currentDomain_, msgid); }
+std::string TGnuGettextInstance::Translate(std::string_view msgid) {
+    return TranslateInDomain(currentDomain_, msgid);
+}
 
 std::string TGnuGettextInstance::TranslateInDomain(std::string_view domain, std::string_view msgid) {
     TDomain& target = FindDomain(domain);
@@ -62,7 +67,8 @@ std::string TGnuGettextInstance::TranslateInDomain(std::string_view domain, std:
     std::string_view key = msgid;
     if (msgid.find('\r') != std::string_view::npos) {
         stripped.reserve(msgid.size());
-        std::copy_if(msgid.begin(), msgid.end(), std::back_inserter(stripped), [](char c) { return c != '\r'; });
+        std::copy_if(msgid.begin(), msgid.end(), std::back_inserter(stripped),
+                     [](char c) { return c != '\r'; });
         key = stripped;
     }
     const std::string_view text = target.Lookup(key).Text;
@@ -93,7 +99,9 @@ void TGnuGettextInstance::BindDomainDirectory(std::string_view domain, std::stri
     FindDomain(domain).SetDirectory(directory);
 }
 
-void TGnuGettextInstance::SetCurrentDomain(std::string_view domain) { currentDomain_ = domain; }
+void TGnuGettextInstance::SetCurrentDomain(std::string_view domain) {
+    currentDomain_ = domain;
+}
 
 TDomain& TGnuGettextInstance::FindDomain(std::string_view domain) {
     for (const std::unique_ptr<TDomain>& known : domains_) {

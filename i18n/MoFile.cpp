@@ -50,7 +50,9 @@ TMoFile::TMoFile(const std::string& fileName, std::int64_t offset, std::int64_t 
 TMoFile::~TMoFile() = default;
 
 void TMoFile::Load(const std::string& fileName) {
-    const auto invalid = [&fileName] { return EGGIOError("This file is not a valid GNU gettext mo file: " + fileName); };
+    const auto invalid = [&fileName] {
+        return EGGIOError("This file is not a valid GNU gettext mo file: " + fileName);
+    };
     if (size_ < kHeaderSize) {
         throw invalid();
     }
