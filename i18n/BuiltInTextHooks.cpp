@@ -32,7 +32,9 @@ std::string FetchNarrow(const sms::StringModule& module, unsigned id) {
 
 }  // namespace
 
-void SetWideResources(bool wide) noexcept { wideResources.store(wide); }
+void SetWideResources(bool wide) noexcept {
+    wideResources.store(wide);
+}
 
 std::string ReplacementLoadResString(const sms::ResStringRec& rec) {
     if (rec.Identifier >= 65536) {

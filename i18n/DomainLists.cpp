@@ -53,7 +53,9 @@ TDomainList& BuiltInTextDomains() {
     return list;
 }
 
-std::string LookupBuiltInText(std::string_view text) { return BuiltInTextDomains().Lookup(text, nullptr); }
+std::string LookupBuiltInText(std::string_view text) {
+    return BuiltInTextDomains().Lookup(text, nullptr);
+}
 
 std::string LookupWindowText(std::string_view text, TGnuGettextInstance* engine) {
     return WindowTextDomains().Lookup(text, engine);

@@ -50,11 +50,11 @@ void StartEngine(const std::string& programFileName, LocaleSource& locale, Messa
     runningEngine.store(s.Engine.get());
     // Strings are fetched as UTF-16 and converted, as the toolkit's own texts are.
     SetWideResources(true);
-    s.ResStringHook = std::make_unique<THook<sms::ResStringLoader>>(sms::ResStringLoaderSlot(),
-                                                                   &ReplacementLoadResString);
+    s.ResStringHook =
+        std::make_unique<THook<sms::ResStringLoader>>(sms::ResStringLoaderSlot(), &ReplacementLoadResString);
     s.StringHook = std::make_unique<THook<sms::StringLoader>>(sms::StringLoaderSlot(), &ReplacementLoadStr);
-    s.FormatHook =
-        std::make_unique<THook<sms::FormatStringLoader>>(sms::FormatStringLoaderSlot(), &ReplacementFmtLoadStr);
+    s.FormatHook = std::make_unique<THook<sms::FormatStringLoader>>(sms::FormatStringLoaderSlot(),
+                                                                    &ReplacementFmtLoadStr);
     s.ResStringHook->Enable();
     s.StringHook->Enable();
     s.FormatHook->Enable();
@@ -77,9 +77,13 @@ void ShutdownEngine() {
     s.ProgramFileName.clear();
 }
 
-TGnuGettextInstance* DefaultInstancePointer() noexcept { return runningEngine.load(); }
+TGnuGettextInstance* DefaultInstancePointer() noexcept {
+    return runningEngine.load();
+}
 
-bool EngineRunning() noexcept { return DefaultInstancePointer() != nullptr; }
+bool EngineRunning() noexcept {
+    return DefaultInstancePointer() != nullptr;
+}
 
 TGnuGettextInstance& DefaultInstance() {
     TGnuGettextInstance* engine = DefaultInstancePointer();
@@ -89,9 +93,13 @@ TGnuGettextInstance& DefaultInstance() {
     return *engine;
 }
 
-std::string ProgramFileName() { return State().ProgramFileName; }
+std::string ProgramFileName() {
+    return State().ProgramFileName;
+}
 
-std::thread::id EngineCreatorThread() noexcept { return creatorThread.load(); }
+std::thread::id EngineCreatorThread() noexcept {
+    return creatorThread.load();
+}
 
 std::string Translate(std::string_view msgid) {
     TGnuGettextInstance* engine = DefaultInstancePointer();
@@ -102,6 +110,8 @@ void TranslateComponent(const ObjectPtr& component, std::string_view domain) {
     DefaultInstance().TranslateComponent(component, domain);
 }
 
-void RetranslateComponent(const ObjectPtr& component) { DefaultInstance().RetranslateComponent(component); }
+void RetranslateComponent(const ObjectPtr& component) {
+    DefaultInstance().RetranslateComponent(component);
+}
 
 }  // namespace i18n

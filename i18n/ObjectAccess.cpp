@@ -60,6 +60,8 @@ std::string TLineListAccess::BlockText() const {
     return block;
 }
 
-void TLineListAccess::SetBlockText(const std::string& text) { ReplaceLines(SplitLines(text)); }
+void TLineListAccess::SetBlockText(const std::string& text) {
+    ReplaceLines(SplitLines(text));
+}
 
 }  // namespace i18n

@@ -38,7 +38,9 @@ TGnuGettextComponentMarker* FindMarker(const ObjectPtr& component) {
 
 namespace {
 
-bool OwnsMarker(const ObjectPtr& object) { return FindMarker(object) != nullptr; }
+bool OwnsMarker(const ObjectPtr& object) {
+    return FindMarker(object) != nullptr;
+}
 
 std::string LookupLine(TGnuGettextInstance* engine, std::string_view domain, const std::string& text) {
     if (!domain.empty()) {
@@ -80,7 +82,8 @@ void TranslateTextProperty(TGnuGettextInstance& engine, TObjectAccess& object, c
         }
     } catch (const std::exception& e) {
         const TClassInfo* cls = object.Class();
-        throw EGGComponentError(ComponentErrorMessage(cls ? cls->Name : std::string(), property.Name, e.what()));
+        throw EGGComponentError(
+            ComponentErrorMessage(cls ? cls->Name : std::string(), property.Name, e.what()));
     }
 }
 

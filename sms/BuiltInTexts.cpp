@@ -11,7 +11,11 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     while (i < text.size()) {
         auto byte = static_cast<unsigned char>(text[i]);
         char32_t cp = 0xFFFD;
-        std::size_t length = byte < 0x80 ? 1 : (byte >> 5) == 6 ? 2 : (byte >> 4) == 14 ? 3 : (byte >> 3) == 30 ? 4 : 0;
+        std::size_t length = byte < 0x80         ? 1
+                             : (byte >> 5) == 6  ? 2
+                             : (byte >> 4) == 14 ? 3
+                             : (byte >> 3) == 30 ? 4
+                                                 : 0;
         if (length == 1) {
             cp = byte;
         } else if (length > 1 && i + length <= text.size()) {
@@ -44,7 +48,8 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t cp = text[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] < 0xE000) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
         } else if (cp >= 0xD800 && cp < 0xE000) {
             cp = 0xFFFD;
@@ -156,8 +161,12 @@ std::atomic<FormatStringLoader>& FormatStringLoaderSlot() {
     return slot;
 }
 
-std::string LoadResString(const ResStringRec& rec) { return ResStringLoaderSlot().load()(rec); }
-std::string LoadStr(unsigned id) { return StringLoaderSlot().load()(id); }
+std::string LoadResString(const ResStringRec& rec) {
+    return ResStringLoaderSlot().load()(rec);
+}
+std::string LoadStr(unsigned id) {
+    return StringLoaderSlot().load()(id);
+}
 std::string FmtLoadStr(unsigned id, const std::vector<FormatArg>& args) {
     return FormatStringLoaderSlot().load()(id, args);
 }
@@ -190,6 +199,8 @@ std::string FormatText(std::string_view format, const std::vector<FormatArg>& ar
     return out;
 }
 
-std::string UnableToWriteText(const std::string& path) { return FmtLoadStr(SUnableToWrite, {path}); }
+std::string UnableToWriteText(const std::string& path) {
+    return FmtLoadStr(SUnableToWrite, {path});
+}
 
 }  // namespace sms

@@ -44,11 +44,14 @@ PropertyAdapter ObjectProperty(std::string name, std::function<ObjectPtr(QObject
     return {std::move(name), PropertyKind::Object, {}, {}, std::move(read)};
 }
 
-PropertyAdapter OtherProperty(std::string name) { return {std::move(name), PropertyKind::Other, {}, {}, {}}; }
+PropertyAdapter OtherProperty(std::string name) {
+    return {std::move(name), PropertyKind::Other, {}, {}, {}};
+}
 
 void Declare(std::vector<PropertyAdapter>& all, std::vector<PropertyAdapter> own) {
     for (PropertyAdapter& p : own) {
-        auto it = std::find_if(all.begin(), all.end(), [&p](const PropertyAdapter& q) { return q.Name == p.Name; });
+        auto it =
+            std::find_if(all.begin(), all.end(), [&p](const PropertyAdapter& q) { return q.Name == p.Name; });
         if (it != all.end()) {
             *it = std::move(p);
         } else {
@@ -83,8 +86,8 @@ struct Table {
     TClassInfo StatusPanelsInfo{"TStatusPanels", &CollectionClass()};
     TClassInfo StatusPanelInfo{"TStatusPanel", nullptr};
 
-    ClassAdapter Component, Control, Form, GroupBox, Label, Button, MenuButton, ComboBox, Edit, SpinEdit, Panel,
-        StatusBar, PopupMenu, MenuItem, Marker, Font, Strings, StatusPanels, LabelPanel, MessagePanel;
+    ClassAdapter Component, Control, Form, GroupBox, Label, Button, MenuButton, ComboBox, Edit, SpinEdit,
+        Panel, StatusBar, PopupMenu, MenuItem, Marker, Font, Strings, StatusPanels, LabelPanel, MessagePanel;
 
     Table() {
         Component = {&ComponentClass(), false, false, {}};
@@ -92,8 +95,7 @@ struct Table {
                                    "Name", [](QObject* o) { return o->objectName(); },
                                    [](QObject* o, const QString& v) { o->setObjectName(v); })});
         Control = Derive(&ControlInfo, Component,
-                         {ObjectProperty("Font",
-                                         [this](QObject* o) { return WrapFacet(o, Font, kFont); }),
+                         {ObjectProperty("Font", [this](QObject* o) { return WrapFacet(o, Font, kFont); }),
                           TextProperty(
                               "Hint", [](QObject* o) { return As<QWidget>(o)->toolTip(); },
                               [](QObject* o, const QString& v) { As<QWidget>(o)->setToolTip(v); }),
@@ -113,15 +115,15 @@ struct Table {
                         {caption([](QObject* o) { return As<QAbstractButton>(o)->text(); },
                                  [](QObject* o, const QString& v) { As<QAbstractButton>(o)->setText(v); })});
         MenuButton = Derive(&MenuButtonInfo, Button, {ObjectProperty("DropDownMenu", [](QObject* o) {
-                                return WrapObject(As<QToolButton>(o)->menu());
-                            })});
-        ComboBox = Derive(
-            &ComboBoxInfo, Control,
-            {TextProperty(
-                 "Text", [](QObject* o) { return As<QComboBox>(o)->currentText(); },
-                 [](QObject* o, const QString& v) { As<QComboBox>(o)->setCurrentText(v); }),
-             DynamicProperty("ImeName"),
-             ObjectProperty("Items", [this](QObject* o) { return WrapFacet(o, Strings, kItems); })});
+            return WrapObject(As<QToolButton>(o)->menu());
+        })});
+        ComboBox =
+            Derive(&ComboBoxInfo, Control,
+                   {TextProperty(
+                        "Text", [](QObject* o) { return As<QComboBox>(o)->currentText(); },
+                        [](QObject* o, const QString& v) { As<QComboBox>(o)->setCurrentText(v); }),
+                    DynamicProperty("ImeName"),
+                    ObjectProperty("Items", [this](QObject* o) { return WrapFacet(o, Strings, kItems); })});
         Edit = Derive(&EditInfo, Control,
                       {TextProperty(
                            "Text", [](QObject* o) { return As<QLineEdit>(o)->text(); },

@@ -18,10 +18,13 @@ namespace i18n::qt {
 
 namespace {
 
-bool IsOwnedName(const QString& name) { return !name.isEmpty() && !name.startsWith(QLatin1String("qt_")); }
+bool IsOwnedName(const QString& name) {
+    return !name.isEmpty() && !name.startsWith(QLatin1String("qt_"));
+}
 
 bool HasMarker(const QObject* object) {
-    return object->findChild<MarkerObject*>(QLatin1String(kMarkerName), Qt::FindDirectChildrenOnly) != nullptr;
+    return object->findChild<MarkerObject*>(QLatin1String(kMarkerName), Qt::FindDirectChildrenOnly) !=
+           nullptr;
 }
 
 void CollectOwned(const QObject* parent, std::vector<QObject*>& out) {
@@ -192,15 +195,21 @@ ObjectPtr WrapFacet(QObject* object, const ClassAdapter& adapter, int facet) {
     return std::make_shared<QtObject>(object, adapter, facet);
 }
 
-ObjectPtr WrapObject(QObject* object) { return WrapFacet(object, AdapterFor(object), 0); }
+ObjectPtr WrapObject(QObject* object) {
+    return WrapFacet(object, AdapterFor(object), 0);
+}
 
-const TClassInfo& ClassOf(const QObject* object) { return *AdapterFor(object).Info; }
+const TClassInfo& ClassOf(const QObject* object) {
+    return *AdapterFor(object).Info;
+}
 
 void TranslateComponent(QObject* component, std::string_view domain) {
     i18n::TranslateComponent(WrapObject(component), domain);
 }
 
-void RetranslateComponent(QObject* component) { i18n::RetranslateComponent(WrapObject(component)); }
+void RetranslateComponent(QObject* component) {
+    i18n::RetranslateComponent(WrapObject(component));
+}
 
 QString Translate(const QString& msgid) {
     return QString::fromStdString(i18n::Translate(msgid.toStdString()));
