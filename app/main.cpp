@@ -1,0 +1,5 @@
+#include "app/WindowStartup.h"
+
+int main(int argc, char** argv) {
+    return app::RunWindow(argc, argv);
+}
