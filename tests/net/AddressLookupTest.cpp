@@ -1,40 +1,19 @@
 #include "net/AddressLookup.h"
 
-#include <map>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/net/FakeResolver.h"
+
 namespace {
 
-using Addresses = std::vector<std::string>;
-
-class FakeResolver final : public net::HostResolver {
-public:
-    std::string hostName = "workstation";
-    std::map<std::string, Addresses> entries;
-    Addresses interfaces;
-    int resolveCalls = 0;
-
-    Addresses Resolve(const std::string& name) override {
-        ++resolveCalls;
-        const auto found = entries.find(name);
-        return found == entries.end() ? Addresses{} : found->second;
-    }
-    std::string HostName() override { return hostName; }
-    Addresses InterfaceAddresses() override { return interfaces; }
-};
+using Addresses = nettest::FakeResolver::Addresses;
 
 class AddressLookupTest : public ::testing::Test {
 protected:
-    void SetUp() override { previous_ = net::SetResolverForTesting(&fake_); }
-    void TearDown() override { net::SetResolverForTesting(previous_); }
-
-    FakeResolver fake_;
-
-private:
-    net::HostResolver* previous_ = nullptr;
+    nettest::FakeResolver fake_;
 };
 
 TEST_F(AddressLookupTest, LocalAddressSkipsLoopbackAndFallsBackToInterfaces) {
@@ -85,10 +64,10 @@ TEST_F(AddressLookupTest, ResolvePumpsOnceAndAnAbandoningPumpResolvesNothing) {
                   return true;
               }));
     EXPECT_EQ(1, pumps);
-    EXPECT_EQ(1, fake_.resolveCalls);
+    EXPECT_EQ(1u, fake_.resolved.size());
 
     EXPECT_EQ("", net::ResolveHostIP("server.example", [] { return false; }));
-    EXPECT_EQ(1, fake_.resolveCalls);
+    EXPECT_EQ(1u, fake_.resolved.size());
 }
 
 TEST(SystemResolverTest, ResolvesDottedTextLocalhostAndNothingElse) {
