@@ -1,5 +1,7 @@
 #include "app/AutoWidthLabel.h"
 
+#include <algorithm>
+
 #include <QEvent>
 #include <QFontMetrics>
 
@@ -22,7 +24,8 @@ void AutoWidthLabel::changeEvent(QEvent* event) {
 }
 
 void AutoWidthLabel::FitWidth() {
-    const int width = fontMetrics().horizontalAdvance(text());
+    // A text wider than the room left of the right edge stays inside the parent, cut on the left.
+    const int width = std::min(fontMetrics().horizontalAdvance(text()), rightEdge_);
     setGeometry(rightEdge_ - width, y(), width, height());
 }
 

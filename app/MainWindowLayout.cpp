@@ -28,11 +28,21 @@ Widget* Place(Widget* widget, const char* name, int left, int top, int width, in
     return widget;
 }
 
-QLabel* RightAlignedLabel(QWidget* parent, const char* name, const char* text, int left, int top, int width) {
-    auto* label = Place(new QLabel(QString::fromUtf8(text), parent), name, left, top, width, 13);
+// A label whose text is right-aligned to the edge at `left` + `width`. Its box reaches up to
+// `leftMargin` pixels further left, into the gap before it, so that a face a little wider than Tahoma
+// does not cut the first letter; where the text fits, nothing moves.
+QLabel* RightAlignedLabel(QWidget* parent, const char* name, const char* text, int left, int top, int width,
+                          int leftMargin) {
+    auto* label = Place(new QLabel(QString::fromUtf8(text), parent), name, left - leftMargin, top,
+                        width + leftMargin, 13);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
+
+// Labels of the first column may reach to the container's edge, those of the second to the control
+// before them.
+constexpr int kFirstColumnMargin = 5;
+constexpr int kSecondColumnMargin = 4;
 
 QComboBox* DropDownList(QWidget* parent, const char* name, int left, int top, int width,
                         std::initializer_list<const char*> items) {
@@ -62,6 +72,11 @@ void Ttntfrm_Main::BuildControls() {
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // Where Tahoma is missing (most Linux desktops), a face of similar width keeps the texts inside
+    // their boxes; the family asked for stays "Tahoma".
+    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                               {QStringLiteral("Wine Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
+                                QStringLiteral("Liberation Sans Narrow")});
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(11);
     setFont(font);
@@ -77,16 +92,18 @@ void Ttntfrm_Main::BuildNetworkGroup() {
     tntgrp_NetWork =
         Place(new QGroupBox(QStringLiteral("Network configuration"), this), "tntgrp_NetWork", 0, 0, 495, 109);
     QGroupBox* group = tntgrp_NetWork;
-    tntlbl_ServerNetMode =
-        RightAlignedLabel(group, "tntlbl_ServerNetMode", "Server address mode", 5, 21, 105);
+    tntlbl_ServerNetMode = RightAlignedLabel(group, "tntlbl_ServerNetMode", "Server address mode", 5, 21, 105,
+                                             kFirstColumnMargin);
     tntcomb_ServerNetMode =
         DropDownList(group, "tntcomb_ServerNetMode", 111, 17, 162, {"Static IP", "Domain resolution"});
-    tntlbl_Port = RightAlignedLabel(group, "tntlbl_Port", "Port", 278, 22, 76);
+    tntlbl_Port = RightAlignedLabel(group, "tntlbl_Port", "Port", 278, 22, 76, kSecondColumnMargin);
     rzspnedt_Port = Place(new PortSpinEdit(group), "rzspnedt_Port", 356, 17, 119, 21);
-    tntlbl_StaticIP = RightAlignedLabel(group, "tntlbl_StaticIP", "Static IP", 5, 51, 105);
+    tntlbl_StaticIP =
+        RightAlignedLabel(group, "tntlbl_StaticIP", "Static IP", 5, 51, 105, kFirstColumnMargin);
     tntedt_StaticIP = Place(new QLineEdit(group), "tntedt_StaticIP", 111, 47, 110, 21);
     tntbtn_StaticIP = Button(group, "tntbtn_StaticIP", "Obtain IP", 224, 47, 49, 21);
-    tntlbl_DomainAddress = RightAlignedLabel(group, "tntlbl_DomainAddress", "Domain address", 278, 51, 76);
+    tntlbl_DomainAddress =
+        RightAlignedLabel(group, "tntlbl_DomainAddress", "Domain address", 278, 51, 76, kSecondColumnMargin);
     tntedt_DomainAddress = Place(new QLineEdit(group), "tntedt_DomainAddress", 356, 47, 119, 21);
     tntbtn_TestServerPort = Button(group, "tntbtn_TestServerPort", "Test server port", 356, 77, 119, 25);
     tntbtn_JudgeMaping =
@@ -97,17 +114,18 @@ void Ttntfrm_Main::BuildSmsGroup() {
     tntgrp_SMSCommandFormat = Place(new QGroupBox(QStringLiteral("SMS command format"), this),
                                     "tntgrp_SMSCommandFormat", 0, 109, 495, 142);
     QGroupBox* group = tntgrp_SMSCommandFormat;
-    tntlbl_ServiceNetwork =
-        RightAlignedLabel(group, "tntlbl_ServiceNetwork", "Service network(APN)", 5, 21, 105);
+    tntlbl_ServiceNetwork = RightAlignedLabel(group, "tntlbl_ServiceNetwork", "Service network(APN)", 5, 21,
+                                              105, kFirstColumnMargin);
     tntcomb_ServiceNetwork =
         DropDownList(group, "tntcomb_ServiceNetwork", 111, 17, 162,
                      {"CMNET(China Mobile)", "CMWAP(China Mobile)", "UNINET(China Unicom)", "Other"});
-    tntlbl_Ohter = RightAlignedLabel(group, "tntlbl_Ohter", "Other", 278, 21, 76);
+    tntlbl_Ohter = RightAlignedLabel(group, "tntlbl_Ohter", "Other", 278, 21, 76, kSecondColumnMargin);
     tntedt_Other = Place(new QLineEdit(group), "tntedt_Other", 356, 17, 119, 21);
-    tntlbl_DTUNumber = RightAlignedLabel(group, "tntlbl_DTUNumber", "DTU number", 5, 51, 105);
+    tntlbl_DTUNumber =
+        RightAlignedLabel(group, "tntlbl_DTUNumber", "DTU number", 5, 51, 105, kFirstColumnMargin);
     tntedt_DTUNumber =
         Place(new KeyboardLimitedEdit(kDtuNumberKeyboardLimit, group), "tntedt_DTUNumber", 111, 47, 162, 21);
-    tntlbl1 = RightAlignedLabel(group, "tntlbl1", "SMS command type", 5, 82, 105);
+    tntlbl1 = RightAlignedLabel(group, "tntlbl1", "SMS command type", 5, 82, 105, kFirstColumnMargin);
     tntcomb_SMSCommandType = DropDownList(group, "tntcomb_SMSCommandType", 111, 78, 162,
                                           {"DTU configuration parameters", "DTU running query"});
     tntcomb_SMSCommandType->setCurrentIndex(0);
