@@ -12,9 +12,13 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include "app/EngineMessages.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/WindowApplication.h"
+#include "i18n/EngineStartup.h"
+#include "i18n/FileLocator.h"
+#include "i18n/qt/BuiltInTextTranslator.h"
 
 namespace app {
 
@@ -166,6 +170,12 @@ int RunWindow(int argc, char** argv) {
     QMessageBoxPresenter messages;
     int qtArgc = static_cast<int>(options.qtArguments.size()) - 1;
     WindowApplication application(qtArgc, options.qtArguments.data(), messages);
+    // The engine starts once the toolkit can show its message boxes and before any window exists;
+    // it shuts down after the window is gone (objects die in reverse order).
+    WindowEngineMessages engineMessages(messages);
+    const i18n::EngineSession engine(i18n::CurrentProgramFileName(), i18n::SystemLocaleSource(),
+                                     engineMessages);
+    i18n::qt::InstallBuiltInTextTranslator();
     Ttntfrm_Main window(messages, options.settingsPath);
 
     int exitCode = 0;

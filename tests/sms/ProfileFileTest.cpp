@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "sms/BuiltInTexts.h"
 #include "tests/sms/TempDir.h"
 
 namespace sms {
@@ -188,10 +189,13 @@ TEST(ProfileFileTest, RefusesAReadOnlyFileOrFolder) {
     ExpectRefused(dir.File("locked/GPRSInfo.ini"), "");
 }
 
-TEST(ProfileFileTest, WriteErrorTextPassesThroughTheBuiltInTextLoader) {
-    SetBuiltInTextLoader([](std::string_view english) { return "[" + std::string(english) + "]"; });
+TEST(ProfileFileTest, WriteErrorTextPassesThroughTheFormattingLoader) {
+    const FormatStringLoader bracketing = [](unsigned id, const std::vector<FormatArg>& args) {
+        return "[" + DefaultFmtLoadStr(id, args) + "]";
+    };
+    const FormatStringLoader original = FormatStringLoaderSlot().exchange(bracketing);
     EXPECT_EQ(UnableToWriteMessage("/x/GPRSInfo.ini"), "[Unable to write to /x/GPRSInfo.ini]");
-    SetBuiltInTextLoader({});
+    FormatStringLoaderSlot().store(original);
     EXPECT_EQ(UnableToWriteMessage("/x/GPRSInfo.ini"), "Unable to write to /x/GPRSInfo.ini");
 }
 
