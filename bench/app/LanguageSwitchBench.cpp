@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QToolButton>
 
 #include "app/EngineMessages.h"
 #include "app/MainWindow.h"
@@ -20,6 +21,7 @@
 #include "i18n/EngineStartup.h"
 #include "i18n/FileLocator.h"
 #include "i18n/qt/QtObjectAccess.h"
+#include "sms/Settings.h"
 
 namespace {
 
@@ -85,6 +87,12 @@ void BM_ReplayMainWindowIntoAnotherLanguage(benchmark::State& state) {
         i18n::qt::RetranslateComponent(&window);
         next ^= 1;
     }
+    // The last replay must have rewritten the texts, or nothing was measured.
+    const QString expected = QString::fromStdString(i18n::DefaultInstance().Translate(" Language"));
+    if (window.findChild<QToolButton*>(QStringLiteral("rzMenubtn_Language"))->text() != expected ||
+        expected == QStringLiteral(" Language")) {
+        state.SkipWithError("the replay did not translate the window");
+    }
 }
 BENCHMARK(BM_ReplayMainWindowIntoAnotherLanguage)->Unit(benchmark::kMillisecond);
 
@@ -107,6 +115,18 @@ void BM_LanguageSwitchFromTheMenu(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LanguageSwitchFromTheMenu)->Unit(benchmark::kMillisecond);
+
+// The part of a switch that waits for the disk: the atomic write of "nLanguageID" (flushed to disk
+// before the rename, so a crash leaves the old file or the new one).
+void BM_WriteOfTheLanguageNumber(benchmark::State& state) {
+    SettingsFolder folder;
+    int number = 2;
+    for (auto _ : state) {
+        sms::SaveSetting(folder.File(), sms::keys::kLanguageId, number);
+        number ^= 1;
+    }
+}
+BENCHMARK(BM_WriteOfTheLanguageNumber)->Unit(benchmark::kMillisecond);
 
 // The window built without an engine, so that only the pass itself is timed.
 void BM_FirstTranslationPassOfTheMainWindow(benchmark::State& state) {
