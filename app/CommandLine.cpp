@@ -172,7 +172,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
                 out << HelpText();
                 return kExitDone;
             case CliCommand::Version:
-                out << "dtusms " << DTUSMS_VERSION << '\n';
+                out << DTUSMS_VERSION << '\n';
                 return kExitDone;
             case CliCommand::Sms:
                 return RunSms(request, out, err);

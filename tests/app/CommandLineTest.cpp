@@ -178,7 +178,7 @@ TEST_F(CommandLineTest, BadFlagsExitWithStatusTwo) {
 TEST_F(CommandLineTest, HelpAndVersion) {
     const Outcome version = RunProgram({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "dtusms 15.1.27.0\n");
+    EXPECT_EQ(version.out, "15.1.27.0\n");
     const Outcome help = RunProgram({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, HelpText());
