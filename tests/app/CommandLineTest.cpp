@@ -225,8 +225,15 @@ TEST_F(CommandLineTest, WanIpPrintsTheAddressOrTheFailure) {
     EXPECT_EQ(found.status, 0);
     EXPECT_EQ(found.out, "203.0.113.5\n");
 
-    const Outcome failed = RunProgram(
-        {"wan-ip"}, {"DTUSMS_WAN_IP_URL=http://127.0.0.1:" + std::to_string(nettest::RefusedPort()) + "/"});
+    // A reply without markers is no failure: the window would put the empty text into the field.
+    const nettest::HttpServer bare("<html>no address</html>");
+    const Outcome empty = RunProgram({"wan-ip"}, {"DTUSMS_WAN_IP_URL=" + bare.Url()});
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.out, "\n");
+    EXPECT_EQ(empty.err, "");
+
+    const std::string refusedUrl = "http://127.0.0.1:" + std::to_string(nettest::RefusedPort()) + "/";
+    const Outcome failed = RunProgram({"wan-ip"}, {"DTUSMS_WAN_IP_URL=" + refusedUrl});
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.out, "");
     EXPECT_NE(failed.err, "");
