@@ -108,7 +108,12 @@ int RunWanIp(std::ostream& out, std::ostream& err) {
         out << net::GetWanIP() << '\n';
         return kExitDone;
     } catch (const net::WanRequestError& error) {
-        err << error.what() << '\n';
+        // The window's error box ends a text that closes on a letter or digit with a full stop.
+        std::string text = error.what();
+        if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') {
+            text += '.';
+        }
+        err << text << '\n';
         return kExitFailed;
     }
 }

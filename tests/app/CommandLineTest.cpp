@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "net/ServerChecks.h"
+#include "net/WanAddress.h"
 #include "tests/net/LoopbackPeers.h"
 #include "tests/sms/TempDir.h"
 
@@ -236,7 +237,18 @@ TEST_F(CommandLineTest, WanIpPrintsTheAddressOrTheFailure) {
     const Outcome failed = RunProgram({"wan-ip"}, {"DTUSMS_WAN_IP_URL=" + refusedUrl});
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.out, "");
-    EXPECT_NE(failed.err, "");
+    // The text of the window's error box: the error's own text with a full stop after a letter.
+    std::string expected;
+    try {
+        net::GetWanIPFrom(refusedUrl, {}, net::kRequestTimeout);
+    } catch (const net::WanRequestError& error) {
+        expected = error.what();
+    }
+    ASSERT_NE(expected, "");
+    if (static_cast<unsigned char>(expected.back()) > '.') {
+        expected += '.';
+    }
+    EXPECT_EQ(failed.err, expected + "\n");
 }
 
 }  // namespace
