@@ -138,15 +138,16 @@ int RunJudgeMapping(const CliRequest& request, std::ostream& out, std::ostream& 
 
 int RunWanIp(std::ostream& out, std::ostream& err) {
     try {
-        const std::string address = net::GetWanIP();
-        if (address.empty()) {
-            err << CliTranslate("The reply held no address") << '\n';
-            return kExitFailed;
-        }
-        out << address << '\n';
+        // A reply without an address is no failed request: the window would empty the field.
+        out << net::GetWanIP() << '\n';
         return kExitDone;
     } catch (const net::WanRequestError& error) {
-        err << error.what() << '\n';
+        // The window's error box ends a text that closes on a letter or digit with a full stop.
+        std::string text = error.what();
+        if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') {
+            text += '.';
+        }
+        err << text << '\n';
         return kExitFailed;
     }
 }
@@ -209,7 +210,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
                 out << HelpText();
                 return kExitDone;
             case CliCommand::Version:
-                out << "dtusms " << DTUSMS_VERSION << '\n';
+                out << DTUSMS_VERSION << '\n';
                 return kExitDone;
             case CliCommand::Sms:
                 return RunSms(request, out, err);

@@ -57,8 +57,9 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
     struct stat info {};
     if (::stat(target->c_str(), &info) == 0) {
         // rename() would replace a read-only file without asking, so the file's own permission is
-        // checked first. A file that exists but cannot be read must not be replaced by one key.
-        if (!S_ISREG(info.st_mode) || ::access(target->c_str(), W_OK) != 0) {
+        // checked first; a file that nobody may write is read-only for root as well. A file that
+        // exists but cannot be read must not be replaced by one key.
+        if (!S_ISREG(info.st_mode) || ::access(target->c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0) {
             throw refuse();
         }
         std::optional<std::string> content = ReadWholeFile(*target);

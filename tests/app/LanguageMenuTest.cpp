@@ -184,9 +184,11 @@ TEST(LanguageMenuTest, FailedLanguageWriteKeepsTheNewLanguageAndSkipsTheReload) 
     f.locale.lang = "en";
     f.Show();
     ASSERT_EQ(f.fixture.Find<QComboBox>("tntcomb_ServerNetMode")->currentIndex(), 1);
-    // A folder where the file should be cannot be written, not even by root.
-    std::filesystem::remove(f.fixture.settingsPath);
-    std::filesystem::create_directory(f.fixture.settingsPath);
+    // A file that nobody may write is refused to root as well.
+    std::filesystem::permissions(f.fixture.settingsPath, std::filesystem::perms::owner_read |
+                                                             std::filesystem::perms::group_read |
+                                                             std::filesystem::perms::others_read);
+    const std::string before = f.fixture.File();
 
     f.Choose(3);
 
@@ -202,6 +204,8 @@ TEST(LanguageMenuTest, FailedLanguageWriteKeepsTheNewLanguageAndSkipsTheReload) 
     // The replay emptied the lists and nothing was read back.
     EXPECT_EQ(f.fixture.Find<QComboBox>("tntcomb_ServerNetMode")->currentIndex(), -1);
     EXPECT_EQ(f.fixture.Find<QComboBox>("tntcomb_SMSCommandType")->currentIndex(), -1);
+    EXPECT_EQ(f.fixture.File(), before);
+    EXPECT_NE(before.find("nLanguageID=1\r\n"), std::string::npos);
 }
 
 TEST(LanguageMenuTest, StartUpAppliesTheSavedLanguageNumber) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QComboBox>
@@ -250,6 +252,20 @@ TEST(MainWindowTest, StoredValuesAreShownAndOnlyChangedTextsWrittenBack) {
         EXPECT_EQ(fixture.File(), row.fileAfter.empty() ? stored : row.fileAfter);
         EXPECT_TRUE(fixture.messages.boxes.empty());
     }
+}
+
+TEST(MainWindowTest, StartWithEveryValueStoredAlreadyLeavesTheFileUntouched) {
+    const std::string stored = MainSection(
+        {"Port=6000", "Static IP=1.2.3.4", "Domain address=host", "Other APN=apn", "DTU number=TQ-GP000001"});
+    WindowFixture fixture(stored, true);
+    struct stat before {};
+    ASSERT_EQ(::stat(fixture.settingsPath.c_str(), &before), 0);
+    fixture.Show();
+    struct stat after {};
+    ASSERT_EQ(::stat(fixture.settingsPath.c_str(), &after), 0);
+    // Every write replaces the file by a new one, so an unchanged inode means no write happened.
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(fixture.File(), stored);
 }
 
 TEST(MainWindowTest, ServerModeEnablesItsControls) {
