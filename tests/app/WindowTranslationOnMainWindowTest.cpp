@@ -78,6 +78,20 @@ TEST(WindowTranslationOnMainWindowTest, FirstPassShowsTheAutomaticLanguageUntilT
     EXPECT_EQ(f.fixture.Find<QComboBox>("tntcomb_ServerNetMode")->currentIndex(), 1);
 }
 
+TEST(WindowTranslationOnMainWindowTest, EngineMessagesReachTheWindowsBoxesWithoutOwner) {
+    LanguageFixture f;
+    f.locale.lang = "en";
+    app::Ttntfrm_Main& window = f.Show();
+    i18n::DefaultInstance().SelectLanguage("zh_cn");
+    i18n::qt::TranslateComponent(&window);
+    ASSERT_EQ(f.fixture.messages.boxes.size(), 1u);
+    EXPECT_EQ(f.fixture.messages.boxes[0].owner, nullptr);
+    EXPECT_EQ(f.fixture.messages.boxes[0].caption, QStringLiteral("Error"));
+    EXPECT_EQ(f.fixture.messages.boxes[0].text, QString::fromUtf8(i18n::kSecondTranslateMessage));
+    // The window was not walked again.
+    EXPECT_EQ(f.Shown("rzMenubtn_Language"), QStringLiteral(" Language"));
+}
+
 TEST(WindowTranslationOnMainWindowTest, WithoutAnEngineTheWindowKeepsItsEnglishTexts) {
     WindowFixture f(MainSection({"nLanguageID=2"}), true);
     app::Ttntfrm_Main& window = f.Show();
