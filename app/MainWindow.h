@@ -32,6 +32,10 @@ class QPushButton;
 class QStatusBar;
 class QToolButton;
 
+namespace net {
+struct ServerTarget;
+}
+
 namespace app {
 
 class AutoWidthLabel;
@@ -139,6 +143,9 @@ private:
     sms::TGPRSInfo ReadFields();
     void ShowPrompt(const QString& text);
     void ShowValidationPrompt(const std::string& englishLabel);
+    // The mode and both address fields as shown; the port is left at its default, since reading it
+    // may change the field (an empty one becomes 1000) and only the port test wants it.
+    net::ServerTarget ServerAddressFields() const;
     net::EventPump WindowPump();
 
     MessagePresenter& messages_;

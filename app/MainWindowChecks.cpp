@@ -31,6 +31,14 @@ private:
 
 }  // namespace
 
+net::ServerTarget Ttntfrm_Main::ServerAddressFields() const {
+    net::ServerTarget target;
+    target.mode = tntcomb_ServerNetMode->currentIndex();
+    target.staticIp = tntedt_StaticIP->text().toStdString();
+    target.domain = tntedt_DomainAddress->text().toStdString();
+    return target;
+}
+
 net::EventPump Ttntfrm_Main::WindowPump() {
     return [this] {
         QCoreApplication::processEvents();
@@ -43,10 +51,7 @@ void Ttntfrm_Main::tntbtn_TestServerPortClick() {
         return;
     }
     CheckScope scope(checkRunning_);
-    net::ServerTarget target;
-    target.mode = tntcomb_ServerNetMode->currentIndex();
-    target.staticIp = tntedt_StaticIP->text().toStdString();
-    target.domain = tntedt_DomainAddress->text().toStdString();
+    net::ServerTarget target = ServerAddressFields();
     target.port = ReadPort();
     const net::PortTestResult result = net::RunServerPortTest(
         target, TranslateUtf8,
@@ -69,11 +74,8 @@ void Ttntfrm_Main::tntbtn_JudgeMapingClick() {
         return;
     }
     CheckScope scope(checkRunning_);
-    net::ServerTarget target;
-    target.mode = tntcomb_ServerNetMode->currentIndex();
-    target.staticIp = tntedt_StaticIP->text().toStdString();
-    target.domain = tntedt_DomainAddress->text().toStdString();
-    const net::MappingResult result = net::JudgePortMapping(target, TranslateUtf8, WindowPump());
+    const net::MappingResult result =
+        net::JudgePortMapping(ServerAddressFields(), TranslateUtf8, WindowPump());
     if (result.abandoned || closed_) {
         return;
     }
