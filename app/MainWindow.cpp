@@ -114,17 +114,16 @@ void Ttntfrm_Main::TntFormShow() {
 }
 
 void Ttntfrm_Main::LoadSettings() {
-    const sms::TGPRSInfo info = sms::LoadSettings(settingsPath_, [] { return net::GetLocalIP(); });
+    // One reading of the file serves the fields and the texts they are compared with below.
+    const sms::SettingsSnapshot file(settingsPath_);
+    const sms::TGPRSInfo info = sms::LoadSettings(file, [] { return net::GetLocalIP(); });
     // A write-back that would store the text the file holds already changes nothing in the file;
     // skipping it spares a file replacement (and its flush to disk) for every field at each start.
     storedWhileLoading_.clear();
-    const sms::ProfileFile file(settingsPath_);
     for (std::string_view key : {sms::keys::kPort, sms::keys::kStaticIp, sms::keys::kDomainAddress,
                                  sms::keys::kOtherApn, sms::keys::kDtuNumber}) {
-        constexpr std::string_view kMissing = "\n";
-        std::string stored = file.ReadString(sms::keys::kSection, key, kMissing);
-        if (stored != kMissing) {
-            storedWhileLoading_.emplace(key, std::move(stored));
+        if (std::optional<std::string> stored = file.Text(key)) {
+            storedWhileLoading_.emplace(key, std::move(*stored));
         }
     }
     struct LoadingScope {

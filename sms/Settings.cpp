@@ -6,52 +6,46 @@
 
 #include "sms/AtomicFile.h"
 #include "sms/ProfileFile.h"
-#include "sms/ProfileText.h"
 
 namespace sms {
-namespace {
 
-// Reads the file once and answers every key from that one snapshot, with the rules of ProfileFile's
-// readers, so that a load sees one state of the file.
-class SettingsSnapshot {
-public:
-    explicit SettingsSnapshot(const std::string& path) : text_(ReadWholeFile(path).value_or(std::string())) {}
+SettingsSnapshot::SettingsSnapshot(const std::string& path)
+    : text_(ReadWholeFile(path).value_or(std::string())) {}
 
-    int Integer(std::string_view key, int defaultValue) const {
-        const std::optional<std::string_view> value = text_.Find(keys::kSection, key);
-        if (!value) {
-            return defaultValue;
-        }
-        return ParseProfileInteger(CapProfileValue(*value)).value_or(defaultValue);
+std::optional<std::string> SettingsSnapshot::Text(std::string_view key) const {
+    const std::optional<std::string_view> value = text_.Find(keys::kSection, key);
+    if (!value) {
+        return std::nullopt;
     }
+    return CapProfileValue(*value);
+}
 
-    std::string Text(std::string_view key, std::string defaultValue) const {
-        const std::optional<std::string_view> value = text_.Find(keys::kSection, key);
-        if (!value) {
-            return defaultValue;
-        }
-        return CapProfileValue(*value);
+int SettingsSnapshot::Integer(std::string_view key, int defaultValue) const {
+    const std::optional<std::string_view> value = text_.Find(keys::kSection, key);
+    if (!value) {
+        return defaultValue;
     }
+    return ParseProfileInteger(CapProfileValue(*value)).value_or(defaultValue);
+}
 
-private:
-    ProfileText text_;
-};
-
-}  // namespace
-
-TGPRSInfo LoadSettings(const std::string& path, const LocalAddressProvider& localAddress) {
-    const SettingsSnapshot file(path);
+TGPRSInfo LoadSettings(const SettingsSnapshot& file, const LocalAddressProvider& localAddress) {
     TGPRSInfo info;
     info.nLanguageID = file.Integer(keys::kLanguageId, 0);
     info.ServerAddressMode = file.Integer(keys::kServerAddressMode, 0);
     info.Port = file.Integer(keys::kPort, 6000);
-    info.StaticIP = file.Text(keys::kStaticIp, localAddress ? localAddress() : std::string());
-    info.DomainAddress = file.Text(keys::kDomainAddress, "");
+    // The provider runs whether or not the key is there, as its contract says.
+    std::string localAddressText = localAddress ? localAddress() : std::string();
+    info.StaticIP = file.Text(keys::kStaticIp).value_or(std::move(localAddressText));
+    info.DomainAddress = file.Text(keys::kDomainAddress).value_or("");
     info.SMSCommandType = file.Integer(keys::kSmsCommandType, 0);
     info.ServiceNetwork = file.Integer(keys::kServiceNetwork, 0);
-    info.OtherAPN = file.Text(keys::kOtherApn, "");
-    info.DTUNumber = file.Text(keys::kDtuNumber, "TQ-GP000001");
+    info.OtherAPN = file.Text(keys::kOtherApn).value_or("");
+    info.DTUNumber = file.Text(keys::kDtuNumber).value_or("TQ-GP000001");
     return info;
+}
+
+TGPRSInfo LoadSettings(const std::string& path, const LocalAddressProvider& localAddress) {
+    return LoadSettings(SettingsSnapshot(path), localAddress);
 }
 
 void SaveSetting(const std::string& path, std::string_view key, std::string_view value) {

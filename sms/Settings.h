@@ -4,8 +4,11 @@
 // Every field is written the moment it changes, one key per write; reading never fails.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "sms/ProfileText.h"
 
 namespace sms {
 
@@ -43,8 +46,28 @@ inline constexpr std::string_view kSettingsFileName = "GPRSInfo.ini";
 // is present. The window and the command line pass net::GetLocalIP; an empty function gives "".
 using LocalAddressProvider = std::function<std::string()>;
 
-// Reads all nine keys of section "Main" of the file at `path`, in the order of TGPRSInfo.
-// A missing or unreadable file, section or key gives the field's default. Never throws.
+// One reading of the settings file: every key is answered from the same bytes, with the rules of
+// ProfileFile's readers, so that a load sees one state of the file. A missing or unreadable file
+// reads as one without keys. Never throws.
+class SettingsSnapshot {
+public:
+    explicit SettingsSnapshot(const std::string& path);
+
+    // The value of `key` in section "Main" as ProfileFile::ReadString gives it (unquoted, blanks
+    // dropped, cut to 2047 bytes); nullopt when the section or the key is missing.
+    std::optional<std::string> Text(std::string_view key) const;
+    // The value of `key` read as ProfileFile::ReadInteger reads it; `defaultValue` when the key is
+    // missing or holds no 32-bit integer.
+    int Integer(std::string_view key, int defaultValue) const;
+
+private:
+    ProfileText text_;
+};
+
+// Reads all nine keys of section "Main" from `file`, in the order of TGPRSInfo. A missing section
+// or key gives the field's default. Never throws.
+TGPRSInfo LoadSettings(const SettingsSnapshot& file, const LocalAddressProvider& localAddress);
+// The same for the file at `path`; a missing or unreadable file gives every field's default.
 TGPRSInfo LoadSettings(const std::string& path, const LocalAddressProvider& localAddress);
 
 // Writes one key of section "Main": the text unchanged, the integer in decimal. The file holds the
