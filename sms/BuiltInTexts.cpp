@@ -96,6 +96,25 @@ std::size_t StringModule::LoadNarrow(unsigned id, char* buffer, std::size_t capa
     return count;
 }
 
+std::string FetchWideText(const StringModule& module, unsigned id) {
+    std::u16string buffer(1024, u'\0');
+    for (;;) {
+        const std::size_t length = module.LoadWide(id, buffer.data(), buffer.size());
+        // A text that fills the buffer up to its last two code units may have been cut.
+        if (length + 2 <= buffer.size()) {
+            buffer.resize(length);
+            return Utf16ToUtf8(buffer);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string FetchNarrowText(const StringModule& module, unsigned id) {
+    std::string buffer(1024, '\0');
+    buffer.resize(module.LoadNarrow(id, buffer.data(), buffer.size()));
+    return buffer;
+}
+
 const StringModule& ProgramStrings() {
     static const StringModule module({{SUnableToWrite, "Unable to write to %s"}});
     return module;
@@ -106,35 +125,16 @@ std::vector<const StringModule*>& ResourceModules() {
     return modules;
 }
 
-namespace {
-
-std::string StoredText(const StringModule& module, unsigned id) {
-    std::string buffer(1024, '\0');
-    buffer.resize(module.LoadNarrow(id, buffer.data(), buffer.size()));
-    return buffer;
-}
-
-}  // namespace
-
 std::string DefaultLoadResString(const ResStringRec& rec) {
     if (rec.Module == nullptr) {
         return {};
     }
-    // A plain std::string copy, not the fixed buffer, so that no stored text is cut.
-    std::u16string wide(1024, u'\0');
-    for (;;) {
-        std::size_t length = rec.Module->LoadWide(rec.Identifier, wide.data(), wide.size());
-        if (length + 2 <= wide.size()) {
-            wide.resize(length);
-            return Utf16ToUtf8(wide);
-        }
-        wide.resize(wide.size() * 2);
-    }
+    return FetchWideText(*rec.Module, rec.Identifier);
 }
 
 std::string DefaultLoadStr(unsigned id) {
     for (const StringModule* module : ResourceModules()) {
-        std::string text = StoredText(*module, id);
+        std::string text = FetchNarrowText(*module, id);
         if (!text.empty()) {
             return text;
         }

@@ -35,6 +35,13 @@ private:
     std::map<unsigned, std::string> strings_;
 };
 
+// String `id` of `module` fetched as UTF-16 and given back as UTF-8, whole however long it is; ""
+// when the module has no such string.
+std::string FetchWideText(const StringModule& module, unsigned id);
+// String `id` of `module` fetched as UTF-8 bytes into a buffer of 1024, so cut to 1023 bytes; ""
+// when the module has no such string.
+std::string FetchNarrowText(const StringModule& module, unsigned id);
+
 // The module that holds this program's built-in texts.
 const StringModule& ProgramStrings();
 // The modules that the loaders by identifier search in turn; ProgramStrings() first.
@@ -72,7 +79,8 @@ std::string FmtLoadStr(unsigned id, const std::vector<FormatArg>& args);
 // an argument stays as written.
 std::string FormatText(std::string_view format, const std::vector<FormatArg>& args);
 
-// "Unable to write to <path>", formatted by the formatting loader (translated while the engine runs).
+// The text of a refused settings write: SUnableToWrite, "Unable to write to %s", with `path` in place
+// of %s, fetched through the formatting loader, so that it is translated while the engine runs.
 std::string UnableToWriteText(const std::string& path);
 
 // UTF-8 <-> UTF-16; malformed UTF-8 bytes become U+FFFD.

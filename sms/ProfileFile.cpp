@@ -29,10 +29,6 @@ std::optional<std::string> ReadValue(const std::string& path, std::string_view s
 
 }  // namespace
 
-std::string UnableToWriteMessage(const std::string& path) {
-    return UnableToWriteText(path);
-}
-
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue) const {
     std::optional<std::string> value = ReadValue(path_, section, key);
@@ -48,7 +44,7 @@ int ProfileFile::ReadInteger(std::string_view section, std::string_view key, int
 }
 
 void ProfileFile::WriteString(std::string_view section, std::string_view key, std::string_view value) const {
-    const auto refuse = [this] { return ProfileWriteError(UnableToWriteMessage(path_), path_); };
+    const auto refuse = [this] { return ProfileWriteError(UnableToWriteText(path_), path_); };
     const std::optional<std::string> target = path_.empty() ? std::nullopt : FollowSymlinks(path_);
     if (!target) {
         throw refuse();

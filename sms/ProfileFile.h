@@ -9,7 +9,8 @@
 
 namespace sms {
 
-// A write that the system refused. what() is "Unable to write to <path>" (a built-in text).
+// A write that the system refused. what() is UnableToWriteText(path) of sms/BuiltInTexts.h, "Unable
+// to write to <path>", translated while the localization engine runs.
 class ProfileWriteError : public std::runtime_error {
 public:
     ProfileWriteError(const std::string& message, std::string path)
@@ -19,11 +20,6 @@ public:
 private:
     std::string path_;
 };
-
-// The text of a refused write: the built-in text SUnableToWrite, "Unable to write to %s", with `path`
-// in place of %s, fetched through the formatting string loader (sms/BuiltInTexts.h), so that it
-// passes through the localization engine while one runs.
-std::string UnableToWriteMessage(const std::string& path);
 
 // One settings-file object lives for one read or one write.
 class ProfileFile {

@@ -198,9 +198,9 @@ TEST(ProfileFileTest, WriteErrorTextPassesThroughTheFormattingLoader) {
         return "[" + DefaultFmtLoadStr(id, args) + "]";
     };
     const FormatStringLoader original = FormatStringLoaderSlot().exchange(bracketing);
-    EXPECT_EQ(UnableToWriteMessage("/x/GPRSInfo.ini"), "[Unable to write to /x/GPRSInfo.ini]");
+    EXPECT_EQ(UnableToWriteText("/x/GPRSInfo.ini"), "[Unable to write to /x/GPRSInfo.ini]");
     FormatStringLoaderSlot().store(original);
-    EXPECT_EQ(UnableToWriteMessage("/x/GPRSInfo.ini"), "Unable to write to /x/GPRSInfo.ini");
+    EXPECT_EQ(UnableToWriteText("/x/GPRSInfo.ini"), "Unable to write to /x/GPRSInfo.ini");
 }
 
 // A writer killed at random moments must leave the old file or the new one, never a mix or a
