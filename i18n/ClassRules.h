@@ -5,6 +5,8 @@
 #include <set>
 #include <string>
 
+#include "i18n/AsciiText.h"
+
 namespace i18n {
 
 // A class of the object-access layer: a name and its base class (none for a root class).
@@ -27,8 +29,5 @@ struct TClassMode {
     const TClassInfo* RuleClass = nullptr;
     std::set<std::string> IgnoredProperties;
 };
-
-// ASCII upper case; property and component names are compared this way.
-std::string UpperCaseAscii(std::string text);
 
 }  // namespace i18n

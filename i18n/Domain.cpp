@@ -3,24 +3,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "i18n/AsciiText.h"
 #include "i18n/FileLocator.h"
 #include "i18n/GnuGettextInstance.h"
 
 namespace i18n {
 
 namespace {
-
-char AsciiUpper(char c) noexcept {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string AsciiUpper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        c = AsciiUpper(c);
-    }
-    return upper;
-}
 
 // The first `count` characters of UTF-8 text (a character's continuation bytes stay with it).
 std::string_view FirstCharacters(std::string_view text, std::size_t count) {
@@ -96,7 +85,7 @@ void TDomain::OpenCatalog() {
     }
     catalog_ = locator_.AcquireCatalog(path);
 
-    if (AsciiUpper(GetHeaderField("Content-Type")).find("CHARSET=UTF-8") == std::string::npos) {
+    if (UpperCaseAscii(GetHeaderField("Content-Type")).find("CHARSET=UTF-8") == std::string::npos) {
         CloseCatalog();
         active_ = false;
         messages_.ShowMessage(
@@ -129,7 +118,7 @@ void TDomain::SetLanguageCode(std::string_view code) {
 }
 
 std::string TDomain::GetHeaderField(std::string_view name) {
-    const std::string prefix = AsciiUpper(name) + ": ";
+    const std::string prefix = UpperCaseAscii(name) + ": ";
     const std::string_view header = Lookup("").Text;
     std::size_t start = 0;
     while (start < header.size()) {
@@ -138,7 +127,7 @@ std::string TDomain::GetHeaderField(std::string_view name) {
             end = header.size();
         }
         const std::string_view line = header.substr(start, end - start);
-        if (line.size() >= prefix.size() && AsciiUpper(line.substr(0, prefix.size())) == prefix) {
+        if (line.size() >= prefix.size() && UpperCaseAscii(line.substr(0, prefix.size())) == prefix) {
             std::string_view value = line.substr(prefix.size());
             while (!value.empty() && IsBlankOrControl(value.front())) {
                 value.remove_prefix(1);

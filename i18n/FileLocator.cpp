@@ -5,6 +5,7 @@
 #include <mutex>
 #include <system_error>
 
+#include "i18n/AsciiText.h"
 #include "i18n/Errors.h"
 
 namespace i18n {
@@ -13,10 +14,6 @@ namespace {
 
 // Blank, slash, slash, backslash, backslash, blank: cannot occur inside a resource name or an offset.
 constexpr std::string_view kKeySeparator = " //\\\\ ";
-
-char AsciiUpper(char c) noexcept {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "i18n/AsciiText.h"
 #include "i18n/Domain.h"
 #include "i18n/FileLocator.h"
 #include "i18n/LocaleIdentifiers.h"
@@ -10,12 +11,6 @@
 namespace i18n {
 
 namespace {
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) noexcept {
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [&upper](char x, char y) { return upper(x) == upper(y); });
-}
 
 bool IsAsciiLetter(char c) noexcept {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -105,7 +100,7 @@ void TGnuGettextInstance::SetCurrentDomain(std::string_view domain) {
 
 TDomain& TGnuGettextInstance::FindDomain(std::string_view domain) {
     for (const std::unique_ptr<TDomain>& known : domains_) {
-        if (EqualIgnoringCase(known->Name(), domain)) {
+        if (EqualsIgnoringAsciiCase(known->Name(), domain)) {
             return *known;
         }
     }
@@ -120,7 +115,7 @@ std::string TGnuGettextInstance::DetectSystemLanguage() {
     std::string language = locale_.UserLanguageName();
     const std::string country = locale_.UserCountryName();
     if (IsTwoLetters(language) && IsTwoLetters(country)) {
-        if (EqualIgnoringCase(language, "no")) {
+        if (EqualsIgnoringAsciiCase(language, "no")) {
             language = "nb";
         }
         return language + "_" + country;

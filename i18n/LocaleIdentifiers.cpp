@@ -1,8 +1,9 @@
 #include "i18n/LocaleIdentifiers.h"
 
-#include <algorithm>
 #include <array>
 #include <utility>
+
+#include "i18n/AsciiText.h"
 
 namespace i18n {
 
@@ -29,12 +30,6 @@ constexpr std::array<Entry, 28> kLocaleIds{{
     {2077, "sv_FI"}, {3082, "es_ES"}, {3084, "fr_CA"}, {4103, "de_LU"},
 }};
 
-bool EqualIgnoringCase(std::string_view a, std::string_view b) noexcept {
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [&upper](char x, char y) { return upper(x) == upper(y); });
-}
-
 }  // namespace
 
 std::string_view LanguageCodeForThreadLocale(unsigned localeId) noexcept {
@@ -48,7 +43,7 @@ std::string_view LanguageCodeForThreadLocale(unsigned localeId) noexcept {
 
 unsigned LocaleIdForCode(std::string_view code) noexcept {
     for (const auto& [id, known] : kLocaleIds) {
-        if (EqualIgnoringCase(known, code)) {
+        if (EqualsIgnoringAsciiCase(known, code)) {
             return id;
         }
     }

@@ -1,7 +1,5 @@
 #include "i18n/ObjectAccess.h"
 
-#include <cctype>
-
 namespace i18n {
 
 bool TClassInfo::InheritsFrom(const TClassInfo& other) const noexcept {
@@ -21,13 +19,6 @@ const TClassInfo& ComponentClass() {
 const TClassInfo& CollectionClass() {
     static const TClassInfo info{"TCollection", nullptr};
     return info;
-}
-
-std::string UpperCaseAscii(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {

@@ -224,7 +224,7 @@ void TGnuGettextInstance::RetranslateComponent(const ObjectPtr& component) {
 }
 
 void TGnuGettextInstance::TP_GlobalIgnoreClassProperty(const TClassInfo& cls, std::string_view propertyName) {
-    std::string name = UpperCaseAscii(std::string(propertyName));
+    std::string name = UpperCaseAscii(propertyName);
     for (auto it = GlobalClassRules.begin(); it != GlobalClassRules.end(); ++it) {
         if (it->RuleClass == &cls) {
             it->IgnoredProperties.insert(name);
