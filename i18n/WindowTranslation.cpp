@@ -87,6 +87,19 @@ void TranslateTextProperty(TGnuGettextInstance& engine, TObjectAccess& object, c
     }
 }
 
+// Runs `change` inside the update bracket of `lines`, which is closed however the change ends.
+template <typename Change>
+void WithinUpdate(TLineListAccess& lines, Change change) {
+    lines.BeginUpdate();
+    try {
+        change();
+    } catch (...) {
+        lines.EndUpdate();
+        throw;
+    }
+    lines.EndUpdate();
+}
+
 // Leaves the engine without a running pass however the pass ends.
 class PassScope {
 public:
@@ -106,19 +119,14 @@ void TranslateLines(TGnuGettextInstance* engine, TLineListAccess& lines, std::st
     if (copy.empty()) {
         return;
     }
-    lines.BeginUpdate();
-    try {
+    WithinUpdate(lines, [&] {
         for (std::string& line : copy) {
             if (!line.empty()) {
                 line = LookupLine(engine, domain, line);
             }
         }
         lines.ReplaceLines(copy);
-    } catch (...) {
-        lines.EndUpdate();
-        throw;
-    }
-    lines.EndUpdate();
+    });
 }
 
 void TranslateObjectTree(TGnuGettextInstance& engine, const ObjectPtr& root, std::string_view domain) {
@@ -177,14 +185,7 @@ void TTP_Retranslator::Replay() {
         if (TLineListAccess* lines = entry.Target->AsLineList()) {
             TStringLines scratch(SplitLines(entry.UntranslatedText));
             TranslateLines(&Engine, scratch, DomainName);
-            lines->BeginUpdate();
-            try {
-                lines->SetBlockText(scratch.BlockText());
-            } catch (...) {
-                lines->EndUpdate();
-                throw;
-            }
-            lines->EndUpdate();
+            WithinUpdate(*lines, [&] { lines->SetBlockText(scratch.BlockText()); });
             continue;
         }
         std::string translated = (DomainName.empty() || DomainName == "default")
