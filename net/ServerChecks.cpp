@@ -2,6 +2,7 @@
 
 #include "net/AddressLookup.h"
 #include "net/MessageFormat.h"
+#include "net/TcpConnect.h"
 
 namespace net {
 namespace {

@@ -3,7 +3,6 @@
 // The server-side checks behind "Test server port" and "Judge whether the server port mapping",
 // decided without a window: the window passes the field values and shows the results.
 
-#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -22,17 +21,6 @@ struct ServerTarget {
     std::string domain;
     int port = 6000;
 };
-
-inline constexpr std::chrono::milliseconds kConnectTimeout{10'000};
-inline constexpr std::chrono::milliseconds kPumpInterval{100};
-
-// One TCP connection attempt to `address` (dotted decimal; anything else, empty text included, fails
-// without an attempt) and `port`, closed at once without data. Runs `pump` once when the socket has
-// been created, then at least every 100 ms while it waits. Gives up after `timeout`. Ports outside
-// 1..65535 fail without an attempt; a pump that returns false abandons the attempt (false). A refused
-// connection is reported as soon as it is refused. Never throws.
-bool TestTcpConnect(const std::string& address, int port, const EventPump& pump = {},
-                    std::chrono::milliseconds timeout = kConnectTimeout);
 
 struct PortTestResult {
     std::optional<std::string> missingField;  // English label of a blank address field

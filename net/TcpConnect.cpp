@@ -1,4 +1,4 @@
-#include "net/ServerChecks.h"
+#include "net/TcpConnect.h"
 
 #include <algorithm>
 #include <cerrno>

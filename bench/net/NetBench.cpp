@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "net/AddressLookup.h"
-#include "net/ServerChecks.h"
+#include "net/TcpConnect.h"
 #include "net/WanAddress.h"
 
 namespace {
