@@ -2,13 +2,8 @@
 
 #include <stdexcept>
 
-#include <QAbstractButton>
-#include <QAbstractSpinBox>
-#include <QAction>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QPointer>
-#include <QStatusBar>
 
 #include "i18n/EngineStartup.h"
 #include "i18n/WindowTranslation.h"
