@@ -16,13 +16,16 @@ class TGnuGettextInstance;
 
 class TDomainList {
 public:
+    // Makes `names` the list, in lookup order, replacing any list there was.
     void Create(std::vector<std::string> names);
+    // Removes the list; lookups then give their text back.
     void Destroy();
+    // True between Create and Destroy.
     bool Exists() const;
 
     // The first translation of `text` that differs from it, trying each domain in order with `engine`
     // (the program's engine when nullptr). `text` when it is empty, when no domain translates it, or
-    // when the list or the engine does not exist.
+    // when the list or the engine does not exist. Throws EGGIOError for a catalog that cannot be read.
     std::string Lookup(std::string_view text, TGnuGettextInstance* engine) const;
 
 private:

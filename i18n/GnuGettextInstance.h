@@ -62,11 +62,22 @@ public:
     // always come back as CR LF. Throws EGGIOError for a catalog that cannot be read.
     std::string TranslateInDomain(std::string_view domain, std::string_view msgid);
 
-    // Empty code = automatic. Closes every domain's catalog; the next lookup opens the new one.
+    // Makes `code` the language of every later lookup, kept as written. An empty code is the automatic
+    // language: the LANG variable when set, else DetectSystemLanguage(), without its part from the
+    // first "." on (zh_CN.UTF-8 gives zh_CN). Closes every domain's catalog; the next lookup opens the
+    // catalog of the new language. Never throws but std::bad_alloc.
     void SelectLanguage(std::string_view code);
+    // Makes `directory` (a "/" is added when missing) the folder in which the catalogs of `domain` are
+    // looked for, creating the domain when it is unknown, and closes its catalog.
     void BindDomainDirectory(std::string_view domain, std::string_view directory);
+    // The domain that Translate looks in; nothing is created or opened until its first lookup.
     void SetCurrentDomain(std::string_view domain);
+    // The domain named `domain` (compared without regard to ASCII case); an unknown one is created,
+    // bound to DefaultDirectory() and set to the current language. It lives as long as the engine.
     TDomain& FindDomain(std::string_view domain);
+    // The user's locale as "language_COUNTRY" when both names are two ASCII letters (language "no"
+    // becomes "nb"); otherwise the code of the thread locale identifier (LanguageCodeForThreadLocale),
+    // which is "C" for an identifier it does not know.
     std::string DetectSystemLanguage();
 
     const std::string& CurrentLanguage() const noexcept { return currentLanguage_; }
