@@ -198,8 +198,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     try {
         const CliParseResult parsed = ParseCommandLine(args);
         if (const auto* error = std::get_if<CliUsageError>(&parsed)) {
-            std::vector<std::string> arguments = error->arguments;
-            err << "dtusms: " << FillPlaceholders(CliTranslate(error->format), arguments) << ". "
+            err << "dtusms: " << FillPlaceholders(CliTranslate(error->format), error->arguments) << ". "
                 << CliTranslate("See dtusms --help.") << '\n';
             return kExitUsage;
         }

@@ -3,11 +3,11 @@
 namespace app {
 
 bool IsLanguageNumber(int number) {
-    return number >= 0 && number < static_cast<int>(LanguageCodes.size());
+    return number >= 0 && number < static_cast<int>(kLanguageCodes.size());
 }
 
 std::string LanguageCodeOf(int number) {
-    return IsLanguageNumber(number) ? LanguageCodes[static_cast<std::size_t>(number)] : "";
+    return IsLanguageNumber(number) ? kLanguageCodes[static_cast<std::size_t>(number)] : "";
 }
 
 int LanguageNumberOfLangId(unsigned langId) {

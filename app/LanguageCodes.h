@@ -10,7 +10,7 @@
 
 namespace app {
 
-inline constexpr std::array<const char*, 4> LanguageCodes{"", "en", "zh_cn", "zh_tw"};
+inline constexpr std::array<const char*, 4> kLanguageCodes{"", "en", "zh_cn", "zh_tw"};
 
 // True for the numbers 0 to 3.
 bool IsLanguageNumber(int number);
