@@ -30,6 +30,8 @@ struct WindowOptions {
     std::string settingsPath;
     std::vector<char*> qtArguments;  // argv for QApplication, without the program's own options
     bool platformGiven = false;
+    // An argument that is no window option: the arguments are for the command line instead.
+    bool foreignArgument = false;
     std::string error;
 };
 
@@ -111,6 +113,7 @@ WindowOptions ParseWindowOptions(int argc, char** argv) {
                 options.qtArguments.push_back(argv[++i]);
             }
         } else {
+            options.foreignArgument = true;
             options.error = "unknown window option " + std::string(argument);
             return options;
         }
@@ -148,25 +151,7 @@ private:
 }  // namespace
 
 bool IsWindowInvocation(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        std::string_view attachedName;
-        if (argument == "--exit-after-paint" || AttachedFileValue(argument, attachedName)) {
-            continue;
-        }
-        if (argument == "--screenshot" || argument == "--settings") {
-            ++i;
-            continue;
-        }
-        const std::optional<bool> takesValue = QtOptionTakesValue(argument);
-        if (!takesValue) {
-            return false;
-        }
-        if (*takesValue) {
-            ++i;
-        }
-    }
-    return true;
+    return !ParseWindowOptions(argc, argv).foreignArgument;
 }
 
 int RunWindow(int argc, char** argv) {
