@@ -187,8 +187,8 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
             (flag == "--version" ? version : help) = true;
             continue;
         }
-        // Options of the whole program (a language choice, for one) are recognised here, before the
-        // field flags.
+        // Every flag that takes a value has a message for a missing one, so that table also tells a
+        // known flag from an unknown one.
         const std::optional<CliUsageError> missingValue = MissingValue(flag);
         if (!missingValue) {
             return CliUsageError{"unknown option \"%s\"", {flag}};

@@ -33,7 +33,7 @@ TGPRSInfo LoadSettings(const SettingsSnapshot& file, const LocalAddressProvider&
     info.nLanguageID = file.Integer(keys::kLanguageId, 0);
     info.ServerAddressMode = file.Integer(keys::kServerAddressMode, 0);
     info.Port = file.Integer(keys::kPort, 6000);
-    // The provider runs whether or not the key is there, as its contract says.
+    // Asked before the key is looked up, so that the look-ups a load makes never depend on the file.
     std::string localAddressText = localAddress ? localAddress() : std::string();
     info.StaticIP = file.Text(keys::kStaticIp).value_or(std::move(localAddressText));
     info.DomainAddress = file.Text(keys::kDomainAddress).value_or("");
