@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include <exception>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -109,7 +111,13 @@ void Ttntfrm_Main::closeEvent(QCloseEvent* event) {
 void Ttntfrm_Main::TntFormShow() {
     sysParameter_.nLanguageID =
         sms::ProfileFile(settingsPath_).ReadInteger(sms::keys::kSection, sms::keys::kLanguageId, 0);
-    ApplyLanguage(sysParameter_.nLanguageID);
+    // A language that cannot be applied (a catalog file beside the program that cannot be read)
+    // must not keep the stored settings out of the window: the error is shown, the fields load.
+    try {
+        ApplyLanguage(sysParameter_.nLanguageID);
+    } catch (...) {
+        ReportError(std::current_exception());
+    }
     LoadSettings();
 }
 
