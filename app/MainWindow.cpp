@@ -149,13 +149,29 @@ void Ttntfrm_Main::LoadSettings() {
     // list clears the selection.
     tntcomb_ServerNetMode->setCurrentIndex(info.ServerAddressMode);
     UpdateServerModeControls(info.ServerAddressMode);
-    PlacePort(info.Port);
-    PlaceText(tntedt_StaticIP, info.StaticIP);
-    PlaceText(tntedt_DomainAddress, info.DomainAddress);
+    // A write-back that fails (a file or folder nobody may write) must not leave the later fields
+    // empty, or a composed command would lack its APN: every field is placed, then the first error
+    // is shown.
+    std::exception_ptr firstError;
+    const auto place = [&firstError](const auto& placing) {
+        try {
+            placing();
+        } catch (...) {
+            if (!firstError) {
+                firstError = std::current_exception();
+            }
+        }
+    };
+    place([&] { PlacePort(info.Port); });
+    place([&] { PlaceText(tntedt_StaticIP, info.StaticIP); });
+    place([&] { PlaceText(tntedt_DomainAddress, info.DomainAddress); });
     tntcomb_SMSCommandType->setCurrentIndex(info.SMSCommandType);
     tntcomb_ServiceNetwork->setCurrentIndex(info.ServiceNetwork);
-    PlaceText(tntedt_Other, info.OtherAPN);
-    PlaceText(tntedt_DTUNumber, info.DTUNumber);
+    place([&] { PlaceText(tntedt_Other, info.OtherAPN); });
+    place([&] { PlaceText(tntedt_DTUNumber, info.DTUNumber); });
+    if (firstError) {
+        std::rethrow_exception(firstError);
+    }
 }
 
 void Ttntfrm_Main::UpdateServerModeControls(int mode) {
