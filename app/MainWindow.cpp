@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include <exception>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -109,7 +111,13 @@ void Ttntfrm_Main::closeEvent(QCloseEvent* event) {
 void Ttntfrm_Main::TntFormShow() {
     sysParameter_.nLanguageID =
         sms::ProfileFile(settingsPath_).ReadInteger(sms::keys::kSection, sms::keys::kLanguageId, 0);
-    ApplyLanguage(sysParameter_.nLanguageID);
+    // A language that cannot be applied (a catalog file beside the program that cannot be read)
+    // must not keep the stored settings out of the window: the error is shown, the fields load.
+    try {
+        ApplyLanguage(sysParameter_.nLanguageID);
+    } catch (...) {
+        ReportError(std::current_exception());
+    }
     LoadSettings();
 }
 
@@ -140,13 +148,29 @@ void Ttntfrm_Main::LoadSettings() {
     // list clears the selection.
     tntcomb_ServerNetMode->setCurrentIndex(info.ServerAddressMode);
     UpdateServerModeControls(info.ServerAddressMode);
-    PlacePort(info.Port);
-    PlaceText(tntedt_StaticIP, info.StaticIP);
-    PlaceText(tntedt_DomainAddress, info.DomainAddress);
+    // A write-back that fails (a file or folder nobody may write) must not leave the later fields
+    // empty, or a composed command would lack its APN: every field is placed, then the first error
+    // is shown.
+    std::exception_ptr firstError;
+    const auto place = [&firstError](const auto& placing) {
+        try {
+            placing();
+        } catch (...) {
+            if (!firstError) {
+                firstError = std::current_exception();
+            }
+        }
+    };
+    place([&] { PlacePort(info.Port); });
+    place([&] { PlaceText(tntedt_StaticIP, info.StaticIP); });
+    place([&] { PlaceText(tntedt_DomainAddress, info.DomainAddress); });
     tntcomb_SMSCommandType->setCurrentIndex(info.SMSCommandType);
     tntcomb_ServiceNetwork->setCurrentIndex(info.ServiceNetwork);
-    PlaceText(tntedt_Other, info.OtherAPN);
-    PlaceText(tntedt_DTUNumber, info.DTUNumber);
+    place([&] { PlaceText(tntedt_Other, info.OtherAPN); });
+    place([&] { PlaceText(tntedt_DTUNumber, info.DTUNumber); });
+    if (firstError) {
+        std::rethrow_exception(firstError);
+    }
 }
 
 void Ttntfrm_Main::UpdateServerModeControls(int mode) {

@@ -9,8 +9,9 @@ namespace app {
 
 WindowApplication::WindowApplication(int& argc, char** argv, MessagePresenter& messages)
     : QApplication(argc, argv), messages_(messages) {
+    // The title is not made Qt's display name: Qt would append it to every window and box caption
+    // ("Prompt — TQ-3VOVE SMS configuration tool"). Error boxes name it as their caption instead.
     setApplicationName(QStringLiteral("dtusms"));
-    setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
 }
 
 bool WindowApplication::notify(QObject* receiver, QEvent* event) {

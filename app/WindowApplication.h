@@ -15,7 +15,7 @@ class WindowApplication final : public QApplication {
     Q_OBJECT
 
 public:
-    // `messages` must outlive the application. Sets the application title.
+    // `messages` must outlive the application.
     WindowApplication(int& argc, char** argv, MessagePresenter& messages);
 
     bool notify(QObject* receiver, QEvent* event) override;

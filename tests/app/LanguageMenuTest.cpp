@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/PortSpinEdit.h"
 #include "tests/app/LanguageTestSupport.h"
 
 namespace apptest {
@@ -233,6 +234,40 @@ TEST(LanguageMenuTest, StartUpAppliesTheSavedLanguageNumber) {
         f.OpenMenu();
         EXPECT_EQ(f.Marks(), row.marksAtFirstOpening);
         EXPECT_TRUE(f.fixture.messages.boxes.empty());
+    }
+}
+
+TEST(LanguageMenuTest, UnreadableCatalogFileStillLetsTheStoredFieldsIntoTheWindow) {
+    struct Row {
+        const char* name;
+        const char* languageLine;
+    };
+    const Row rows[] = {
+        {"automatic language served by the broken file", "nLanguageID=0"},
+        {"English saved, the first pass in the automatic language fails", "nLanguageID=1"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        LanguageFixture f(MainSection({row.languageLine, "Server address mode=1", "Port=7000",
+                                       "Domain address=dtu.example", "DTU number=TQ-GP000042"}),
+                          true);
+        f.locale.lang = "de_DE";
+        f.programFile = f.fixture.dir.File("dtusms");
+        const std::filesystem::path catalog = f.fixture.dir.File("locale/de/LC_MESSAGES/default.mo");
+        std::filesystem::create_directories(catalog.parent_path());
+        WriteBytes(catalog.string(), std::string("\xde\x12\x04", 3));
+        const std::string before = f.fixture.File();
+        f.Show();
+        EXPECT_EQ(f.fixture.Find<QComboBox>("tntcomb_ServerNetMode")->currentIndex(), 1);
+        EXPECT_EQ(f.fixture.Find<app::PortSpinEdit>("rzspnedt_Port")->Text(), "7000");
+        EXPECT_EQ(f.fixture.Find<QLineEdit>("tntedt_DomainAddress")->text(), "dtu.example");
+        EXPECT_EQ(f.fixture.Find<QLineEdit>("tntedt_DTUNumber")->text(), "TQ-GP000042");
+        EXPECT_FALSE(f.fixture.Find<QLineEdit>("tntedt_StaticIP")->isEnabled());
+        ASSERT_FALSE(f.fixture.messages.boxes.empty());
+        EXPECT_TRUE(f.fixture.messages.boxes[0].error);
+        EXPECT_NE(f.fixture.messages.boxes[0].text.indexOf("not a valid GNU gettext mo file"), -1)
+            << f.fixture.messages.boxes[0].text.toStdString();
+        EXPECT_EQ(f.fixture.File().substr(0, before.size()), before);
     }
 }
 

@@ -123,7 +123,7 @@ public:
         StopEngine();
     }
 
-    void StartEngine() { engine.emplace(i18n::CurrentProgramFileName(), locale, sink); }
+    void StartEngine() { engine.emplace(programFile, locale, sink); }
     void StopEngine() { engine.reset(); }
 
     app::Ttntfrm_Main& Show() {
@@ -163,6 +163,8 @@ public:
     QString Shown(const char* object) { return ShownText(Window(), object); }
 
     SettableLocale locale;
+    // The engine looks for catalog files in the locale folder beside this file.
+    std::string programFile = i18n::CurrentProgramFileName();
     WindowFixture fixture;
     app::WindowEngineMessages sink;
     std::optional<i18n::EngineSession> engine;

@@ -145,14 +145,18 @@ TEST(WindowHandlersTest, RefusedWriteShowsTheErrorBoxAndTheProgramGoesOn) {
     const std::string unwritable = fixture.dir.File("missing-folder/GPRSInfo.ini");
     app::Ttntfrm_Main& window = fixture.Show(unwritable);
 
-    // The first write-back of the start fails; the error stops the loading there.
+    // Every write-back of the start fails; the fields are placed all the same and one box tells.
     const QString expected = QString::fromStdString("Unable to write to " + unwritable + ".");
     ASSERT_EQ(fixture.messages.boxes.size(), 1u);
     EXPECT_TRUE(fixture.messages.boxes[0].error);
     EXPECT_EQ(fixture.messages.boxes[0].caption, "TQ-3VOVE SMS configuration tool");
     EXPECT_EQ(fixture.messages.boxes[0].text, expected);
     EXPECT_EQ(fixture.messages.boxes[0].owner, &window);
-    EXPECT_EQ(fixture.Find<QLineEdit>("tntedt_DTUNumber")->text(), "");
+    EXPECT_EQ(fixture.Find<app::PortSpinEdit>("rzspnedt_Port")->Text(), "6000");
+    EXPECT_EQ(fixture.Find<QLineEdit>("tntedt_StaticIP")->text(), apptest::kLocalAddress);
+    EXPECT_EQ(fixture.Find<QComboBox>("tntcomb_SMSCommandType")->currentIndex(), 0);
+    EXPECT_EQ(fixture.Find<QComboBox>("tntcomb_ServiceNetwork")->currentIndex(), 0);
+    EXPECT_EQ(fixture.Find<QLineEdit>("tntedt_DTUNumber")->text(), "TQ-GP000001");
 
     // Each keystroke fails on its own; the field keeps what was typed.
     auto* other = fixture.Find<QLineEdit>("tntedt_Other");

@@ -1,0 +1,57 @@
+// The window program's application object: how window titles reach the window system, and the
+// error box for an exception that escapes an event.
+
+#include "app/WindowApplication.h"
+
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include <QEvent>
+#include <QObject>
+#include <QString>
+
+#include "tests/app/WindowTestSupport.h"
+
+namespace {
+
+class ThrowingObject final : public QObject {
+public:
+    bool event(QEvent*) override { throw std::runtime_error("Unable to write to /x/GPRSInfo.ini"); }
+};
+
+class WindowApplicationTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "dtusms";
+        static char* argv[] = {name, nullptr};
+        application = new app::WindowApplication(argc, argv, presenter);
+    }
+    static void TearDownTestSuite() {
+        delete application;
+        application = nullptr;
+    }
+
+    static inline apptest::RecordingPresenter presenter;
+    static inline app::WindowApplication* application = nullptr;
+};
+
+// Qt appends a set display name to every top-level title it hands to the window system ("Prompt —
+// <title>"); the window caption and the prompt caption must reach it unchanged.
+TEST_F(WindowApplicationTest, WindowTitlesReachTheWindowSystemWithoutAnApplicationSuffix) {
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
+}
+
+TEST_F(WindowApplicationTest, ExceptionLeavingAnEventShowsTheErrorBoxWithTheApplicationTitle) {
+    presenter.boxes.clear();
+    ThrowingObject target;
+    QEvent event(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&target, &event));
+    ASSERT_EQ(presenter.boxes.size(), 1u);
+    EXPECT_TRUE(presenter.boxes[0].error);
+    EXPECT_EQ(presenter.boxes[0].caption, "TQ-3VOVE SMS configuration tool");
+    EXPECT_EQ(presenter.boxes[0].text, "Unable to write to /x/GPRSInfo.ini.");
+}
+
+}  // namespace
