@@ -1,8 +1,9 @@
 #pragma once
 
 // A profile (INI) file read and written one key at a time, with the semantics of the Windows
-// private-profile functions; see the function comments for the exact rules.
+// private-profile functions; see the function comments and sms/ProfileText.h for the exact rules.
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -20,14 +21,26 @@ private:
     std::string path_;
 };
 
+// The text of a refused write: "Unable to write to %s" with `path` in place of %s. This is a
+// built-in text of the runtime: the English format passes through the loader installed with
+// SetBuiltInTextLoader, so it can be shown in the user's language.
+std::string UnableToWriteMessage(const std::string& path);
+
+// Loads a built-in text from its English original; the identity until one is installed.
+using BuiltInTextLoader = std::function<std::string(std::string_view english)>;
+
+// Installs the loader used by UnableToWriteMessage (an empty function restores the identity).
+// Call it at start-up, before any write.
+void SetBuiltInTextLoader(BuiltInTextLoader loader);
+
 // One settings-file object lives for one read or one write.
 class ProfileFile {
 public:
     explicit ProfileFile(std::string path) : path_(std::move(path)) {}
 
     // The value of `key` in `section` (names matched without regard to ASCII case), blanks around it
-    // and one pair of matching quotes removed, cut to 2047 bytes; `defaultValue` when the file,
-    // section or key is missing. Never throws.
+    // and one pair of matching quotes removed, cut by CapProfileValue to at most 2047 bytes;
+    // `defaultValue` when the file, section or key is missing. Never throws.
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
 
@@ -36,8 +49,12 @@ public:
     int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;
 
     // Replaces the key's value in place (keeping the key's spelling in the file) or appends the key,
-    // and the section when missing; every other byte of the file stays as it was. The file is
-    // replaced atomically. Throws ProfileWriteError when it cannot be written.
+    // and the section when missing; every other byte of the file stays as it was. A value holding a
+    // CR, LF or NUL is written up to that character only. A symbolic link is followed and its target
+    // written. The file is replaced atomically and keeps its permissions; a missing file is created.
+    // Throws ProfileWriteError when the file (or, for a new file, its folder) is not writable, is no
+    // regular file, cannot be read back first, or any step of the write fails; the file is then
+    // left as it was. Throws std::invalid_argument for a section or key name that cannot be written.
     void WriteString(std::string_view section, std::string_view key, std::string_view value) const;
     void WriteInteger(std::string_view section, std::string_view key, int value) const;
 

@@ -53,8 +53,8 @@ TGPRSInfo LoadSettings(const std::string& path, const LocalAddressProvider& loca
 void SaveSetting(const std::string& path, std::string_view key, std::string_view value);
 void SaveSetting(const std::string& path, std::string_view key, int value);
 
-// The settings path: the directory of the running program with its final separator, then
-// "GPRSInfo.ini".
+// The settings path: the directory of the running program (from /proc/self/exe) with its final
+// separator, then "GPRSInfo.ini"; the bare file name (the current folder) when that cannot be read.
 std::string SettingsPathBesideProgram();
 
 }  // namespace sms

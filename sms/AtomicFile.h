@@ -1,0 +1,26 @@
+#pragma once
+
+// Reading a small file whole, and replacing a file's content so that a crash or kill at any moment
+// leaves either the old content or the new one on disk, never a truncated file.
+
+#include <optional>
+#include <string>
+
+namespace sms {
+
+// The bytes of the regular file at `path`, or nullopt when it is missing, not a regular file or
+// cannot be read. Never blocks on a FIFO or device.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// `path` with its chain of symbolic links followed to the file they lead to (which may not exist
+// yet); `path` itself when it is no link. nullopt for a loop or a chain longer than 40 links.
+std::optional<std::string> FollowSymlinks(const std::string& path);
+
+// Replaces the regular file at `target` (no symbolic link; see FollowSymlinks) with `content`:
+// a temporary file in the same folder is written, flushed to disk, given the old file's permissions
+// (and owner, when allowed) and renamed over `target`; then the folder is flushed. A new file gets
+// 0666 less the umask. Returns false, leaving `target` untouched and no temporary file behind, when
+// any step fails.
+bool ReplaceFileAtomically(const std::string& target, const std::string& content);
+
+}  // namespace sms

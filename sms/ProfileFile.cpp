@@ -1,0 +1,97 @@
+#include "sms/ProfileFile.h"
+
+#include <cerrno>
+#include <utility>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "sms/AtomicFile.h"
+#include "sms/ProfileText.h"
+
+namespace sms {
+namespace {
+
+BuiltInTextLoader& Loader() {
+    static BuiltInTextLoader loader;
+    return loader;
+}
+
+std::optional<std::string> ReadValue(const std::string& path, std::string_view section,
+                                     std::string_view key) {
+    std::optional<std::string> content = ReadWholeFile(path);
+    if (!content) {
+        return std::nullopt;
+    }
+    const ProfileText text(std::move(*content));
+    const std::optional<std::string_view> value = text.Find(section, key);
+    if (!value) {
+        return std::nullopt;
+    }
+    return std::string(*value);
+}
+
+}  // namespace
+
+std::string UnableToWriteMessage(const std::string& path) {
+    constexpr std::string_view kFormat = "Unable to write to %s";
+    const BuiltInTextLoader& loader = Loader();
+    std::string message = loader ? loader(kFormat) : std::string(kFormat);
+    const std::size_t placeholder = message.find("%s");
+    if (placeholder != std::string::npos) {
+        message.replace(placeholder, 2, path);
+    }
+    return message;
+}
+
+void SetBuiltInTextLoader(BuiltInTextLoader loader) {
+    Loader() = std::move(loader);
+}
+
+std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue) const {
+    std::optional<std::string> value = ReadValue(path_, section, key);
+    return CapProfileValue(value ? std::string_view(*value) : defaultValue);
+}
+
+int ProfileFile::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const {
+    const std::optional<std::string> value = ReadValue(path_, section, key);
+    if (!value) {
+        return defaultValue;
+    }
+    return ParseProfileInteger(CapProfileValue(*value)).value_or(defaultValue);
+}
+
+void ProfileFile::WriteString(std::string_view section, std::string_view key, std::string_view value) const {
+    const auto refuse = [this] { return ProfileWriteError(UnableToWriteMessage(path_), path_); };
+    const std::optional<std::string> target = path_.empty() ? std::nullopt : FollowSymlinks(path_);
+    if (!target) {
+        throw refuse();
+    }
+    std::string old;
+    struct stat info {};
+    if (::stat(target->c_str(), &info) == 0) {
+        // rename() would replace a read-only file without asking, so the file's own permission is
+        // checked first. A file that exists but cannot be read must not be replaced by one key.
+        if (!S_ISREG(info.st_mode) || ::access(target->c_str(), W_OK) != 0) {
+            throw refuse();
+        }
+        std::optional<std::string> content = ReadWholeFile(*target);
+        if (!content) {
+            throw refuse();
+        }
+        old = std::move(*content);
+    } else if (errno != ENOENT) {
+        throw refuse();
+    }
+    const std::string updated = ProfileText(std::move(old)).WithValue(section, key, value);
+    if (!ReplaceFileAtomically(*target, updated)) {
+        throw refuse();
+    }
+}
+
+void ProfileFile::WriteInteger(std::string_view section, std::string_view key, int value) const {
+    WriteString(section, key, std::to_string(value));
+}
+
+}  // namespace sms

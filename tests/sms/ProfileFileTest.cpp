@@ -1,0 +1,224 @@
+#include "sms/ProfileFile.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/sms/TempDir.h"
+
+namespace sms {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Fixture;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+mode_t ModeOf(const std::string& path) {
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    return info.st_mode & 07777;
+}
+
+std::vector<std::string> FolderEntries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+TEST(ProfileFileTest, ReadsWithDefaultsCapAndIntegerRules) {
+    TempDir dir;
+    const std::string path = dir.File("GPRSInfo.ini");
+    WriteBytes(path, Fixture("long-line.ini"));
+    const ProfileFile file(path);
+    EXPECT_EQ(file.ReadString("Main", "DTU number", "x"), std::string(2047, 'A'));
+    EXPECT_EQ(file.ReadString("Main", "Other APN", "x"), std::string(2046, 'a'));
+    EXPECT_EQ(file.ReadInteger("Main", "Port", 6000), 8013);
+    EXPECT_EQ(file.ReadString("Main", "Missing", "dflt"), "dflt");
+    EXPECT_EQ(file.ReadInteger("Main", "DTU number", 6000), 6000);
+    EXPECT_EQ(file.ReadString("Other", "Port", ""), "");
+    EXPECT_EQ(ProfileFile(dir.File("absent.ini")).ReadString("Main", "Port", "d"), "d");
+    // A folder in place of the file reads as a missing file.
+    EXPECT_EQ(ProfileFile(dir.path().string()).ReadInteger("Main", "Port", 6000), 6000);
+}
+
+TEST(ProfileFileTest, EveryFixtureSurvivesAWriteOfAnotherKey) {
+    const char* fixtures[] = {
+        "no-section.ini",      "other-sections.ini", "mixed-case.ini",        "blanks.ini",
+        "quotes.ini",          "comments.ini",       "duplicates.ini",        "nul-and-invalid-utf8.ini",
+        "cr-only.ini",         "lf-only.ini",        "no-final-line-end.ini", "broken-section-header.ini",
+        "byte-order-mark.ini", "no-equals.ini",      "long-line.ini",         "header-only-no-line-end.ini"};
+    for (const char* name : fixtures) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        const std::string path = dir.File("GPRSInfo.ini");
+        const std::string original = Fixture(name);
+        WriteBytes(path, original);
+        ProfileFile(path).WriteString("Main", "Fresh key", "v");
+        const std::string after = ReadBytes(path);
+        // The write inserts one run of bytes; around it both files must agree byte for byte.
+        ASSERT_GT(after.size(), original.size());
+        const std::size_t insertedSize = after.size() - original.size();
+        std::size_t at = 0;
+        while (at < original.size() && original[at] == after[at]) {
+            ++at;
+        }
+        EXPECT_EQ(after.substr(at + insertedSize), original.substr(at));
+        EXPECT_NE(after.substr(at, insertedSize).find("Fresh key=v\r\n"), std::string::npos);
+        EXPECT_EQ(ProfileFile(path).ReadString("Main", "Fresh key", ""), "v");
+    }
+}
+
+TEST(ProfileFileTest, MegabyteLineIsCarriedThroughAWrite) {
+    TempDir dir;
+    const std::string path = dir.File("GPRSInfo.ini");
+    const std::string big = std::string(1 << 20, 'x');
+    WriteBytes(path, "[Other]\r\nBlob=" + big + "\r\n[Main]\r\nDomain address=" + big + "\r\nPort=1\r\n");
+    const ProfileFile file(path);
+    EXPECT_EQ(file.ReadString("Main", "Domain address", "").size(), 2047u);
+    file.WriteInteger("Main", "Port", 6000);
+    EXPECT_EQ(ReadBytes(path),
+              "[Other]\r\nBlob=" + big + "\r\n[Main]\r\nDomain address=" + big + "\r\nPort=6000\r\n");
+}
+
+TEST(ProfileFileTest, WriteKeepsPermissionsAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    const std::string path = dir.File("GPRSInfo.ini");
+    WriteBytes(path, "[Main]\r\nPort=1\r\n");
+    ::chmod(path.c_str(), 0640);
+    ProfileFile(path).WriteInteger("Main", "Port", -5);
+    EXPECT_EQ(ReadBytes(path), "[Main]\r\nPort=-5\r\n");
+    EXPECT_EQ(ModeOf(path), 0640u);
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"GPRSInfo.ini"});
+}
+
+TEST(ProfileFileTest, NewFileFollowsTheUmask) {
+    TempDir dir;
+    const std::string path = dir.File("GPRSInfo.ini");
+    const mode_t old = ::umask(027);
+    ProfileFile(path).WriteString("Main", "Port", "6000");
+    ::umask(old);
+    EXPECT_EQ(ReadBytes(path), "[Main]\r\nPort=6000\r\n");
+    EXPECT_EQ(ModeOf(path), 0640u);
+}
+
+TEST(ProfileFileTest, WriteGoesThroughASymbolicLinkToItsTarget) {
+    TempDir dir;
+    fs::create_directory(dir.path() / "real");
+    const std::string target = dir.File("real/settings.ini");
+    WriteBytes(target, "[Main]\r\nPort=1\r\n");
+    const std::string link = dir.File("GPRSInfo.ini");
+    fs::create_symlink("real/settings.ini", link);
+    ProfileFile(link).WriteString("Main", "Port", "2");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadBytes(target), "[Main]\r\nPort=2\r\n");
+    EXPECT_EQ(FolderEntries(dir.path() / "real"), std::vector<std::string>{"settings.ini"});
+
+    // A link whose target does not exist yet creates the target, not a file in place of the link.
+    const std::string dangling = dir.File("dangling.ini");
+    fs::create_symlink("real/new.ini", dangling);
+    ProfileFile(dangling).WriteString("Main", "Port", "3");
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_EQ(ReadBytes(dir.File("real/new.ini")), "[Main]\r\nPort=3\r\n");
+}
+
+void ExpectRefused(const std::string& path, const std::string& expectedFileBytes) {
+    try {
+        ProfileFile(path).WriteString("Main", "Port", "9");
+        ADD_FAILURE() << "the write to " << path << " succeeded";
+    } catch (const ProfileWriteError& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
+        EXPECT_EQ(error.path(), path);
+    }
+    std::error_code ignored;
+    if (fs::is_regular_file(path, ignored)) {
+        EXPECT_EQ(ReadBytes(path), expectedFileBytes);
+    }
+}
+
+TEST(ProfileFileTest, RefusesPathsThatCannotHoldTheFile) {
+    TempDir dir;
+    // These hold for root too: no permission bit is involved.
+    const std::string folderAsFile = dir.File("is-a-folder");
+    fs::create_directory(folderAsFile);
+    ExpectRefused(folderAsFile, "");
+    EXPECT_TRUE(fs::is_directory(folderAsFile));
+
+    const std::string inMissingFolder = dir.File("missing/GPRSInfo.ini");
+    ExpectRefused(inMissingFolder, "");
+    EXPECT_FALSE(fs::exists(dir.File("missing")));
+
+    const std::string loop = dir.File("loop.ini");
+    fs::create_symlink("loop.ini", loop);
+    ExpectRefused(loop, "");
+    EXPECT_TRUE(fs::is_symlink(loop));
+
+    EXPECT_EQ(FolderEntries(dir.path()).size(), 2u);
+}
+
+TEST(ProfileFileTest, RefusesAReadOnlyFileOrFolder) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root writes regardless of permission bits";
+    }
+    TempDir dir;
+    const std::string path = dir.File("GPRSInfo.ini");
+    WriteBytes(path, "[Main]\r\nPort=1\r\n");
+    ::chmod(path.c_str(), 0444);
+    ExpectRefused(path, "[Main]\r\nPort=1\r\n");
+    EXPECT_EQ(ModeOf(path), 0444u);
+
+    // Writable but unreadable: replacing it with one key would lose the rest.
+    ::chmod(path.c_str(), 0200);
+    EXPECT_THROW(ProfileFile(path).WriteString("Main", "Port", "9"), ProfileWriteError);
+    ::chmod(path.c_str(), 0644);
+    EXPECT_EQ(ReadBytes(path), "[Main]\r\nPort=1\r\n");
+
+    fs::create_directory(dir.path() / "locked");
+    ::chmod(dir.File("locked").c_str(), 0555);
+    ExpectRefused(dir.File("locked/GPRSInfo.ini"), "");
+}
+
+TEST(ProfileFileTest, WriteErrorTextPassesThroughTheBuiltInTextLoader) {
+    SetBuiltInTextLoader([](std::string_view english) { return "[" + std::string(english) + "]"; });
+    EXPECT_EQ(UnableToWriteMessage("/x/GPRSInfo.ini"), "[Unable to write to /x/GPRSInfo.ini]");
+    SetBuiltInTextLoader({});
+    EXPECT_EQ(UnableToWriteMessage("/x/GPRSInfo.ini"), "Unable to write to /x/GPRSInfo.ini");
+}
+
+// A writer killed at random moments must leave the old file or the new one, never a mix or a
+// truncated file.
+TEST(ProfileFileTest, KilledWriterLeavesOldOrNewFile) {
+    TempDir dir;
+    const std::string path = dir.File("GPRSInfo.ini");
+    const std::string padding(200'000, 'p');
+    const std::string first = "[Main]\r\nPad=" + padding + "\r\nPort=1111\r\n";
+    const std::string second = "[Main]\r\nPad=" + padding + "\r\nPort=2222\r\n";
+    WriteBytes(path, first);
+    for (int round = 0; round < 20; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0;; ++i) {
+                ProfileFile(path).WriteString("Main", "Port", i % 2 ? "1111" : "2222");
+            }
+        }
+        ::usleep(1000 + round * 700);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::string now = ReadBytes(path);
+        EXPECT_TRUE(now == first || now == second) << "round " << round << ": " << now.size() << " bytes";
+    }
+}
+
+}  // namespace
+}  // namespace sms
