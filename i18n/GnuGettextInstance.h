@@ -69,6 +69,9 @@ public:
     const std::string& CurrentDomain() const noexcept { return currentDomain_; }
     const std::string& DefaultDirectory() const noexcept { return defaultDirectory_; }
     std::thread::id CreatorThreadId() const noexcept { return creatorThreadId_; }
+    // The domains created so far, in creation order.
+    const std::vector<std::unique_ptr<TDomain>>& Domains() const noexcept { return domains_; }
+    TFileLocator& Locator() noexcept { return locator_; }
     LocaleSource& Locale() noexcept { return locale_; }
     MessageSink& Messages() noexcept { return messages_; }
 

@@ -1,0 +1,156 @@
+#include "i18n/Domain.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "i18n/FileLocator.h"
+#include "i18n/GnuGettextInstance.h"
+
+namespace i18n {
+
+namespace {
+
+char AsciiUpper(char c) noexcept {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string AsciiUpper(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        c = AsciiUpper(c);
+    }
+    return upper;
+}
+
+// The first `count` characters of UTF-8 text (a character's continuation bytes stay with it).
+std::string_view FirstCharacters(std::string_view text, std::size_t count) {
+    std::size_t end = 0;
+    for (std::size_t seen = 0; end < text.size() && seen < count; ++seen) {
+        ++end;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+            ++end;
+        }
+    }
+    return text.substr(0, end);
+}
+
+bool IsBlankOrControl(char c) noexcept {
+    return static_cast<unsigned char>(c) <= 32 || c == 127;
+}
+
+}  // namespace
+
+TDomain::TDomain(TFileLocator& locator, MessageSink& messages, std::string name)
+    : locator_(locator), messages_(messages), name_(std::move(name)) {}
+
+TDomain::~TDomain() {
+    CloseCatalog();
+}
+
+TDomain::State TDomain::CurrentState() const noexcept {
+    if (catalog_ != nullptr) {
+        return State::Open;
+    }
+    return openFailed_ ? State::Missing : State::Closed;
+}
+
+TMoFile::LookupResult TDomain::Lookup(std::string_view msgid) {
+    if (!active_) {
+        return {msgid, false};
+    }
+    if (catalog_ == nullptr && !openFailed_) {
+        OpenCatalog();
+    }
+    if (catalog_ == nullptr) {
+        return {msgid, false};
+    }
+    return catalog_->Lookup(msgid);
+}
+
+std::string TDomain::CatalogPath(std::string_view code) const {
+    std::string path = directory_;
+    path.append(code).append("/LC_MESSAGES/").append(name_).append(".mo");
+    return path;
+}
+
+bool TDomain::CatalogAvailable(const std::string& path) const {
+    // The program's own catalogs come first, so one of them wins over a file of the same path.
+    if (locator_.CatalogExists(path)) {
+        return true;
+    }
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+void TDomain::OpenCatalog() {
+    if (catalog_ != nullptr || openFailed_) {
+        return;
+    }
+    std::string path = CatalogPath(languageCode_);
+    if (!CatalogAvailable(path)) {
+        path = CatalogPath(FirstCharacters(languageCode_, 2));
+        if (!CatalogAvailable(path)) {
+            openFailed_ = true;
+            return;
+        }
+    }
+    catalog_ = locator_.AcquireCatalog(path);
+
+    if (AsciiUpper(GetHeaderField("Content-Type")).find("CHARSET=UTF-8") == std::string::npos) {
+        CloseCatalog();
+        active_ = false;
+        messages_.ShowMessage(
+            "Localization problem",
+            "The translation for the language code " + languageCode_ + " (in " + path +
+                ") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
+    }
+}
+
+void TDomain::CloseCatalog() {
+    if (catalog_ != nullptr) {
+        TMoFile* catalog = catalog_;
+        catalog_ = nullptr;
+        locator_.ReleaseCatalog(catalog);
+    }
+    openFailed_ = false;
+}
+
+void TDomain::SetDirectory(std::string_view directory) {
+    directory_ = directory;
+    if (directory_.empty() || directory_.back() != '/') {
+        directory_ += '/';
+    }
+    CloseCatalog();
+}
+
+void TDomain::SetLanguageCode(std::string_view code) {
+    CloseCatalog();
+    languageCode_ = code;
+}
+
+std::string TDomain::GetHeaderField(std::string_view name) {
+    const std::string prefix = AsciiUpper(name) + ": ";
+    const std::string_view header = Lookup("").Text;
+    std::size_t start = 0;
+    while (start < header.size()) {
+        std::size_t end = header.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            end = header.size();
+        }
+        const std::string_view line = header.substr(start, end - start);
+        if (line.size() >= prefix.size() && AsciiUpper(line.substr(0, prefix.size())) == prefix) {
+            std::string_view value = line.substr(prefix.size());
+            while (!value.empty() && IsBlankOrControl(value.front())) {
+                value.remove_prefix(1);
+            }
+            while (!value.empty() && IsBlankOrControl(value.back())) {
+                value.remove_suffix(1);
+            }
+            return std::string(value);
+        }
+        start = end + 1;
+    }
+    return "";
+}
+
+}  // namespace i18n
