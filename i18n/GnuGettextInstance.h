@@ -9,10 +9,14 @@
 #include <thread>
 #include <vector>
 
+#include "i18n/ClassRules.h"
+
 namespace i18n {
 
 class TDomain;
 class TFileLocator;
+class TObjectAccess;
+class TTP_Retranslator;
 
 // Where the automatic language comes from; tests replace it.
 class LocaleSource {
@@ -74,6 +78,13 @@ public:
     TFileLocator& Locator() noexcept { return locator_; }
     LocaleSource& Locale() noexcept { return locale_; }
     MessageSink& Messages() noexcept { return messages_; }
+
+    // Window translation (WindowTranslation.cpp).
+    void TranslateComponent(const std::shared_ptr<TObjectAccess>& component, std::string_view domain = {});
+    void RetranslateComponent(const std::shared_ptr<TObjectAccess>& component);
+    void TP_GlobalIgnoreClassProperty(const TClassInfo& cls, std::string_view propertyName);
+    std::vector<TClassMode> GlobalClassRules;
+    TTP_Retranslator* PassRetranslator = nullptr;
 
 private:
     TFileLocator& locator_;

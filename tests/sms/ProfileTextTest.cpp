@@ -1,6 +1,7 @@
 #include "sms/ProfileText.h"
 
 #include <optional>
+#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -109,6 +110,28 @@ TEST(ProfileTextTest, WriteChangesOnlyTheKeyLine) {
         SCOPED_TRACE(std::string(row.fixture) + " / " + row.key);
         const ProfileText text(Fixture(row.fixture));
         EXPECT_EQ(text.WithValue("Main", row.key, row.value), row.expected);
+    }
+}
+
+// Random files built from the bytes that matter to the parser: whatever the file, a written value reads
+// back, another key keeps its value, and writing the same value again changes nothing.
+TEST(ProfileTextTest, RandomFilesReadBackWhatWasWritten) {
+    const std::string alphabet("[]=; \t\r\n\0\"'MainPortQ\xff", 21);
+    std::mt19937 random(12345);
+    for (int round = 0; round < 5000; ++round) {
+        std::string original;
+        const int length = static_cast<int>(random() % 80);
+        for (int i = 0; i < length; ++i) {
+            original += alphabet[random() % alphabet.size()];
+        }
+        SCOPED_TRACE(::testing::PrintToString(original));
+        const ProfileText before(original);
+        const std::optional<std::string_view> other = before.Find("Main", "Q");
+        const std::string once = before.WithValue("Main", "Port", "v");
+        const ProfileText after(once);
+        EXPECT_EQ(after.Find("Main", "Port"), std::optional<std::string_view>("v"));
+        EXPECT_EQ(after.Find("Main", "Q"), other);
+        EXPECT_EQ(after.WithValue("Main", "Port", "v"), once);
     }
 }
 

@@ -41,8 +41,10 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+#ifdef DTUSMS_SMS_TEST_DATA
 inline std::string Fixture(const std::string& name) {
     return ReadBytes(std::string(DTUSMS_SMS_TEST_DATA) + "/" + name);
 }
+#endif
 
 }  // namespace sms::testing

@@ -1,0 +1,235 @@
+#include "app/CliOptions.h"
+
+#include <array>
+#include <string_view>
+
+namespace app {
+namespace {
+
+struct Choice {
+    std::string_view name;
+    int value;
+};
+
+constexpr std::array<Choice, 2> kTypes{{{"config", 0}, {"query", 1}}};
+constexpr std::array<Choice, 2> kModes{{{"static", 0}, {"domain", 1}}};
+constexpr std::array<Choice, 4> kApns{{{"cmnet", 0}, {"cmwap", 1}, {"uninet", 2}, {"other", 3}}};
+
+struct CommandName {
+    std::string_view name;
+    CliCommand command;
+};
+
+constexpr std::array<CommandName, 4> kCommands{{{"sms", CliCommand::Sms},
+                                                {"check-port", CliCommand::CheckPort},
+                                                {"judge-mapping", CliCommand::JudgeMapping},
+                                                {"wan-ip", CliCommand::WanIp}}};
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+template <std::size_t N>
+std::string ChoiceList(const std::array<Choice, N>& choices) {
+    std::string list;
+    for (const Choice& choice : choices) {
+        list += list.empty() ? "" : "|";
+        list += choice.name;
+    }
+    return list;
+}
+
+template <std::size_t N>
+std::optional<int> FindChoice(const std::array<Choice, N>& choices, std::string_view text) {
+    for (const Choice& choice : choices) {
+        if (EqualsIgnoringAsciiCase(choice.name, text)) {
+            return choice.value;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<int> ParsePort(std::string_view text) {
+    if (text.empty() || text.size() > 5) {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1000 || value > 99999) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+CliUsageError NotAPort(std::string_view flag, std::string_view value) {
+    return {"%s: \"%s\" is not a number from 1000 to 99999", {std::string(flag), std::string(value)}};
+}
+
+// Applies one flag with its value to `request`; an error when the value is not accepted.
+std::optional<CliUsageError> ApplyFlag(std::string_view flag, const std::string& value, CliRequest& request) {
+    CliFieldOverrides& fields = request.fields;
+    const auto choose = [&](const auto& choices, std::optional<int>& field) -> std::optional<CliUsageError> {
+        field = FindChoice(choices, value);
+        if (!field) {
+            return CliUsageError{"%s: \"%s\" is not one of %s",
+                                 {std::string(flag), value, ChoiceList(choices)}};
+        }
+        return std::nullopt;
+    };
+    if (flag == "--settings") {
+        if (value.empty()) {
+            return CliUsageError{"%s needs a file name", {std::string(flag)}};
+        }
+        request.settingsPath = value;
+    } else if (flag == "--type") {
+        return choose(kTypes, fields.smsCommandType);
+    } else if (flag == "--mode") {
+        return choose(kModes, fields.serverAddressMode);
+    } else if (flag == "--apn") {
+        return choose(kApns, fields.serviceNetwork);
+    } else if (flag == "--port") {
+        fields.port = ParsePort(value);
+        if (!fields.port) {
+            return NotAPort(flag, value);
+        }
+    } else if (flag == "--ip") {
+        fields.staticIp = value;
+    } else if (flag == "--domain") {
+        fields.domainAddress = value;
+    } else if (flag == "--other-apn") {
+        fields.otherApn = value;
+    } else if (flag == "--dtu") {
+        fields.dtuNumber = value;
+    }
+    return std::nullopt;
+}
+
+// The error for `flag` given without its value; nullopt for a name that is no flag with a value.
+std::optional<CliUsageError> MissingValue(std::string_view flag) {
+    const std::string name(flag);
+    if (flag == "--settings") {
+        return CliUsageError{"%s needs a file name", {name}};
+    }
+    if (flag == "--type") {
+        return CliUsageError{"%s needs a value, one of %s", {name, ChoiceList(kTypes)}};
+    }
+    if (flag == "--mode") {
+        return CliUsageError{"%s needs a value, one of %s", {name, ChoiceList(kModes)}};
+    }
+    if (flag == "--apn") {
+        return CliUsageError{"%s needs a value, one of %s", {name, ChoiceList(kApns)}};
+    }
+    if (flag == "--port") {
+        return CliUsageError{"%s needs a value, a number from 1000 to 99999", {name}};
+    }
+    if (flag == "--ip" || flag == "--domain" || flag == "--other-apn" || flag == "--dtu") {
+        return CliUsageError{"%s needs a value", {name}};
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
+    CliRequest request;
+    std::optional<CliCommand> command;
+    bool help = false;
+    bool version = false;
+    bool anyFieldFlag = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg.size() < 2 || arg[0] != '-') {
+            if (command) {
+                return CliUsageError{"unexpected argument \"%s\"", {arg}};
+            }
+            for (const CommandName& known : kCommands) {
+                if (known.name == arg) {
+                    command = known.command;
+                }
+            }
+            if (!command) {
+                return CliUsageError{
+                    "unknown command \"%s\"; expected sms, check-port, judge-mapping or wan-ip", {arg}};
+            }
+            continue;
+        }
+
+        const std::size_t equals = arg.find('=');
+        const std::string flag = arg.substr(0, equals);
+        const std::optional<std::string> inlineValue =
+            equals == std::string::npos ? std::nullopt : std::optional<std::string>(arg.substr(equals + 1));
+
+        if (flag == "--help" || flag == "-h" || flag == "--version") {
+            if (inlineValue) {
+                return CliUsageError{"%s takes no value", {flag}};
+            }
+            (flag == "--version" ? version : help) = true;
+            continue;
+        }
+        // Options of the whole program (a language choice, for one) are recognised here, before the
+        // field flags.
+        const std::optional<CliUsageError> missingValue = MissingValue(flag);
+        if (!missingValue) {
+            return CliUsageError{"unknown option \"%s\"", {flag}};
+        }
+        std::string value;
+        if (inlineValue) {
+            value = *inlineValue;
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            return *missingValue;
+        }
+        if (std::optional<CliUsageError> error = ApplyFlag(flag, value, request)) {
+            return *error;
+        }
+        anyFieldFlag = true;
+    }
+
+    if (help) {
+        request.command = CliCommand::Help;
+    } else if (version) {
+        request.command = CliCommand::Version;
+    } else if (command) {
+        request.command = *command;
+    } else if (anyFieldFlag) {
+        return CliUsageError{"no command given; expected sms, check-port, judge-mapping or wan-ip", {}};
+    } else {
+        request.command = CliCommand::Help;
+    }
+    return request;
+}
+
+std::string FillPlaceholders(const std::string& format, const std::vector<std::string>& arguments) {
+    std::string result;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's') {
+            if (next < arguments.size()) {
+                result += arguments[next];
+            }
+            ++next;
+            ++i;
+        } else {
+            result += format[i];
+        }
+    }
+    return result;
+}
+
+}  // namespace app

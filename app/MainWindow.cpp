@@ -1,0 +1,266 @@
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+
+#include "app/ApplicationTitle.h"
+#include "app/KeyboardLimitedEdit.h"
+#include "app/MessageBoxes.h"
+#include "app/PortSpinEdit.h"
+#include "app/Translate.h"
+#include "net/AddressLookup.h"
+#include "sms/ProfileFile.h"
+#include "sms/SmsCommand.h"
+
+namespace app {
+
+namespace {
+
+std::string Utf8(const QString& text) {
+    return text.toStdString();
+}
+
+}  // namespace
+
+Ttntfrm_Main::Ttntfrm_Main(MessagePresenter& messages, std::string settingsPath, QWidget* parent)
+    : QWidget(parent),
+      messages_(messages),
+      settingsPath_(std::move(settingsPath)),
+      guard_([this](const std::exception_ptr& error) { ReportError(error); }) {
+    BuildControls();
+    ConnectHandlers();
+    TntFormCreate();
+}
+
+Ttntfrm_Main::~Ttntfrm_Main() = default;
+
+void Ttntfrm_Main::ConnectHandlers() {
+    const auto guarded = [this](auto handler) {
+        return [this, handler](auto&&...) { guard_.Run([this, handler] { (this->*handler)(); }); };
+    };
+    const auto guardedIndex = [this](void (Ttntfrm_Main::*handler)(int)) {
+        return
+            [this, handler](int index) { guard_.Run([this, handler, index] { (this->*handler)(index); }); };
+    };
+    connect(tntcomb_ServerNetMode, &QComboBox::activated, this,
+            guardedIndex(&Ttntfrm_Main::tntcomb_ServerNetModeChange));
+    connect(tntcomb_SMSCommandType, &QComboBox::activated, this,
+            guardedIndex(&Ttntfrm_Main::tntcomb_SMSCommandTypeChange));
+    connect(tntcomb_ServiceNetwork, &QComboBox::activated, this,
+            guardedIndex(&Ttntfrm_Main::tntcomb_ServiceNetworkChange));
+    connect(rzspnedt_Port, &PortSpinEdit::textChanged, this, guarded(&Ttntfrm_Main::rzspnedt_PortChange));
+    connect(tntedt_StaticIP, &QLineEdit::textChanged, this, guarded(&Ttntfrm_Main::tntedt_StaticIPChange));
+    connect(tntedt_DomainAddress, &QLineEdit::textChanged, this,
+            guarded(&Ttntfrm_Main::tntedt_DomainAddressChange));
+    connect(tntedt_Other, &QLineEdit::textChanged, this, guarded(&Ttntfrm_Main::tntedt_OtherChange));
+    connect(tntedt_DTUNumber, &QLineEdit::textChanged, this, guarded(&Ttntfrm_Main::tntedt_DTUNumberChange));
+    connect(tntbtn_GenerationSMS, &QPushButton::clicked, this,
+            guarded(&Ttntfrm_Main::tntbtn_GenerationSMSClick));
+    connect(tntbtn_Close, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_CloseClick));
+    connect(tntbtn_StaticIP, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_StaticIPClick));
+    connect(tntbtn_TestServerPort, &QPushButton::clicked, this,
+            guarded(&Ttntfrm_Main::tntbtn_TestServerPortClick));
+    connect(tntbtn_JudgeMaping, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_JudgeMapingClick));
+
+    for (QAction* item : tntpmn_Language->actions()) {
+        connect(item, &QAction::triggered, this,
+                [this, item] { guard_.Run([this, item] { tntmntm_AutomaticClick(item); }); });
+    }
+    connect(tntpmn_Language, &QMenu::aboutToShow, this,
+            [this] { guard_.Run([this] { tntpmn_LanguagePopup(); }); });
+}
+
+void Ttntfrm_Main::TntFormCreate() {
+    if (settingsPath_.empty()) {
+        settingsPath_ = sms::SettingsPathBesideProgram();
+    }
+}
+
+void Ttntfrm_Main::showEvent(QShowEvent* event) {
+    if (!shownOnce_ && !event->spontaneous()) {
+        shownOnce_ = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect area = rect();
+            area.moveCenter(screen->availableGeometry().center());
+            move(area.topLeft());
+        }
+        guard_.Run([this] { TntFormShow(); });
+    }
+    QWidget::showEvent(event);
+}
+
+void Ttntfrm_Main::closeEvent(QCloseEvent* event) {
+    // A network check in progress sees this at its next event pump and stops.
+    closed_ = true;
+    event->accept();
+}
+
+void Ttntfrm_Main::TntFormShow() {
+    sysParameter_.nLanguageID =
+        sms::ProfileFile(settingsPath_).ReadInteger(sms::keys::kSection, sms::keys::kLanguageId, 0);
+    ApplyLanguage(sysParameter_.nLanguageID);
+    LoadSettings();
+}
+
+void Ttntfrm_Main::ApplyLanguage(int) {
+    // Placeholder: the language engine plugs in here (select the language, retranslate the window).
+}
+
+void Ttntfrm_Main::tntmntm_AutomaticClick(QAction*) {
+    // Placeholder: the language menu logic plugs in here.
+}
+
+void Ttntfrm_Main::tntpmn_LanguagePopup() {
+    // Placeholder: the language menu logic plugs in here (check mark of the language in force).
+}
+
+void Ttntfrm_Main::LoadSettings() {
+    const sms::TGPRSInfo info = sms::LoadSettings(settingsPath_, [] { return net::GetLocalIP(); });
+    sysParameter_.nLanguageID = info.nLanguageID;
+    // Selecting a list item from the program is no change and writes nothing; an index outside the
+    // list clears the selection.
+    tntcomb_ServerNetMode->setCurrentIndex(info.ServerAddressMode);
+    UpdateServerModeControls(info.ServerAddressMode);
+    PlacePort(info.Port);
+    PlaceText(tntedt_StaticIP, info.StaticIP);
+    PlaceText(tntedt_DomainAddress, info.DomainAddress);
+    tntcomb_SMSCommandType->setCurrentIndex(info.SMSCommandType);
+    tntcomb_ServiceNetwork->setCurrentIndex(info.ServiceNetwork);
+    PlaceText(tntedt_Other, info.OtherAPN);
+    PlaceText(tntedt_DTUNumber, info.DTUNumber);
+}
+
+void Ttntfrm_Main::UpdateServerModeControls(int mode) {
+    if (mode != 0 && mode != 1) {
+        return;
+    }
+    const bool staticIp = mode == 0;
+    tntlbl_StaticIP->setEnabled(staticIp);
+    tntedt_StaticIP->setEnabled(staticIp);
+    tntbtn_StaticIP->setEnabled(staticIp);
+    tntlbl_DomainAddress->setEnabled(!staticIp);
+    tntedt_DomainAddress->setEnabled(!staticIp);
+}
+
+void Ttntfrm_Main::PlaceText(QLineEdit* edit, const std::string& utf8) {
+    const QString text = QString::fromStdString(utf8);
+    if (auto* limited = qobject_cast<KeyboardLimitedEdit*>(edit)) {
+        limited->setText(text);
+    } else {
+        edit->setText(text);
+    }
+    guard_.RethrowPending();
+}
+
+void Ttntfrm_Main::PlacePort(int value) {
+    rzspnedt_Port->SetValue(value);
+    guard_.RethrowPending();
+}
+
+int Ttntfrm_Main::ReadPort() {
+    const int value = rzspnedt_Port->Value();
+    guard_.RethrowPending();
+    return value;
+}
+
+void Ttntfrm_Main::Save(std::string_view key, const QString& text) {
+    sms::SaveSetting(settingsPath_, key, Utf8(text));
+}
+
+void Ttntfrm_Main::Save(std::string_view key, int value) {
+    sms::SaveSetting(settingsPath_, key, value);
+}
+
+void Ttntfrm_Main::tntcomb_ServerNetModeChange(int index) {
+    Save(sms::keys::kServerAddressMode, index);
+    UpdateServerModeControls(index);
+}
+
+void Ttntfrm_Main::rzspnedt_PortChange() {
+    const bool wasEmpty = rzspnedt_Port->Text().isEmpty();
+    const int value = ReadPort();
+    // Reading an empty field put "1000" into it; that change has run this handler and saved it.
+    if (wasEmpty) {
+        return;
+    }
+    if (value > PortSpinEdit::kMaximum) {
+        // The cut is a change of its own, and its run of this handler saves the maximum.
+        PlacePort(PortSpinEdit::kMaximum);
+        return;
+    }
+    Save(sms::keys::kPort, value);
+}
+
+void Ttntfrm_Main::tntedt_StaticIPChange() {
+    Save(sms::keys::kStaticIp, tntedt_StaticIP->text());
+}
+
+void Ttntfrm_Main::tntedt_DomainAddressChange() {
+    Save(sms::keys::kDomainAddress, tntedt_DomainAddress->text());
+}
+
+void Ttntfrm_Main::tntcomb_SMSCommandTypeChange(int index) {
+    Save(sms::keys::kSmsCommandType, index);
+}
+
+void Ttntfrm_Main::tntcomb_ServiceNetworkChange(int index) {
+    Save(sms::keys::kServiceNetwork, index);
+}
+
+void Ttntfrm_Main::tntedt_OtherChange() {
+    Save(sms::keys::kOtherApn, tntedt_Other->text());
+}
+
+void Ttntfrm_Main::tntedt_DTUNumberChange() {
+    Save(sms::keys::kDtuNumber, tntedt_DTUNumber->text());
+}
+
+sms::TGPRSInfo Ttntfrm_Main::ReadFields() {
+    sms::TGPRSInfo info;
+    info.nLanguageID = sysParameter_.nLanguageID;
+    info.ServerAddressMode = tntcomb_ServerNetMode->currentIndex();
+    info.Port = ReadPort();
+    info.StaticIP = Utf8(tntedt_StaticIP->text());
+    info.DomainAddress = Utf8(tntedt_DomainAddress->text());
+    info.SMSCommandType = tntcomb_SMSCommandType->currentIndex();
+    info.ServiceNetwork = tntcomb_ServiceNetwork->currentIndex();
+    info.OtherAPN = Utf8(tntedt_Other->text());
+    info.DTUNumber = Utf8(tntedt_DTUNumber->text());
+    return info;
+}
+
+void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
+    tntedt_SMSCommandFormat->clear();
+    const sms::SmsCommandResult result = sms::GenerateSMSCommand(ReadFields());
+    if (!result.ok) {
+        ShowValidationPrompt(result.failedLabel);
+        return;
+    }
+    tntedt_SMSCommandFormat->setText(QString::fromStdString(result.command));
+}
+
+void Ttntfrm_Main::tntbtn_CloseClick() {
+    close();
+}
+
+void Ttntfrm_Main::ShowPrompt(const QString& text) {
+    messages_.ShowPrompt(this, Translate("Prompt"), text);
+}
+
+void Ttntfrm_Main::ShowValidationPrompt(const std::string& englishLabel) {
+    ShowPrompt(QString::fromStdString(sms::FormatValidationMessage(TranslateUtf8, englishLabel)));
+}
+
+void Ttntfrm_Main::ReportError(const std::exception_ptr& error) {
+    messages_.ShowError(this, QString::fromUtf8(kApplicationTitle), ErrorBoxText(error));
+}
+
+}  // namespace app

@@ -1,0 +1,111 @@
+// The three server checks of the main window. They run on the window's thread and let window events
+// be handled while they wait, so the window stays responsive; a second check asked for meanwhile is
+// ignored, and closing the window stops the one in progress without showing anything.
+
+#include "app/MainWindow.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "app/Translate.h"
+#include "net/ServerChecks.h"
+#include "net/WanAddress.h"
+
+namespace app {
+
+namespace {
+
+// Marks a check as running for the lifetime of one handler.
+class CheckScope {
+public:
+    explicit CheckScope(bool& running) : running_(running) { running_ = true; }
+    ~CheckScope() { running_ = false; }
+    CheckScope(const CheckScope&) = delete;
+    CheckScope& operator=(const CheckScope&) = delete;
+
+private:
+    bool& running_;
+};
+
+}  // namespace
+
+net::EventPump Ttntfrm_Main::WindowPump() {
+    return [this] {
+        QCoreApplication::processEvents();
+        return !closed_;
+    };
+}
+
+void Ttntfrm_Main::tntbtn_TestServerPortClick() {
+    if (checkRunning_) {
+        return;
+    }
+    CheckScope scope(checkRunning_);
+    net::ServerTarget target;
+    target.mode = tntcomb_ServerNetMode->currentIndex();
+    target.staticIp = tntedt_StaticIP->text().toStdString();
+    target.domain = tntedt_DomainAddress->text().toStdString();
+    target.port = ReadPort();
+    const net::PortTestResult result = net::RunServerPortTest(
+        target, TranslateUtf8,
+        [this](const std::string& status) { tntstsbr_StatusPanel->setText(QString::fromStdString(status)); },
+        WindowPump());
+    if (result.abandoned || closed_) {
+        return;
+    }
+    if (result.missingField) {
+        ShowValidationPrompt(*result.missingField);
+        return;
+    }
+    const QString outcome = QString::fromStdString(result.outcomeText);
+    tntstsbr_StatusPanel->setText(outcome);
+    ShowPrompt(outcome);
+}
+
+void Ttntfrm_Main::tntbtn_JudgeMapingClick() {
+    if (checkRunning_) {
+        return;
+    }
+    CheckScope scope(checkRunning_);
+    net::ServerTarget target;
+    target.mode = tntcomb_ServerNetMode->currentIndex();
+    target.staticIp = tntedt_StaticIP->text().toStdString();
+    target.domain = tntedt_DomainAddress->text().toStdString();
+    const net::MappingResult result = net::JudgePortMapping(target, TranslateUtf8, WindowPump());
+    if (result.abandoned || closed_) {
+        return;
+    }
+    if (result.missingField) {
+        ShowValidationPrompt(*result.missingField);
+        return;
+    }
+    ShowPrompt(QString::fromStdString(result.verdictText));
+}
+
+void Ttntfrm_Main::tntbtn_StaticIPClick() {
+    if (checkRunning_) {
+        return;
+    }
+    CheckScope scope(checkRunning_);
+    std::string address;
+    try {
+        address = net::GetWanIP(WindowPump());
+    } catch (const net::WanRequestAbandoned&) {
+        return;
+    } catch (const net::WanRequestError&) {
+        // Nobody is left to read an error box once the window is closed.
+        if (closed_) {
+            return;
+        }
+        throw;
+    }
+    if (closed_) {
+        return;
+    }
+    // The field's change handler saves the address.
+    PlaceText(tntedt_StaticIP, address);
+}
+
+}  // namespace app

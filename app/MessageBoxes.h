@@ -1,0 +1,36 @@
+#pragma once
+
+// The window's two kinds of modal message: the prompt box (information icon, one OK button) and the
+// error box (critical icon, one OK button). All boxes go through a MessagePresenter so that tests can
+// record them instead of blocking on a modal loop.
+
+#include <exception>
+
+#include <QString>
+
+class QWidget;
+
+namespace app {
+
+class MessagePresenter {
+public:
+    virtual ~MessagePresenter() = default;
+    // A modal information box owned by `owner` with one OK button; returns when it is closed.
+    virtual void ShowPrompt(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // A modal error box owned by `owner` with one OK button; returns when it is closed.
+    virtual void ShowError(QWidget* owner, const QString& caption, const QString& text) = 0;
+};
+
+// Shows real QMessageBox dialogs.
+class QMessageBoxPresenter final : public MessagePresenter {
+public:
+    void ShowPrompt(QWidget* owner, const QString& caption, const QString& text) override;
+    void ShowError(QWidget* owner, const QString& caption, const QString& text) override;
+};
+
+// The text of the error box for `error`: its message (UTF-8 what() of a std::exception, a fixed text
+// for anything else), followed by "." when its last character comes after "." in character order.
+QString ErrorBoxText(const std::exception_ptr& error);
+QString ErrorBoxText(const QString& message);
+
+}  // namespace app

@@ -1,0 +1,136 @@
+#include "app/PortSpinEdit.h"
+
+#include <algorithm>
+#include <climits>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace app {
+
+namespace {
+
+// An optional leading sign followed by digits only; empty text and a lone sign are allowed while
+// typing.
+bool IsEditableText(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const bool sign = c == u'+' || c == u'-';
+        if (!(c >= u'0' && c <= u'9') && !(sign && i == 0)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+PortSpinEdit::PortSpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
+    // The base class has no value type of its own here; keyboard tracking off keeps it from trying to
+    // interpret the text at every keystroke, which this class does itself.
+    setKeyboardTracking(false);
+    setAccelerated(false);
+    lineEdit()->setText(QString::number(kMinimum));
+    connect(lineEdit(), &QLineEdit::textChanged, this, &PortSpinEdit::textChanged);
+}
+
+int PortSpinEdit::ParseValue(const QString& text, int fallback) {
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text.at(i) == u'+' || text.at(i) == u'-')) {
+        negative = text.at(i) == u'-';
+        ++i;
+    }
+    if (i == text.size()) {
+        return fallback;
+    }
+    long long magnitude = 0;
+    for (; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c < u'0' || c > u'9') {
+            return fallback;
+        }
+        magnitude = std::min<long long>(magnitude * 10 + (c.unicode() - u'0'), 1LL << 40);
+    }
+    const long long value = negative ? -magnitude : magnitude;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+int PortSpinEdit::Value() {
+    if (lineEdit()->text().isEmpty()) {
+        lineEdit()->setText(QString::number(kMinimum));
+        return kMinimum;
+    }
+    return ParseValue(lineEdit()->text(), kMinimum);
+}
+
+void PortSpinEdit::SetValue(int value) {
+    const QString text = QString::number(std::clamp(value, kMinimum, kMaximum));
+    // Setting the same text would still reset the cursor and the selection.
+    if (lineEdit()->text() != text) {
+        lineEdit()->setText(text);
+    }
+}
+
+QString PortSpinEdit::Text() const {
+    return lineEdit()->text();
+}
+
+void PortSpinEdit::SetBeep(std::function<void()> beep) {
+    beep_ = std::move(beep);
+}
+
+void PortSpinEdit::Beep() {
+    if (beep_) {
+        beep_();
+    } else {
+        QApplication::beep();
+    }
+}
+
+void PortSpinEdit::keyPressEvent(QKeyEvent* event) {
+    const QString typed = event->text();
+    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (!command && !typed.isEmpty() && typed.at(0).isPrint()) {
+        QLineEdit* edit = lineEdit();
+        QString candidate = edit->text();
+        if (edit->hasSelectedText()) {
+            candidate.replace(edit->selectionStart(), edit->selectedText().size(), typed);
+        } else {
+            candidate.insert(edit->cursorPosition(), typed);
+        }
+        if (!IsEditableText(candidate)) {
+            Beep();
+            event->accept();
+            return;
+        }
+    }
+    QAbstractSpinBox::keyPressEvent(event);
+}
+
+void PortSpinEdit::focusOutEvent(QFocusEvent* event) {
+    SetValue(ParseValue(lineEdit()->text(), kMinimum));
+    QAbstractSpinBox::focusOutEvent(event);
+}
+
+QValidator::State PortSpinEdit::validate(QString& input, int&) const {
+    return IsEditableText(input) ? QValidator::Acceptable : QValidator::Invalid;
+}
+
+void PortSpinEdit::fixup(QString&) const {}
+
+void PortSpinEdit::stepBy(int steps) {
+    const long long stepped = static_cast<long long>(Value()) + steps;
+    SetValue(static_cast<int>(std::clamp<long long>(stepped, kMinimum, kMaximum)));
+    lineEdit()->selectAll();
+}
+
+QAbstractSpinBox::StepEnabled PortSpinEdit::stepEnabled() const {
+    if (isReadOnly()) {
+        return StepNone;
+    }
+    return StepUpEnabled | StepDownEnabled;
+}
+
+}  // namespace app

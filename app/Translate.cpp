@@ -1,0 +1,33 @@
+#include "app/Translate.h"
+
+#include <utility>
+
+namespace app {
+
+namespace {
+
+TranslationFunction& CurrentTranslation() {
+    static TranslationFunction translation;
+    return translation;
+}
+
+}  // namespace
+
+QString Translate(const QString& english) {
+    const TranslationFunction& translation = CurrentTranslation();
+    return translation ? translation(english) : english;
+}
+
+QString Translate(const char* englishUtf8) {
+    return Translate(QString::fromUtf8(englishUtf8));
+}
+
+std::string TranslateUtf8(const std::string& englishUtf8) {
+    return Translate(QString::fromStdString(englishUtf8)).toStdString();
+}
+
+void InstallTranslation(TranslationFunction translation) {
+    CurrentTranslation() = std::move(translation);
+}
+
+}  // namespace app

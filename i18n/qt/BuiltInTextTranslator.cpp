@@ -1,0 +1,28 @@
+#include "i18n/qt/BuiltInTextTranslator.h"
+
+#include <thread>
+
+#include <QCoreApplication>
+
+#include "i18n/DomainLists.h"
+#include "i18n/EngineStartup.h"
+
+namespace i18n::qt {
+
+QString BuiltInTextTranslator::translate(const char*, const char* sourceText, const char*, int) const {
+    if (sourceText == nullptr || *sourceText == '\0' || !EngineRunning() ||
+        std::this_thread::get_id() != EngineCreatorThread()) {
+        return {};
+    }
+    const std::string source(sourceText);
+    const std::string result = LookupBuiltInText(source);
+    return result == source ? QString() : QString::fromStdString(result);
+}
+
+BuiltInTextTranslator* InstallBuiltInTextTranslator() {
+    auto* translator = new BuiltInTextTranslator(QCoreApplication::instance());
+    QCoreApplication::installTranslator(translator);
+    return translator;
+}
+
+}  // namespace i18n::qt

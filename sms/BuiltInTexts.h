@@ -1,0 +1,82 @@
+#pragma once
+
+// The program's built-in runtime texts (numeric identifiers, English wording) and the three loaders
+// that fetch them. Each loader is called through a replaceable slot; the localization engine puts its
+// own loaders into the slots at start-up and restores these defaults at shutdown, so this module does
+// not depend on the engine. The defaults return the texts as stored, untranslated.
+
+#include <atomic>
+#include <cstddef>
+#include <map>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace sms {
+
+// Identifiers of the built-in texts of this program.
+enum BuiltInTextId : unsigned {
+    SUnableToWrite = 0xF000,  // "Unable to write to %s"
+};
+
+// The string table of one module (the stand-in for a module's string resources). Texts are UTF-8.
+class StringModule {
+public:
+    explicit StringModule(std::map<unsigned, std::string> strings) : strings_(std::move(strings)) {}
+
+    // Copies string `id` as UTF-16 into `buffer`, cut to `capacity` - 1 code units, and a NUL; returns
+    // the number of code units copied, 0 when the module has no such string or `capacity` is 0.
+    std::size_t LoadWide(unsigned id, char16_t* buffer, std::size_t capacity) const;
+    // The same as UTF-8 bytes, cut to `capacity` - 1 bytes.
+    std::size_t LoadNarrow(unsigned id, char* buffer, std::size_t capacity) const;
+
+private:
+    std::map<unsigned, std::string> strings_;
+};
+
+// The module that holds this program's built-in texts.
+const StringModule& ProgramStrings();
+// The modules that the loaders by identifier search in turn; ProgramStrings() first.
+std::vector<const StringModule*>& ResourceModules();
+
+// A resource-string reference: the module that holds the string and its identifier.
+struct ResStringRec {
+    const StringModule* Module = nullptr;
+    unsigned Identifier = 0;
+};
+
+using FormatArg = std::variant<std::string, long long>;
+
+using ResStringLoader = std::string (*)(const ResStringRec&);
+using StringLoader = std::string (*)(unsigned id);
+using FormatStringLoader = std::string (*)(unsigned id, const std::vector<FormatArg>& args);
+
+// The slots; each holds the loader in force.
+std::atomic<ResStringLoader>& ResStringLoaderSlot();
+std::atomic<StringLoader>& StringLoaderSlot();
+std::atomic<FormatStringLoader>& FormatStringLoaderSlot();
+
+// The default loaders: the stored text of the reference or identifier ("" when none), and that text
+// formatted with `args`.
+std::string DefaultLoadResString(const ResStringRec& rec);
+std::string DefaultLoadStr(unsigned id);
+std::string DefaultFmtLoadStr(unsigned id, const std::vector<FormatArg>& args);
+
+// Calls through the slots.
+std::string LoadResString(const ResStringRec& rec);
+std::string LoadStr(unsigned id);
+std::string FmtLoadStr(unsigned id, const std::vector<FormatArg>& args);
+
+// `format` with "%s" and "%d" replaced by the arguments in order and "%%" by "%"; a placeholder without
+// an argument stays as written.
+std::string FormatText(std::string_view format, const std::vector<FormatArg>& args);
+
+// "Unable to write to <path>", formatted by the formatting loader (translated while the engine runs).
+std::string UnableToWriteText(const std::string& path);
+
+// UTF-8 <-> UTF-16; malformed UTF-8 bytes become U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+
+}  // namespace sms

@@ -1,0 +1,236 @@
+#include "app/CommandLine.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "net/ServerChecks.h"
+#include "tests/net/LoopbackPeers.h"
+#include "tests/sms/TempDir.h"
+
+extern char** environ;
+
+namespace app {
+namespace {
+
+using sms::testing::ReadBytes;
+using sms::testing::TempDir;
+using sms::testing::WriteBytes;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs the built program with `args`, and `extraEnvironment` ("NAME=value") added to this one's.
+Outcome RunProgram(const std::vector<std::string>& args,
+                   const std::vector<std::string>& extraEnvironment = {}) {
+    TempDir capture;
+    const std::string outPath = capture.File("out");
+    const std::string errPath = capture.File("err");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+
+    std::vector<std::string> argStrings{DTUSMS_PROGRAM};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : argStrings) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    std::vector<std::string> envStrings = extraEnvironment;
+    for (char** entry = environ; *entry; ++entry) {
+        envStrings.emplace_back(*entry);
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : envStrings) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
+
+    Outcome outcome;
+    pid_t child = 0;
+    if (posix_spawn(&child, DTUSMS_PROGRAM, &actions, nullptr, argv.data(), envp.data()) == 0) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    outcome.out = ReadBytes(outPath);
+    outcome.err = ReadBytes(errPath);
+    return outcome;
+}
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    std::string Settings(const std::string& content) {
+        WriteBytes(settings_, content);
+        return "--settings=" + settings_;
+    }
+    TempDir dir_;
+    std::string settings_ = dir_.File("GPRSInfo.ini");
+};
+
+TEST_F(CommandLineTest, SmsComposesFromTheFileWithFlagsOnTop) {
+    const std::string file = Settings(
+        "[Main]\r\nServer address mode=1\r\nPort=8000\r\nStatic IP=10.0.0.1\r\nDomain address=myserver\r\n"
+        "Service network(APN)=3\r\nOther APN=myapn\r\nDTU number=TQ-GP000002\r\n");
+    const std::string before = ReadBytes(settings_);
+    const struct {
+        std::vector<std::string> args;
+        std::string expected;
+    } rows[] = {
+        {{"sms", file}, "(A55A#2*myserver*8000#3*myapn#4*TQ-GP000002)\n"},
+        {{"sms", file, "--mode", "static"}, "(A55A#1*10.0.0.1*8000#3*myapn#4*TQ-GP000002)\n"},
+        {{"sms", file, "--mode=static", "--ip", " 192.168.1.100 ", "--port=6000", "--apn", "CMNET", "--dtu",
+          "TQ-GP000001"},
+         "(A55A#1*192.168.1.100*6000#3*CMNET#4*TQ-GP000001)\n"},
+        {{"sms", file, "--domain", "h", "--apn=uninet"}, "(A55A#2*h*8000#3*UNINET#4*TQ-GP000002)\n"},
+        {{"sms", file, "--type", "query", "--dtu="}, "(A55A#s)\n"},
+    };
+    for (const auto& row : rows) {
+        const Outcome outcome = RunProgram(row.args);
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(outcome.out, row.expected);
+        EXPECT_EQ(outcome.err, "");
+    }
+    EXPECT_EQ(ReadBytes(settings_), before);
+}
+
+TEST_F(CommandLineTest, StoredValuesAreTakenAsTheWindowShowsThem) {
+    const struct {
+        std::string file;
+        std::string expected;
+    } rows[] = {
+        {"[Main]\r\nPort=200000\r\nStatic IP=h\r\n", "(A55A#1*h*99999#3*CMNET#4*TQ-GP000001)\n"},
+        {"[Main]\r\nPort=500\r\nStatic IP=h\r\n", "(A55A#1*h*1000#3*CMNET#4*TQ-GP000001)\n"},
+        {"[Main]\r\nPort=abc\r\nStatic IP=h\r\n", "(A55A#1*h*6000#3*CMNET#4*TQ-GP000001)\n"},
+        {"[Main]\r\nStatic IP=h\r\nService network(APN)=7\r\n", "(A55A#1*h*6000#3*#4*TQ-GP000001)\n"},
+        {"[Main]\r\nServer address mode=5\r\n", "\n"},
+        {"[Main]\r\nSMS command type=-1\r\nStatic IP=h\r\n", "\n"},
+    };
+    for (const auto& row : rows) {
+        const Outcome outcome = RunProgram({"sms", Settings(row.file)});
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(outcome.out, row.expected);
+    }
+    EXPECT_EQ(
+        RunProgram({"sms", Settings("[Main]\r\nServer address mode=5\r\n"), "--mode", "domain", "--domain=d"})
+            .out,
+        "(A55A#2*d*6000#3*CMNET#4*TQ-GP000001)\n");
+}
+
+TEST_F(CommandLineTest, MissingFieldGivesTheValidationMessage) {
+    const struct {
+        std::vector<std::string> flags;
+        std::string expected;
+    } rows[] = {
+        {{"--ip", "  "}, "Please enter valid \"Static IP\"\n"},
+        {{"--ip", "", "--dtu", ""}, "Please enter valid \"Static IP\"\n"},
+        {{"--mode", "domain"}, "Please enter valid \"Domain address\"\n"},
+        {{"--ip", "h", "--apn", "other", "--other-apn", "\t"},
+         "Please enter valid \"Service network(APN)\"\n"},
+        {{"--ip", "h", "--dtu", " "}, "Please enter valid \"DTU number\"\n"},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> args{"sms", Settings("")};
+        args.insert(args.end(), row.flags.begin(), row.flags.end());
+        const Outcome outcome = RunProgram(args);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err, row.expected);
+    }
+}
+
+TEST_F(CommandLineTest, BadFlagsExitWithStatusTwo) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"sms", "--port", "99"},
+                                               {"sms", "--port=abc"},
+                                               {"sms", "--mode"},
+                                               {"sms", "--apn", "cmnet2"},
+                                               {"sms", "--type=both"},
+                                               {"sms", "--nope"},
+                                               {"send"},
+                                               {"check-port", "--mode=x"}}) {
+        const Outcome outcome = RunProgram(args);
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_NE(outcome.err.find(args.back().substr(0, args.back().find('='))), std::string::npos)
+            << outcome.err;
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1);
+    }
+}
+
+TEST_F(CommandLineTest, HelpAndVersion) {
+    const Outcome version = RunProgram({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "dtusms 15.1.27.0\n");
+    const Outcome help = RunProgram({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out, HelpText());
+    EXPECT_NE(help.out.find("--other-apn"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, CheckPortPrintsTheOutcomeText) {
+    const nettest::Listener listener;
+    const std::string port = std::to_string(listener.port());
+    const std::string file = Settings("[Main]\r\nStatic IP=127.0.0.1\r\n");
+    const net::ServerTarget target{0, "127.0.0.1", "", listener.port()};
+    const Outcome open = RunProgram({"check-port", file, "--port", port});
+    EXPECT_EQ(open.status, 0);
+    EXPECT_EQ(open.out, net::RunServerPortTest(target, {}, [](const std::string&) {}).outcomeText + "\n");
+
+    const int refusedPort = nettest::RefusedPort();
+    const Outcome refused = RunProgram({"check-port", file, "--port=" + std::to_string(refusedPort)});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(
+        refused.out,
+        net::RunServerPortTest({0, "127.0.0.1", "", refusedPort}, {}, [](const std::string&) {}).outcomeText +
+            "\n");
+
+    const Outcome missing = RunProgram({"check-port", file, "--mode", "domain", "--port", port});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "Please enter valid \"Domain address\"\n");
+}
+
+TEST_F(CommandLineTest, JudgeMappingPrintsTheVerdict) {
+    const std::string file = Settings("[Main]\r\nServer address mode=1\r\nDomain address=127.0.0.1\r\n");
+    const Outcome outcome = RunProgram({"judge-mapping", file});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, net::JudgePortMapping({1, "", "127.0.0.1", 6000}, {}).verdictText + "\n");
+    EXPECT_NE(outcome.out, "\n");
+
+    const Outcome missing = RunProgram({"judge-mapping", file, "--mode=static", "--ip="});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "Please enter valid \"Static IP\"\n");
+}
+
+TEST_F(CommandLineTest, WanIpPrintsTheAddressOrTheFailure) {
+    const nettest::HttpServer server("<html><h2>203.0.113.5</h2></html>");
+    const Outcome found = RunProgram({"wan-ip"}, {"DTUSMS_WAN_IP_URL=" + server.Url()});
+    EXPECT_EQ(found.status, 0);
+    EXPECT_EQ(found.out, "203.0.113.5\n");
+
+    const Outcome failed = RunProgram(
+        {"wan-ip"}, {"DTUSMS_WAN_IP_URL=http://127.0.0.1:" + std::to_string(nettest::RefusedPort()) + "/"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_NE(failed.err, "");
+}
+
+}  // namespace
+}  // namespace app
