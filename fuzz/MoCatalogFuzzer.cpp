@@ -65,8 +65,8 @@ void Check(std::span<const std::byte> data, const i18n::TMoFile& catalog) {
         for (const char c : result.Text) {
             sink = sink + static_cast<unsigned char>(c);
         }
-        if (sorted &&
-            (!result.Found || result.Text != Entry(data, catalog.SwapBytes(), catalog.TranslationsOffset(), i))) {
+        if (sorted && (!result.Found ||
+                       result.Text != Entry(data, catalog.SwapBytes(), catalog.TranslationsOffset(), i))) {
             std::abort();
         }
     }

@@ -23,9 +23,18 @@
 namespace {
 
 constexpr std::array<std::string_view, 4> kSections = {"Main", "main", "MAIN", "Other"};
-constexpr std::array<std::string_view, 12> kKeys = {
-    "nLanguageID", "Server address mode", "Port", "Static IP", "Domain address", "SMS command type",
-    "Service network(APN)", "Other APN", "DTU number", "port", "DTU NUMBER", "x"};
+constexpr std::array<std::string_view, 12> kKeys = {"nLanguageID",
+                                                    "Server address mode",
+                                                    "Port",
+                                                    "Static IP",
+                                                    "Domain address",
+                                                    "SMS command type",
+                                                    "Service network(APN)",
+                                                    "Other APN",
+                                                    "DTU number",
+                                                    "port",
+                                                    "DTU NUMBER",
+                                                    "x"};
 
 [[noreturn]] void Violation() {
     std::abort();
@@ -44,7 +53,8 @@ std::string Expected(std::string_view value) {
     while (!value.empty() && IsBlank(value.back())) {
         value.remove_suffix(1);
     }
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
     return std::string(value);
@@ -131,7 +141,8 @@ void CheckOtherLinesKept(std::string_view before, std::string_view after, bool r
         ++head;
     }
     std::size_t tail = 0;
-    while (tail < a.size() - head && tail < b.size() - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) {
+    while (tail < a.size() - head && tail < b.size() - head &&
+           a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) {
         ++tail;
     }
     const std::size_t changedOld = a.size() - head - tail;
@@ -148,7 +159,8 @@ void CheckOtherLinesKept(std::string_view before, std::string_view after, bool r
     if (changedOld == 1) {
         // Only a last line without its line end may change, and only by gaining "\r\n".
         const std::string_view old = a[head];
-        if (head + 1 != a.size() || old.ends_with('\n') || old.ends_with('\r') || b[head] != std::string(old) + "\r\n") {
+        if (head + 1 != a.size() || old.ends_with('\n') || old.ends_with('\r') ||
+            b[head] != std::string(old) + "\r\n") {
             Violation();
         }
     }
@@ -157,13 +169,14 @@ void CheckOtherLinesKept(std::string_view before, std::string_view after, bool r
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) {
-        return 0;
-    }
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const std::size_t lineEnd = input.find('\n');
     const std::string_view operation = input.substr(0, lineEnd);
-    const std::string_view text = lineEnd == std::string_view::npos ? std::string_view() : input.substr(lineEnd + 1);
+    if (operation.empty()) {
+        return 0;
+    }
+    const std::string_view text =
+        lineEnd == std::string_view::npos ? std::string_view() : input.substr(lineEnd + 1);
     const unsigned selector = static_cast<unsigned char>(operation[0]);
     const std::string_view value = operation.substr(1);
     const std::string_view section = kSections[selector % kSections.size()];
