@@ -4,8 +4,8 @@
 #include <bit>
 #include <cstring>
 
+#include "i18n/CatalogFileBytes.h"
 #include "i18n/Errors.h"
-#include "i18n/MappedFile.h"
 
 namespace i18n {
 
@@ -34,8 +34,8 @@ TMoFile::TMoFile(std::span<const std::byte> bytes, const std::string& fileName)
 }
 
 TMoFile::TMoFile(const std::string& fileName, std::int64_t offset, std::int64_t size)
-    : mapping_(std::make_unique<MappedFile>(fileName)) {
-    const std::span<const std::byte> file = mapping_->Data();
+    : fileBytes_(std::make_unique<CatalogFileBytes>(fileName)) {
+    const std::span<const std::byte> file = fileBytes_->Data();
     const std::uint64_t fileSize = file.size();
     // The range comes from the caller; a range outside the file is as bad as a broken header.
     if (offset < 0 || size < 0 || static_cast<std::uint64_t>(offset) > fileSize ||

@@ -17,7 +17,7 @@
 
 namespace i18n {
 
-class MappedFile;
+class CatalogFileBytes;
 
 class TMoFile {
 public:
@@ -34,8 +34,8 @@ public:
     TMoFile(std::span<const std::byte> bytes, const std::string& fileName);
 
     // The catalog that starts at `offset` of the disk file `fileName` and is `size` bytes long (size 0:
-    // up to the end of the file), mapped read-only. Throws EGGIOError: the open and map errors of
-    // MappedFile, or "This file is not a valid GNU gettext mo file: " + fileName when the range lies
+    // up to the end of the file), read whole. Throws EGGIOError: the open and map errors of
+    // CatalogFileBytes, or "This file is not a valid GNU gettext mo file: " + fileName when the range lies
     // outside the file or its bytes are not a sound MO catalog.
     TMoFile(const std::string& fileName, std::int64_t offset, std::int64_t size);
 
@@ -71,7 +71,7 @@ private:
     LookupResult Search(std::string_view msgid, OnProbe onProbe) const noexcept;
 
     std::vector<std::byte> buffer_;
-    std::unique_ptr<MappedFile> mapping_;
+    std::unique_ptr<CatalogFileBytes> fileBytes_;
     const std::byte* data_ = nullptr;
     std::size_t size_ = 0;
     bool swapBytes_ = false;

@@ -171,5 +171,17 @@ TEST(MoFileTest, RangeOutsideTheFileIsRefused) {
     EXPECT_EQ("Hinweis", TMoFile(path, 0, size).Lookup("Prompt").Text);
 }
 
+TEST(MoFileTest, DiskCatalogTruncatedWhileInUseStillAnswers) {
+    // A translator recompiling a catalog rewrites the file in place; the loaded catalog must not
+    // depend on the file's bytes after loading.
+    test::TempProgramDir dir;
+    const std::filesystem::path path = dir.Path() / "in-use.mo";
+    std::filesystem::copy_file(Fixture("n2.mo"), path);
+    TMoFile catalog(path.string(), 0, 0);
+    std::filesystem::resize_file(path, 0);
+    EXPECT_EQ("Hinweis", catalog.Lookup("Prompt").Text);
+    EXPECT_FALSE(catalog.Lookup("Absent").Found);
+}
+
 }  // namespace
 }  // namespace i18n

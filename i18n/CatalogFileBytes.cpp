@@ -1,14 +1,12 @@
-#include "i18n/MappedFile.h"
+#include "i18n/CatalogFileBytes.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 
 #include "i18n/Errors.h"
 
@@ -34,7 +32,7 @@ private:
 
 }  // namespace
 
-MappedFile::MappedFile(const std::string& fileName) {
+CatalogFileBytes::CatalogFileBytes(const std::string& fileName) {
     FileDescriptor file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0) {
         throw EGGIOError("Cannot open file " + fileName);
@@ -43,32 +41,32 @@ MappedFile::MappedFile(const std::string& fileName) {
     if (::fstat(file.Get(), &status) != 0) {
         throw EGGIOError("Cannot create memory map on file " + fileName);
     }
-    // A directory opens fine for reading on Linux but cannot be mapped; it is not a file to open.
+    // A directory opens fine for reading on Linux; it is no file to take a catalog from.
     if (!S_ISREG(status.st_mode)) {
         throw EGGIOError("Cannot open file " + fileName);
     }
-    if (status.st_size < 0 ||
-        static_cast<std::uint64_t>(status.st_size) > std::numeric_limits<std::size_t>::max()) {
+    if (status.st_size < 0 || static_cast<std::uint64_t>(status.st_size) > kMaxSize) {
         throw EGGIOError("Cannot create memory map on file " + fileName);
     }
-    size_ = static_cast<std::size_t>(status.st_size);
-    // mmap refuses a zero length; an empty file simply has no bytes to look at.
-    if (size_ == 0) {
-        return;
+    bytes_.resize(static_cast<std::size_t>(status.st_size));
+    std::size_t filled = 0;
+    // The file may shrink while it is read; what arrived is what the catalog holds, and the
+    // catalog's own checks refuse it when that is no longer a whole catalog.
+    while (filled < bytes_.size()) {
+        const ssize_t got = ::read(file.Get(), bytes_.data() + filled, bytes_.size() - filled);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            const int error = errno;
+            throw EGGIOError("Cannot map file " + fileName + " into memory. Reason: " + std::strerror(error));
+        }
+        if (got == 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(got);
     }
-    void* view = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, file.Get(), 0);
-    if (view == MAP_FAILED) {
-        const int error = errno;
-        size_ = 0;
-        throw EGGIOError("Cannot map file " + fileName + " into memory. Reason: " + std::strerror(error));
-    }
-    view_ = view;
-}
-
-MappedFile::~MappedFile() {
-    if (view_ != nullptr) {
-        ::munmap(view_, size_);
-    }
+    bytes_.resize(filled);
 }
 
 }  // namespace i18n
