@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         Check(data, catalog);
     } catch (const i18n::EGGIOError&) {
     }
-    // Mapping costs a system call or three; every 16th input is enough to keep that path covered.
+    // The disk path costs a few system calls; every 16th input is enough to keep it covered.
     if (size % 16 == 0) {
         CheckOnDisk(data);
     }
