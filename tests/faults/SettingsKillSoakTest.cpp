@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -142,8 +143,11 @@ TEST(SettingsKillSoakTest, EveryKillLeavesEachKeyWithItsOldOrANewerValueInWriteO
     ASSERT_EQ(static_cast<std::size_t>(kKeyCount), before.size());
 
     std::mt19937 random(20240611);
-    std::uniform_int_distribution<long> delayUs(
-        0, std::max<long>(200, std::chrono::duration_cast<std::chrono::microseconds>(perWrite * 8).count()));
+    // Kills land anywhere from the first write to about the ninth; on a slow disk the cap keeps the
+    // test short.
+    const long pace = std::chrono::duration_cast<std::chrono::microseconds>(perWrite).count();
+    std::uniform_int_distribution<long> delayUs(std::clamp<long>(pace, 50, 3'000),
+                                                std::clamp<long>(pace * 9, 500, 25'000));
     int roundsWithNewValues = 0;
     int roundsWithStrayTemporary = 0;
     std::size_t mostStrays = 0;
@@ -197,7 +201,7 @@ TEST(SettingsKillSoakTest, EveryKillLeavesEachKeyWithItsOldOrANewerValueInWriteO
     // A writer that runs to its end leaves nothing but the settings file.
     ASSERT_EQ(0, Wait(StartWriter(path, kRounds + 1, kKeyCount)));
     EXPECT_EQ(0u, StrayFiles(folder.path()));
-    EXPECT_GT(roundsWithNewValues, kRounds / 2) << "the kills came too early to test anything";
+    EXPECT_GT(roundsWithNewValues, kRounds / 3) << "the kills came too early to test anything";
 
     std::cout << "[ soak ] " << kRounds << " kills, " << roundsWithNewValues << " after at least one write, "
               << totalWrites << " writes reached the file, " << roundsWithStrayTemporary
