@@ -124,6 +124,27 @@ void Ttntfrm_Main::tntpmn_LanguagePopup() {
 
 void Ttntfrm_Main::LoadSettings() {
     const sms::TGPRSInfo info = sms::LoadSettings(settingsPath_, [] { return net::GetLocalIP(); });
+    // A write-back that would store the text the file holds already changes nothing in the file;
+    // skipping it spares a file replacement (and its flush to disk) for every field at each start.
+    storedWhileLoading_.clear();
+    const sms::ProfileFile file(settingsPath_);
+    for (std::string_view key : {sms::keys::kPort, sms::keys::kStaticIp, sms::keys::kDomainAddress,
+                                 sms::keys::kOtherApn, sms::keys::kDtuNumber}) {
+        constexpr std::string_view kMissing = "\n";
+        std::string stored = file.ReadString(sms::keys::kSection, key, kMissing);
+        if (stored != kMissing) {
+            storedWhileLoading_.emplace(key, std::move(stored));
+        }
+    }
+    struct LoadingScope {
+        Ttntfrm_Main& window;
+        explicit LoadingScope(Ttntfrm_Main& w) : window(w) { window.loading_ = true; }
+        ~LoadingScope() {
+            window.loading_ = false;
+            window.storedWhileLoading_.clear();
+        }
+    } scope(*this);
+
     sysParameter_.nLanguageID = info.nLanguageID;
     // Selecting a list item from the program is no change and writes nothing; an index outside the
     // list clears the selection.
@@ -171,12 +192,25 @@ int Ttntfrm_Main::ReadPort() {
     return value;
 }
 
+bool Ttntfrm_Main::StoredAlready(std::string_view key, const std::string& value) const {
+    if (!loading_) {
+        return false;
+    }
+    const auto stored = storedWhileLoading_.find(key);
+    return stored != storedWhileLoading_.end() && stored->second == value;
+}
+
 void Ttntfrm_Main::Save(std::string_view key, const QString& text) {
-    sms::SaveSetting(settingsPath_, key, Utf8(text));
+    const std::string value = Utf8(text);
+    if (!StoredAlready(key, value)) {
+        sms::SaveSetting(settingsPath_, key, value);
+    }
 }
 
 void Ttntfrm_Main::Save(std::string_view key, int value) {
-    sms::SaveSetting(settingsPath_, key, value);
+    if (!StoredAlready(key, std::to_string(value))) {
+        sms::SaveSetting(settingsPath_, key, value);
+    }
 }
 
 void Ttntfrm_Main::tntcomb_ServerNetModeChange(int index) {

@@ -12,6 +12,7 @@
 // window events while they wait); closing it is safe at any time: a check in progress then stops and
 // shows nothing.
 
+#include <map>
 #include <string>
 
 #include <QWidget>
@@ -124,6 +125,7 @@ private:
     int ReadPort();
     void Save(std::string_view key, const QString& text);
     void Save(std::string_view key, int value);
+    bool StoredAlready(std::string_view key, const std::string& value) const;
 
     sms::TGPRSInfo ReadFields();
     void ShowPrompt(const QString& text);
@@ -134,6 +136,10 @@ private:
     std::string settingsPath_;
     tagSysParameter sysParameter_;
     HandlerGuard guard_;
+    // While LoadSettings places the fields: the texts the file holds for the keys that placing may
+    // write back (absent keys are missing), so that a write-back of the same text is skipped.
+    std::map<std::string, std::string, std::less<>> storedWhileLoading_;
+    bool loading_ = false;
     bool shownOnce_ = false;
     bool closed_ = false;
     bool checkRunning_ = false;

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
-#include <mutex>
 
 #include <curl/curl.h>
+
+#include "net/CurlLibrary.h"
 
 namespace net {
 namespace {
@@ -16,16 +17,11 @@ constexpr std::chrono::milliseconds kConnectPhaseTimeout{10'000};
 constexpr long kMaxRedirects = 5;
 constexpr std::chrono::milliseconds kPumpWait{100};
 
-void InitialiseCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 struct EasyDeleter {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+    void operator()(CURL* easy) const { LoadedCurl().easy_cleanup(easy); }
 };
 struct MultiDeleter {
-    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+    void operator()(CURLM* multi) const { LoadedCurl().multi_cleanup(multi); }
 };
 
 struct ReplyBuffer {
@@ -65,7 +61,7 @@ std::string NoProxyList() {
 }
 
 std::string ErrorText(CURLcode code, const char* detail) {
-    std::string text = curl_easy_strerror(code);
+    std::string text = LoadedCurl().easy_strerror(code);
     if (detail != nullptr && *detail != '\0') {
         text += ": ";
         text += detail;
@@ -76,7 +72,7 @@ std::string ErrorText(CURLcode code, const char* detail) {
 void Check(CURLcode code, const char* what) {
     if (code != CURLE_OK) {
         throw WanRequestError(std::string("Could not prepare the request (") + what +
-                              "): " + curl_easy_strerror(code));
+                              "): " + LoadedCurl().easy_strerror(code));
     }
 }
 
@@ -106,9 +102,9 @@ std::string CutH2Address(std::string_view body) {
 }
 
 std::string GetWanIPFrom(const std::string& url, const EventPump& pump, std::chrono::milliseconds timeout) {
-    InitialiseCurlOnce();
-    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    const CurlLibrary& curl = LoadedCurl();
+    std::unique_ptr<CURL, EasyDeleter> easy(curl.easy_init());
+    std::unique_ptr<CURLM, MultiDeleter> multi(curl.multi_init());
     if (!easy || !multi) {
         throw WanRequestError("Could not create the HTTP request.");
     }
@@ -117,39 +113,39 @@ std::string GetWanIPFrom(const std::string& url, const EventPump& pump, std::chr
     char errorDetail[CURL_ERROR_SIZE] = {};
     const std::string noProxy = NoProxyList();
     CURL* handle = easy.get();
-    Check(curl_easy_setopt(handle, CURLOPT_URL, url.c_str()), "URL");
-    Check(curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L), "method");
-    Check(curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &StoreBody), "body");
-    Check(curl_easy_setopt(handle, CURLOPT_WRITEDATA, &reply), "body");
-    Check(curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorDetail), "errors");
-    Check(curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L), "signals");
-    Check(curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout.count())), "time-out");
-    Check(curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
+    Check(curl.easy_setopt(handle, CURLOPT_URL, url.c_str()), "URL");
+    Check(curl.easy_setopt(handle, CURLOPT_HTTPGET, 1L), "method");
+    Check(curl.easy_setopt(handle, CURLOPT_WRITEFUNCTION, &StoreBody), "body");
+    Check(curl.easy_setopt(handle, CURLOPT_WRITEDATA, &reply), "body");
+    Check(curl.easy_setopt(handle, CURLOPT_ERRORBUFFER, errorDetail), "errors");
+    Check(curl.easy_setopt(handle, CURLOPT_NOSIGNAL, 1L), "signals");
+    Check(curl.easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout.count())), "time-out");
+    Check(curl.easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
                            static_cast<long>(std::min(timeout, kConnectPhaseTimeout).count())),
           "time-out");
-    Check(curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L), "redirects");
-    Check(curl_easy_setopt(handle, CURLOPT_MAXREDIRS, kMaxRedirects), "redirects");
-    Check(curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https"), "protocols");
-    Check(curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"), "protocols");
-    Check(curl_easy_setopt(handle, CURLOPT_NOPROXY, noProxy.c_str()), "proxy");
+    Check(curl.easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L), "redirects");
+    Check(curl.easy_setopt(handle, CURLOPT_MAXREDIRS, kMaxRedirects), "redirects");
+    Check(curl.easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https"), "protocols");
+    Check(curl.easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"), "protocols");
+    Check(curl.easy_setopt(handle, CURLOPT_NOPROXY, noProxy.c_str()), "proxy");
 
-    if (curl_multi_add_handle(multi.get(), handle) != CURLM_OK) {
+    if (curl.multi_add_handle(multi.get(), handle) != CURLM_OK) {
         throw WanRequestError("Could not start the HTTP request.");
     }
     // The easy handle must leave the multi handle before either is cleaned up, on every path.
     struct Detach {
         CURLM* multi;
         CURL* easy;
-        ~Detach() { curl_multi_remove_handle(multi, easy); }
+        ~Detach() { LoadedCurl().multi_remove_handle(multi, easy); }
     } detach{multi.get(), handle};
 
     for (;;) {
         int running = 0;
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+        if (curl.multi_perform(multi.get(), &running) != CURLM_OK) {
             throw WanRequestError("The HTTP request failed.");
         }
         int queued = 0;
-        while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+        while (CURLMsg* message = curl.multi_info_read(multi.get(), &queued)) {
             if (message->msg != CURLMSG_DONE || message->easy_handle != handle) {
                 continue;
             }
@@ -162,7 +158,7 @@ std::string GetWanIPFrom(const std::string& url, const EventPump& pump, std::chr
         if (running == 0) {
             throw WanRequestError("The HTTP request ended without a result.");
         }
-        if (curl_multi_poll(multi.get(), nullptr, 0, static_cast<int>(kPumpWait.count()), nullptr) !=
+        if (curl.multi_poll(multi.get(), nullptr, 0, static_cast<int>(kPumpWait.count()), nullptr) !=
             CURLM_OK) {
             throw WanRequestError("The HTTP request failed while waiting for the reply.");
         }

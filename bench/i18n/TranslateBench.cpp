@@ -1,5 +1,5 @@
 // Lookup speed of the engine beside GNU gettext's own dgettext (glibc) on the same compiled catalog, and
-// of TMoFile::Lookup beside a plain binary search over the same mapped table. The "allocs" counter is
+// of TMoFile::Lookup beside a plain binary search over the same table. The "allocs" counter is
 // the number of heap allocations per lookup.
 
 #include <benchmark/benchmark.h>
@@ -18,9 +18,9 @@
 #include <string_view>
 #include <vector>
 
+#include "i18n/CatalogFileBytes.h"
 #include "i18n/FileLocator.h"
 #include "i18n/GnuGettextInstance.h"
-#include "i18n/MappedFile.h"
 #include "i18n/MoFile.h"
 
 // GCC takes the malloc inside the counting operator new below for a mismatch with delete; it is not one.
@@ -139,7 +139,7 @@ BENCHMARK_CAPTURE(BM_Dgettext, hit, kHit);
 BENCHMARK_CAPTURE(BM_Dgettext, miss, kMiss);
 
 std::vector<std::string> CatalogKeysAndGaps() {
-    const i18n::MappedFile file(kCatalog.string());
+    const i18n::CatalogFileBytes file(kCatalog.string());
     const i18n::TMoFile catalog(kCatalog.string(), 0, 0);
     std::vector<std::string> keys;
     const auto* data = reinterpret_cast<const char*>(file.Data().data());
@@ -166,9 +166,9 @@ void BM_MoFileLookup(benchmark::State& state) {
 }
 BENCHMARK(BM_MoFileLookup);
 
-// The reference: a plain lower-bound binary search over the same mapped little-endian table.
+// The reference: a plain lower-bound binary search over the same little-endian table in memory.
 void BM_PlainBinarySearch(benchmark::State& state) {
-    const i18n::MappedFile file(kCatalog.string());
+    const i18n::CatalogFileBytes file(kCatalog.string());
     const char* data = reinterpret_cast<const char*>(file.Data().data());
     std::uint32_t header[5];
     std::memcpy(header, data, sizeof header);

@@ -1,0 +1,138 @@
+#pragma once
+
+// Shared pieces of the window tests: the application object, a recording message presenter, a
+// temporary settings folder, a made-up local address, and user actions on the real window.
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QTest>
+
+#include "app/MainWindow.h"
+#include "app/MessageBoxes.h"
+#include "tests/net/FakeResolver.h"
+
+// Lets GoogleTest print both sides of a failed QString comparison.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace apptest {
+
+// The one QApplication of a test program (the offscreen platform is set by CTest). It is created
+// before the first test and destroyed after the last one, while Qt's own globals still live.
+QApplication& Application();
+
+struct RecordedBox {
+    bool error = false;
+    QWidget* owner = nullptr;
+    QString caption;
+    QString text;
+};
+
+// Records every box instead of showing it; an optional action runs at each box (a user's reaction).
+class RecordingPresenter final : public app::MessagePresenter {
+public:
+    void ShowPrompt(QWidget* owner, const QString& caption, const QString& text) override {
+        boxes.push_back({false, owner, caption, text});
+    }
+    void ShowError(QWidget* owner, const QString& caption, const QString& text) override {
+        boxes.push_back({true, owner, caption, text});
+    }
+    std::vector<RecordedBox> boxes;
+};
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "dtusms-window-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+inline constexpr const char* kLocalAddress = "10.20.30.40";
+
+// The window on a temporary settings file, with a resolver that gives the computer kLocalAddress and
+// resolves dotted addresses to themselves.
+class WindowFixture {
+public:
+    explicit WindowFixture(const std::string& initialFile = {}, bool writeFile = false) {
+        Application();
+        resolver.entries[resolver.hostName] = {kLocalAddress};
+        resolver.entries["127.0.0.1"] = {"127.0.0.1"};
+        settingsPath = dir.File("GPRSInfo.ini");
+        if (writeFile) {
+            WriteBytes(settingsPath, initialFile);
+        }
+    }
+
+    // Creates and shows the window (the settings are loaded as it is shown).
+    app::Ttntfrm_Main& Show(const std::string& path = {}) {
+        window = std::make_unique<app::Ttntfrm_Main>(messages, path.empty() ? settingsPath : path);
+        window->show();
+        return *window;
+    }
+
+    template <typename Widget>
+    Widget* Find(const char* name) const {
+        return window->findChild<Widget*>(QString::fromLatin1(name));
+    }
+
+    std::string File() const { return ReadBytes(settingsPath); }
+
+    TempDir dir;
+    nettest::FakeResolver resolver;
+    std::string settingsPath;
+    RecordingPresenter messages;
+    std::unique_ptr<app::Ttntfrm_Main> window;
+};
+
+// A user's pick of item `index` with the keyboard on the closed list: Home selects the first item,
+// each Down the next, and every step that moves the selection is a pick (QComboBox::activated).
+inline void PickItem(QComboBox* combo, int index) {
+    QTest::keyClick(combo, Qt::Key_Home);
+    for (int i = 0; i < index; ++i) {
+        QTest::keyClick(combo, Qt::Key_Down);
+    }
+}
+
+// The bytes of a settings file with the given key=value lines in section "Main".
+inline std::string MainSection(const std::vector<std::string>& lines) {
+    std::string bytes = "[Main]\r\n";
+    for (const std::string& line : lines) {
+        bytes += line + "\r\n";
+    }
+    return bytes;
+}
+
+}  // namespace apptest
