@@ -95,6 +95,8 @@ std::optional<CliUsageError> ApplyFlag(std::string_view flag, const std::string&
             return CliUsageError{"%s needs a file name", {std::string(flag)}};
         }
         request.settingsPath = value;
+    } else if (flag == "--lang") {
+        request.language = value;
     } else if (flag == "--type") {
         return choose(kTypes, fields.smsCommandType);
     } else if (flag == "--mode") {
@@ -123,6 +125,10 @@ std::optional<CliUsageError> MissingValue(std::string_view flag) {
     const std::string name(flag);
     if (flag == "--settings") {
         return CliUsageError{"%s needs a file name", {name}};
+    }
+    if (flag == "--lang") {
+        return CliUsageError{"%s needs a language code such as en, zh_cn or zh_tw (\"\" for automatic)",
+                             {name}};
     }
     if (flag == "--type") {
         return CliUsageError{"%s needs a value, one of %s", {name, ChoiceList(kTypes)}};

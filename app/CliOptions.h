@@ -4,13 +4,15 @@
 // or a usage error out. Running the request is CommandLine.cpp's job.
 //
 //   dtusms [--help | --version]
-//   dtusms <command> [--settings FILE] [field flags]
+//   dtusms <command> [--settings FILE] [--lang CODE] [field flags]
 //   commands: sms, check-port, judge-mapping, wan-ip
 //   field flags: --type config|query  --mode static|domain  --ip TEXT  --domain TEXT  --port N
 //                --apn cmnet|cmwap|uninet|other  --other-apn TEXT  --dtu TEXT
 //
 // Every flag takes "--flag value" or "--flag=value". Choice values are matched without regard to
 // ASCII case; a port is decimal digits from 1000 to 99999. A flag given twice takes the last value.
+// --lang takes a language code as the engine takes it ("zh_cn", "zh_TW", "en_US", ...; "" is the
+// automatic language), kept exactly as written.
 
 #include <optional>
 #include <string>
@@ -36,6 +38,7 @@ struct CliFieldOverrides {
 struct CliRequest {
     CliCommand command = CliCommand::Help;
     std::optional<std::string> settingsPath;  // default: GPRSInfo.ini beside the program
+    std::optional<std::string> language;      // default: "nLanguageID" of the settings file
     CliFieldOverrides fields;
 };
 

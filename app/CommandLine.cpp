@@ -8,9 +8,14 @@
 #include <unistd.h>
 
 #include "app/CliOptions.h"
+#include "app/EngineMessages.h"
+#include "app/LanguageCodes.h"
+#include "i18n/EngineStartup.h"
+#include "i18n/FileLocator.h"
 #include "net/AddressLookup.h"
 #include "net/ServerChecks.h"
 #include "net/WanAddress.h"
+#include "sms/ProfileFile.h"
 #include "sms/Settings.h"
 #include "sms/SmsCommand.h"
 
@@ -26,6 +31,35 @@ CliTranslator& Translator() {
     return translator;
 }
 
+std::string SettingsPathOf(const CliRequest& request) {
+    return request.settingsPath.value_or(sms::SettingsPathBesideProgram());
+}
+
+// --lang, else the language the window would show: "nLanguageID" of the settings file.
+void SelectLanguage(const CliRequest& request) {
+    i18n::TGnuGettextInstance* engine = i18n::DefaultInstancePointer();
+    if (engine == nullptr) {
+        return;
+    }
+    if (request.language) {
+        engine->SelectLanguage(*request.language);
+        return;
+    }
+    const int number =
+        sms::ProfileFile(SettingsPathOf(request)).ReadInteger(sms::keys::kSection, sms::keys::kLanguageId, 0);
+    engine->SelectLanguage(LanguageCodeOf(number));
+}
+
+// The engine's translation with a terminal's line ends: the engine gives every line break as CR LF.
+std::string TranslateForTerminal(const std::string& english) {
+    std::string text = i18n::Translate(english);
+    std::string::size_type at = 0;
+    while ((at = text.find("\r\n", at)) != std::string::npos) {
+        text.erase(at, 1);
+    }
+    return text;
+}
+
 int ListIndexOrNone(int stored, int itemCount) {
     return (stored >= 0 && stored < itemCount) ? stored : -1;
 }
@@ -33,7 +67,7 @@ int ListIndexOrNone(int stored, int itemCount) {
 // The fields as the window would show them after loading the file, then the flags on top.
 sms::TGPRSInfo LoadFields(const CliRequest& request, bool needsLocalAddress) {
     const CliFieldOverrides& flags = request.fields;
-    const std::string path = request.settingsPath.value_or(sms::SettingsPathBesideProgram());
+    const std::string path = SettingsPathOf(request);
     // The local address only fills in a missing static IP; a look-up that --ip replaces anyway
     // would just cost a resolver round trip.
     const sms::LocalAddressProvider localAddress = [&]() -> std::string {
@@ -104,15 +138,16 @@ int RunJudgeMapping(const CliRequest& request, std::ostream& out, std::ostream& 
 
 int RunWanIp(std::ostream& out, std::ostream& err) {
     try {
-        const std::string address = net::GetWanIP();
-        if (address.empty()) {
-            err << CliTranslate("The reply held no address") << '\n';
-            return kExitFailed;
-        }
-        out << address << '\n';
+        // A reply without an address is no failed request: the window would empty the field.
+        out << net::GetWanIP() << '\n';
         return kExitDone;
     } catch (const net::WanRequestError& error) {
-        err << error.what() << '\n';
+        // The window's error box ends a text that closes on a letter or digit with a full stop.
+        std::string text = error.what();
+        if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') {
+            text += '.';
+        }
+        err << text << '\n';
         return kExitFailed;
     }
 }
@@ -142,6 +177,8 @@ std::string HelpText() {
         "\n"
         "Options (fields are read from the settings file; each option replaces one):\n"
         "  --settings FILE                  settings file (default: GPRSInfo.ini beside the program)\n"
+        "  --lang CODE                      language of the messages: en, zh_cn, zh_tw, ... or \"\"\n"
+        "                                   for automatic (default: the window's choice in the file)\n"
         "  --type config|query              SMS command type\n"
         "  --mode static|domain             server address mode\n"
         "  --ip TEXT                        static IP\n"
@@ -167,12 +204,13 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
             return kExitUsage;
         }
         const CliRequest& request = std::get<CliRequest>(parsed);
+        SelectLanguage(request);
         switch (request.command) {
             case CliCommand::Help:
                 out << HelpText();
                 return kExitDone;
             case CliCommand::Version:
-                out << "dtusms " << DTUSMS_VERSION << '\n';
+                out << DTUSMS_VERSION << '\n';
                 return kExitDone;
             case CliCommand::Sms:
                 return RunSms(request, out, err);
@@ -194,7 +232,18 @@ int RunCommandLine(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         args.emplace_back(argv[i]);
     }
-    const int status = RunCommandLine(args, std::cout, std::cerr);
+    int status = kExitFailed;
+    try {
+        StreamEngineMessages engineMessages;
+        const i18n::EngineSession engine(i18n::CurrentProgramFileName(), i18n::SystemLocaleSource(),
+                                         engineMessages);
+        SetCliTranslator(TranslateForTerminal);
+        status = RunCommandLine(args, std::cout, std::cerr);
+        SetCliTranslator({});
+    } catch (const std::exception& error) {
+        SetCliTranslator({});
+        std::cerr << "dtusms: " << error.what() << '\n';
+    }
     std::cout.flush();
     return std::cout.fail() ? kExitFailed : status;
 }

@@ -3,10 +3,10 @@
 // The command line of dtusms: composes the SMS and runs the server checks without a window, from
 // the settings file that the window keeps and the flags given (see app/CliOptions.h for the grammar).
 //
-// Exit status: 0 done (command printed, connection made, verdict given, address obtained);
-// 1 a missing field (its validation message on standard error), a failed connection or a failed
-// request; 2 a bad flag or value (a one-line message on standard error). The settings file is only
-// read, never written.
+// Exit status: 0 done (command printed, connection made, verdict given, reply read: its address
+// may be empty); 1 a missing field (its validation message on standard error), a failed connection
+// or a failed request (the error box's text on standard error); 2 a bad flag or value (a one-line
+// message on standard error). The settings file is only read, never written.
 
 #include <functional>
 #include <iosfwd>

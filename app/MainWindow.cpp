@@ -79,6 +79,9 @@ void Ttntfrm_Main::ConnectHandlers() {
 }
 
 void Ttntfrm_Main::TntFormCreate() {
+    // Every control exists and holds its English text, and no field has been loaded yet: the pass
+    // records exactly the window's own texts.
+    guard_.Run([this] { TranslateWindow(); });
     if (settingsPath_.empty()) {
         settingsPath_ = sms::SettingsPathBesideProgram();
     }
@@ -108,18 +111,6 @@ void Ttntfrm_Main::TntFormShow() {
         sms::ProfileFile(settingsPath_).ReadInteger(sms::keys::kSection, sms::keys::kLanguageId, 0);
     ApplyLanguage(sysParameter_.nLanguageID);
     LoadSettings();
-}
-
-void Ttntfrm_Main::ApplyLanguage(int) {
-    // Placeholder: the language engine plugs in here (select the language, retranslate the window).
-}
-
-void Ttntfrm_Main::tntmntm_AutomaticClick(QAction*) {
-    // Placeholder: the language menu logic plugs in here.
-}
-
-void Ttntfrm_Main::tntpmn_LanguagePopup() {
-    // Placeholder: the language menu logic plugs in here (check mark of the language in force).
 }
 
 void Ttntfrm_Main::LoadSettings() {

@@ -69,8 +69,10 @@ public:
     void LoadSettings();
 
     // Selects the language `languageNumber` (0 automatic, 1 English, 2 Simplified Chinese,
-    // 3 Traditional Chinese) and retranslates the window. Hook for the localization: does nothing
-    // until a language engine is attached.
+    // 3 Traditional Chinese; any other number selects the automatic language) and retranslates the
+    // window, which replays its recorded English texts only when the engine's language code changed.
+    // The replay clears the selections of the drop-down lists: LoadSettings restores them. Does
+    // nothing while no localization engine runs. Throws the engine's errors (EGnuGettext family).
     virtual void ApplyLanguage(int languageNumber);
 
     // Enables the static-IP controls for mode 0 and the domain controls for mode 1; any other mode
@@ -81,10 +83,15 @@ public:
     bool CheckRunning() const { return checkRunning_; }
 
 public Q_SLOTS:
-    // Click handler shared by the four items of the language menu. Hook for the localization: the
-    // language menu logic is not attached yet, so it does nothing.
+    // Click handler shared by the four items of the language menu (the item's data is its language
+    // number): sets the check marks, applies the language, saves "nLanguageID" and reloads every
+    // field. Automatic saves the number of the user's default language identifier (1028 -> 3,
+    // 1033 -> 1, 2052 -> 2, other -> 0, marked likewise) while the window takes the language that the
+    // engine detects. A failed write of "nLanguageID" throws sms::ProfileWriteError before the
+    // reload: the new language stays shown and in force.
     void tntmntm_AutomaticClick(QAction* sender);
-    // Runs each time before the language menu opens. Hook for the localization; does nothing yet.
+    // Runs each time before the language menu opens: marks the item of the language number in force
+    // (none for a number outside 0 to 3) and clears no mark.
     void tntpmn_LanguagePopup();
 
 protected:
@@ -101,6 +108,8 @@ private:
     void ConnectHandlers();
 
     void TntFormCreate();
+    void TranslateWindow();
+    void SetLanguageMark(int languageNumber, bool checked);
     void TntFormShow();
     void ReportError(const std::exception_ptr& error);
 

@@ -25,6 +25,10 @@ void QMessageBoxPresenter::ShowError(QWidget* owner, const QString& caption, con
     ShowBox(owner, QMessageBox::Critical, caption, text);
 }
 
+void QMessageBoxPresenter::ShowMessage(QWidget* owner, const QString& caption, const QString& text) {
+    ShowBox(owner, QMessageBox::NoIcon, caption, text);
+}
+
 QString ErrorBoxText(const QString& message) {
     // A sentence that already ends in punctuation such as "!" or ")" sorts before "." and keeps its
     // own ending; one that ends in a letter or digit gets a full stop.

@@ -19,6 +19,11 @@ public:
     virtual void ShowPrompt(QWidget* owner, const QString& caption, const QString& text) = 0;
     // A modal error box owned by `owner` with one OK button; returns when it is closed.
     virtual void ShowError(QWidget* owner, const QString& caption, const QString& text) = 0;
+    // A modal box without icon, with one OK button; `owner` may be nullptr. Used for the localization
+    // engine's messages. Shown as an error box unless a presenter has a plainer one.
+    virtual void ShowMessage(QWidget* owner, const QString& caption, const QString& text) {
+        ShowError(owner, caption, text);
+    }
 };
 
 // Shows real QMessageBox dialogs.
@@ -26,6 +31,7 @@ class QMessageBoxPresenter final : public MessagePresenter {
 public:
     void ShowPrompt(QWidget* owner, const QString& caption, const QString& text) override;
     void ShowError(QWidget* owner, const QString& caption, const QString& text) override;
+    void ShowMessage(QWidget* owner, const QString& caption, const QString& text) override;
 };
 
 // The text of the error box for `error`: its message (UTF-8 what() of a std::exception, a fixed text

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "i18n/qt/QtObjectAccess.h"
+
 namespace app {
 
 namespace {
@@ -15,7 +17,7 @@ TranslationFunction& CurrentTranslation() {
 
 QString Translate(const QString& english) {
     const TranslationFunction& translation = CurrentTranslation();
-    return translation ? translation(english) : english;
+    return translation ? translation(english) : i18n::qt::Translate(english);
 }
 
 QString Translate(const char* englishUtf8) {

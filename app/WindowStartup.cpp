@@ -12,9 +12,13 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include "app/EngineMessages.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/WindowApplication.h"
+#include "i18n/EngineStartup.h"
+#include "i18n/FileLocator.h"
+#include "i18n/qt/BuiltInTextTranslator.h"
 
 namespace app {
 
@@ -70,13 +74,29 @@ bool IsPlatformOption(std::string_view argument) {
            argument.starts_with("--platform=");
 }
 
+// The value of "--name=VALUE" when `argument` has that form for one of the window's file options.
+std::optional<std::string_view> AttachedFileValue(std::string_view argument, std::string_view& name) {
+    for (std::string_view option : {std::string_view("--screenshot"), std::string_view("--settings")}) {
+        if (argument.size() > option.size() && argument.starts_with(option) &&
+            argument[option.size()] == '=') {
+            name = option;
+            return argument.substr(option.size() + 1);
+        }
+    }
+    return std::nullopt;
+}
+
 WindowOptions ParseWindowOptions(int argc, char** argv) {
     WindowOptions options;
     options.qtArguments.push_back(argv[0]);
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
+        std::string_view attachedName;
         if (argument == "--exit-after-paint") {
             options.exitAfterPaint = true;
+        } else if (const std::optional<std::string_view> value = AttachedFileValue(argument, attachedName)) {
+            (attachedName == "--screenshot" ? options.screenshotFile.emplace() : options.settingsPath) =
+                std::string(*value);
         } else if (argument == "--screenshot" || argument == "--settings") {
             if (i + 1 >= argc) {
                 options.error = std::string(argument) + " needs a file name";
@@ -130,7 +150,8 @@ private:
 bool IsWindowInvocation(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument == "--exit-after-paint") {
+        std::string_view attachedName;
+        if (argument == "--exit-after-paint" || AttachedFileValue(argument, attachedName)) {
             continue;
         }
         if (argument == "--screenshot" || argument == "--settings") {
@@ -166,6 +187,12 @@ int RunWindow(int argc, char** argv) {
     QMessageBoxPresenter messages;
     int qtArgc = static_cast<int>(options.qtArguments.size()) - 1;
     WindowApplication application(qtArgc, options.qtArguments.data(), messages);
+    // The engine starts once the toolkit can show its message boxes and before any window exists;
+    // it shuts down after the window is gone (objects die in reverse order).
+    WindowEngineMessages engineMessages(messages);
+    const i18n::EngineSession engine(i18n::CurrentProgramFileName(), i18n::SystemLocaleSource(),
+                                     engineMessages);
+    i18n::qt::InstallBuiltInTextTranslator();
     Ttntfrm_Main window(messages, options.settingsPath);
 
     int exitCode = 0;

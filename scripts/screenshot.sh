@@ -1,23 +1,51 @@
 #!/usr/bin/env bash
-# Takes a screenshot of the main window on a virtual X display and saves it as a PNG.
-# Usage: scripts/screenshot.sh [output.png]        (default: docs/main-window-en.png)
-# Needs: xvfb (xvfb-run, Xvfb) and the Qt xcb platform plugin that qt6-base-dev brings.
+# Takes screenshots of the main window on a virtual X display and saves them as PNGs.
+# Usage: scripts/screenshot.sh                     English, Simplified and Traditional Chinese:
+#                                                  docs/main-window-en.png, -zh_cn.png, -zh_tw.png
+#        scripts/screenshot.sh output.png [N]      one picture, in language number N (default 0:
+#                                                  automatic, which is English under LANG=C)
+# Needs: xvfb (xvfb-run, Xvfb) and the Qt xcb platform plugin that qt6-base-dev brings; for the
+# Chinese pictures a CJK font, installed (fonts-wqy-microhei, needs root) when the system has none,
+# so that no text is drawn as empty boxes.
 # The window is started with the real X11 platform, grabs itself after its first paint
 # (--screenshot) and exits; a temporary settings file with example values keeps the picture the same
 # on every machine and leaves no GPRSInfo.ini beside the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-output="${1:-docs/main-window-en.png}"
 
 cmake -S . -B build >/dev/null
 cmake --build build --target dtusms -j2 >/dev/null
 
 settings_dir="$(mktemp -d)"
 trap 'rm -rf "$settings_dir"' EXIT
-printf '[Main]\r\nServer address mode=0\r\nPort=6000\r\nStatic IP=192.168.1.100\r\nSMS command type=0\r\nService network(APN)=0\r\nDTU number=TQ-GP000001\r\n' \
-    >"$settings_dir/GPRSInfo.ini"
 
-mkdir -p "$(dirname "$output")"
-LANG=C LC_ALL=C QT_QPA_PLATFORM=xcb xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
-    build/app/dtusms --settings "$settings_dir/GPRSInfo.ini" --screenshot "$output"
-echo "Saved $output"
+ensure_cjk_font() {
+    if [[ -z "$(fc-list :lang=zh family)" ]]; then
+        echo "No CJK font found; installing fonts-wqy-microhei" >&2
+        apt-get install -y --no-install-recommends fonts-wqy-microhei >/dev/null ||
+            { apt-get update >/dev/null && apt-get install -y --no-install-recommends fonts-wqy-microhei >/dev/null; }
+    fi
+}
+
+# shot OUTPUT LANGUAGE-NUMBER
+shot() {
+    local output="$1" language="$2"
+    if [[ "$language" == 2 || "$language" == 3 ]]; then
+        ensure_cjk_font
+    fi
+    printf '[Main]\r\nnLanguageID=%s\r\nServer address mode=0\r\nPort=6000\r\nStatic IP=192.168.1.100\r\nSMS command type=0\r\nService network(APN)=0\r\nDTU number=TQ-GP000001\r\n' \
+        "$language" >"$settings_dir/GPRSInfo.ini"
+    mkdir -p "$(dirname "$output")"
+    # LANG=C makes the automatic language English; the file's language number decides the rest.
+    LANG=C LC_ALL=C QT_QPA_PLATFORM=xcb xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
+        build/app/dtusms --settings "$settings_dir/GPRSInfo.ini" --screenshot "$output"
+    echo "Saved $output"
+}
+
+if [[ $# -ge 1 ]]; then
+    shot "$1" "${2:-0}"
+else
+    shot docs/main-window-en.png 0
+    shot docs/main-window-zh_cn.png 2
+    shot docs/main-window-zh_tw.png 3
+fi

@@ -158,6 +158,11 @@ bool ReplaceFileAtomically(const std::string& target, const std::string& content
 
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
+    // Root may create files in any folder; one that nobody may write is still meant to stay as it is.
+    struct stat folderInfo {};
+    if (::stat(folder.c_str(), &folderInfo) == 0 && (folderInfo.st_mode & 0222) == 0) {
+        return false;
+    }
 
     std::string temporary;
     int fd = -1;

@@ -20,7 +20,7 @@ std::optional<std::string> FollowSymlinks(const std::string& path);
 // a temporary file in the same folder is written, flushed to disk, given the old file's permissions
 // (and owner, when allowed) and renamed over `target`; then the folder is flushed. A new file gets
 // 0666 less the umask. Returns false, leaving `target` untouched and no temporary file behind, when
-// any step fails.
+// any step fails or the folder is writable by nobody (which stops root as well).
 bool ReplaceFileAtomically(const std::string& target, const std::string& content);
 
 }  // namespace sms

@@ -7,15 +7,11 @@
 #include <unistd.h>
 
 #include "sms/AtomicFile.h"
+#include "sms/BuiltInTexts.h"
 #include "sms/ProfileText.h"
 
 namespace sms {
 namespace {
-
-BuiltInTextLoader& Loader() {
-    static BuiltInTextLoader loader;
-    return loader;
-}
 
 std::optional<std::string> ReadValue(const std::string& path, std::string_view section,
                                      std::string_view key) {
@@ -34,18 +30,7 @@ std::optional<std::string> ReadValue(const std::string& path, std::string_view s
 }  // namespace
 
 std::string UnableToWriteMessage(const std::string& path) {
-    constexpr std::string_view kFormat = "Unable to write to %s";
-    const BuiltInTextLoader& loader = Loader();
-    std::string message = loader ? loader(kFormat) : std::string(kFormat);
-    const std::size_t placeholder = message.find("%s");
-    if (placeholder != std::string::npos) {
-        message.replace(placeholder, 2, path);
-    }
-    return message;
-}
-
-void SetBuiltInTextLoader(BuiltInTextLoader loader) {
-    Loader() = std::move(loader);
+    return UnableToWriteText(path);
 }
 
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
@@ -72,8 +57,9 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
     struct stat info {};
     if (::stat(target->c_str(), &info) == 0) {
         // rename() would replace a read-only file without asking, so the file's own permission is
-        // checked first. A file that exists but cannot be read must not be replaced by one key.
-        if (!S_ISREG(info.st_mode) || ::access(target->c_str(), W_OK) != 0) {
+        // checked first; a file that nobody may write is read-only for root as well. A file that
+        // exists but cannot be read must not be replaced by one key.
+        if (!S_ISREG(info.st_mode) || ::access(target->c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0) {
             throw refuse();
         }
         std::optional<std::string> content = ReadWholeFile(*target);

@@ -3,7 +3,6 @@
 // A profile (INI) file read and written one key at a time, with the semantics of the Windows
 // private-profile functions; see the function comments and sms/ProfileText.h for the exact rules.
 
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -21,17 +20,10 @@ private:
     std::string path_;
 };
 
-// The text of a refused write: "Unable to write to %s" with `path` in place of %s. This is a
-// built-in text of the runtime: the English format passes through the loader installed with
-// SetBuiltInTextLoader, so it can be shown in the user's language.
+// The text of a refused write: the built-in text SUnableToWrite, "Unable to write to %s", with `path`
+// in place of %s, fetched through the formatting string loader (sms/BuiltInTexts.h), so that it
+// passes through the localization engine while one runs.
 std::string UnableToWriteMessage(const std::string& path);
-
-// Loads a built-in text from its English original; the identity until one is installed.
-using BuiltInTextLoader = std::function<std::string(std::string_view english)>;
-
-// Installs the loader used by UnableToWriteMessage (an empty function restores the identity).
-// Call it at start-up, before any write.
-void SetBuiltInTextLoader(BuiltInTextLoader loader);
 
 // One settings-file object lives for one read or one write.
 class ProfileFile {

@@ -1,5 +1,6 @@
 #include "i18n/qt/BuiltInTextTranslator.h"
 
+#include <exception>
 #include <thread>
 
 #include <QCoreApplication>
@@ -15,8 +16,15 @@ QString BuiltInTextTranslator::translate(const char*, const char* sourceText, co
         return {};
     }
     const std::string source(sourceText);
-    const std::string result = LookupBuiltInText(source);
-    return result == source ? QString() : QString::fromStdString(result);
+    try {
+        const std::string result = LookupBuiltInText(source);
+        return result == source ? QString() : QString::fromStdString(result);
+    } catch (const std::exception&) {
+        // Qt calls this from deep inside its own code (even from installTranslator), which an
+        // exception must never cross. A catalog that cannot be read leaves Qt's wording; the
+        // program's own lookups report the error.
+        return {};
+    }
 }
 
 BuiltInTextTranslator* InstallBuiltInTextTranslator() {

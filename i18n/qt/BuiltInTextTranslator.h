@@ -2,8 +2,9 @@
 
 // A QTranslator that passes Qt's own texts (button texts of standard dialogs, error messages, ...)
 // through LookupBuiltInText, on the thread that started the engine only. It answers a null string (no
-// translation) when the engine does not translate the text, on any other thread, and when the engine
-// is not running, so Qt keeps its own wording then.
+// translation) when the engine does not translate the text, on any other thread, when the engine
+// is not running, and when the catalog cannot be read (the error is not passed on into Qt), so Qt
+// keeps its own wording then.
 
 #include <QTranslator>
 

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "net/ServerChecks.h"
+#include "net/WanAddress.h"
 #include "tests/net/LoopbackPeers.h"
 #include "tests/sms/TempDir.h"
 
@@ -178,7 +179,7 @@ TEST_F(CommandLineTest, BadFlagsExitWithStatusTwo) {
 TEST_F(CommandLineTest, HelpAndVersion) {
     const Outcome version = RunProgram({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "dtusms 15.1.27.0\n");
+    EXPECT_EQ(version.out, "15.1.27.0\n");
     const Outcome help = RunProgram({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out, HelpText());
@@ -225,11 +226,29 @@ TEST_F(CommandLineTest, WanIpPrintsTheAddressOrTheFailure) {
     EXPECT_EQ(found.status, 0);
     EXPECT_EQ(found.out, "203.0.113.5\n");
 
-    const Outcome failed = RunProgram(
-        {"wan-ip"}, {"DTUSMS_WAN_IP_URL=http://127.0.0.1:" + std::to_string(nettest::RefusedPort()) + "/"});
+    // A reply without markers is no failure: the window would put the empty text into the field.
+    const nettest::HttpServer bare("<html>no address</html>");
+    const Outcome empty = RunProgram({"wan-ip"}, {"DTUSMS_WAN_IP_URL=" + bare.Url()});
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_EQ(empty.out, "\n");
+    EXPECT_EQ(empty.err, "");
+
+    const std::string refusedUrl = "http://127.0.0.1:" + std::to_string(nettest::RefusedPort()) + "/";
+    const Outcome failed = RunProgram({"wan-ip"}, {"DTUSMS_WAN_IP_URL=" + refusedUrl});
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.out, "");
-    EXPECT_NE(failed.err, "");
+    // The text of the window's error box: the error's own text with a full stop after a letter.
+    std::string expected;
+    try {
+        net::GetWanIPFrom(refusedUrl, {}, net::kRequestTimeout);
+    } catch (const net::WanRequestError& error) {
+        expected = error.what();
+    }
+    ASSERT_NE(expected, "");
+    if (static_cast<unsigned char>(expected.back()) > '.') {
+        expected += '.';
+    }
+    EXPECT_EQ(failed.err, expected + "\n");
 }
 
 }  // namespace

@@ -81,7 +81,10 @@ TEST(EngineLifetime, LookupsReturnTheirInputBeforeStartAndAfterShutdown) {
             engine.SelectLanguage("zh_cn");
             EXPECT_EQ(LookupBuiltInText("Prompt"), "提示");
             EXPECT_EQ(LookupWindowText("Prompt", nullptr), "提示");
+            // The empty identifier would find the catalog header.
             EXPECT_EQ(LookupBuiltInText(""), "");
+            EXPECT_EQ(LookupWindowText("", nullptr), "");
+            EXPECT_EQ(LookupWindowText("", &engine), "");
             ShutdownEngine();
             ShutdownEngine();
         }

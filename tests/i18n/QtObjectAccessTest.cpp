@@ -1,5 +1,7 @@
 #include "i18n/qt/QtObjectAccess.h"
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <thread>
@@ -14,9 +16,11 @@
 #include <QMenu>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QWidget>
 
+#include "i18n/Errors.h"
 #include "i18n/WindowTranslation.h"
 #include "i18n/qt/BuiltInTextTranslator.h"
 #include "tests/i18n/EngineFixture.h"
@@ -203,6 +207,28 @@ TEST_F(QtWindow, BuiltInTextTranslatorWorksOnTheCreatorThreadOnly) {
     EXPECT_EQ(onWorker, "Prompt");
     QCoreApplication::removeTranslator(translator);
     delete translator;
+}
+
+TEST_F(QtWindow, BuiltInTextTranslatorKeepsQtWordingWhenTheCatalogCannotBeRead) {
+    // An engine error thrown through Qt's own code would skip Qt's cleanup (its translator lock
+    // stays held); Qt keeps its wording instead, and the window's lookups still report the error.
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const std::filesystem::path catalog =
+        std::filesystem::path(folder.path().toStdString()) / "locale/de/LC_MESSAGES/default.mo";
+    std::filesystem::create_directories(catalog.parent_path());
+    std::ofstream(catalog, std::ios::binary) << "not a catalog at all";
+    Engine().BindDomainDirectory("default", (folder.path() + "/locale").toStdString());
+    Engine().SelectLanguage("de");
+
+    qt::BuiltInTextTranslator* translator = nullptr;
+    ASSERT_NO_THROW(translator = qt::InstallBuiltInTextTranslator());
+    QString translated;
+    EXPECT_NO_THROW(translated = QCoreApplication::translate("QMessageBox", "Prompt"));
+    EXPECT_EQ(translated.toStdString(), "Prompt");
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+    EXPECT_THROW(qt::Translate("Prompt"), EGGIOError);
 }
 
 }  // namespace

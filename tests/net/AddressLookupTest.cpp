@@ -71,13 +71,16 @@ TEST_F(AddressLookupTest, ResolvePumpsOnceAndAnAbandoningPumpResolvesNothing) {
 }
 
 TEST(SystemResolverTest, ResolvesDottedTextLocalhostAndNothingElse) {
+    // A label longer than 63 characters is refused by the resolver before any query is sent, so the
+    // unresolvable row never reaches a DNS server.
+    const std::string unresolvable = std::string(64, 'a') + ".invalid";
     struct Row {
         std::string name;
         std::string expected;
     };
     const Row rows[] = {
-        {"127.0.0.1", "127.0.0.1"},   {"10.20.30.40", "10.20.30.40"},           {"", ""},
-        {"no-such-host.invalid", ""}, {std::string("127.0.0.1\0evil", 14), ""},
+        {"127.0.0.1", "127.0.0.1"}, {"10.20.30.40", "10.20.30.40"},           {"", ""},
+        {unresolvable, ""},         {std::string("127.0.0.1\0evil", 14), ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

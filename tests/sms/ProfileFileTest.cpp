@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "sms/BuiltInTexts.h"
 #include "tests/sms/TempDir.h"
 
 namespace sms {
@@ -166,10 +167,8 @@ TEST(ProfileFileTest, RefusesPathsThatCannotHoldTheFile) {
     EXPECT_EQ(FolderEntries(dir.path()).size(), 2u);
 }
 
+// Holds for root too: a file or folder that nobody may write is read-only for everyone.
 TEST(ProfileFileTest, RefusesAReadOnlyFileOrFolder) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root writes regardless of permission bits";
-    }
     TempDir dir;
     const std::string path = dir.File("GPRSInfo.ini");
     WriteBytes(path, "[Main]\r\nPort=1\r\n");
@@ -177,21 +176,30 @@ TEST(ProfileFileTest, RefusesAReadOnlyFileOrFolder) {
     ExpectRefused(path, "[Main]\r\nPort=1\r\n");
     EXPECT_EQ(ModeOf(path), 0444u);
 
-    // Writable but unreadable: replacing it with one key would lose the rest.
-    ::chmod(path.c_str(), 0200);
-    EXPECT_THROW(ProfileFile(path).WriteString("Main", "Port", "9"), ProfileWriteError);
-    ::chmod(path.c_str(), 0644);
-    EXPECT_EQ(ReadBytes(path), "[Main]\r\nPort=1\r\n");
+    // Writable but unreadable: replacing it with one key would lose the rest. Root reads it anyway.
+    if (::geteuid() != 0) {
+        ::chmod(path.c_str(), 0200);
+        EXPECT_THROW(ProfileFile(path).WriteString("Main", "Port", "9"), ProfileWriteError);
+        ::chmod(path.c_str(), 0644);
+        EXPECT_EQ(ReadBytes(path), "[Main]\r\nPort=1\r\n");
+    }
 
     fs::create_directory(dir.path() / "locked");
+    WriteBytes(dir.File("locked/GPRSInfo.ini"), "[Main]\r\nPort=2\r\n");
     ::chmod(dir.File("locked").c_str(), 0555);
-    ExpectRefused(dir.File("locked/GPRSInfo.ini"), "");
+    ExpectRefused(dir.File("locked/GPRSInfo.ini"), "[Main]\r\nPort=2\r\n");
+    ExpectRefused(dir.File("locked/new.ini"), "");
+    EXPECT_EQ(FolderEntries(dir.path() / "locked"), std::vector<std::string>{"GPRSInfo.ini"});
+    ::chmod(dir.File("locked").c_str(), 0755);
 }
 
-TEST(ProfileFileTest, WriteErrorTextPassesThroughTheBuiltInTextLoader) {
-    SetBuiltInTextLoader([](std::string_view english) { return "[" + std::string(english) + "]"; });
+TEST(ProfileFileTest, WriteErrorTextPassesThroughTheFormattingLoader) {
+    const FormatStringLoader bracketing = [](unsigned id, const std::vector<FormatArg>& args) {
+        return "[" + DefaultFmtLoadStr(id, args) + "]";
+    };
+    const FormatStringLoader original = FormatStringLoaderSlot().exchange(bracketing);
     EXPECT_EQ(UnableToWriteMessage("/x/GPRSInfo.ini"), "[Unable to write to /x/GPRSInfo.ini]");
-    SetBuiltInTextLoader({});
+    FormatStringLoaderSlot().store(original);
     EXPECT_EQ(UnableToWriteMessage("/x/GPRSInfo.ini"), "Unable to write to /x/GPRSInfo.ini");
 }
 

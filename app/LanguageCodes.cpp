@@ -1,0 +1,26 @@
+#include "app/LanguageCodes.h"
+
+namespace app {
+
+bool IsLanguageNumber(int number) {
+    return number >= 0 && number < static_cast<int>(LanguageCodes.size());
+}
+
+std::string LanguageCodeOf(int number) {
+    return IsLanguageNumber(number) ? LanguageCodes[static_cast<std::size_t>(number)] : "";
+}
+
+int LanguageNumberOfLangId(unsigned langId) {
+    switch (langId) {
+        case 1028:
+            return 3;
+        case 1033:
+            return 1;
+        case 2052:
+            return 2;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace app

@@ -1,0 +1,156 @@
+// The cost of the language on the real main window: the replay into another language, a whole switch
+// from the language menu (with the write of "nLanguageID" and the reload of every field), and the
+// first translation pass that start-up adds.
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QToolButton>
+
+#include "app/EngineMessages.h"
+#include "app/MainWindow.h"
+#include "app/MessageBoxes.h"
+#include "i18n/EngineStartup.h"
+#include "i18n/FileLocator.h"
+#include "i18n/qt/QtObjectAccess.h"
+#include "sms/Settings.h"
+
+namespace {
+
+class EnglishLocale final : public i18n::LocaleSource {
+public:
+    std::string LangVariable() override { return "en"; }
+    std::string UserLanguageName() override { return "en"; }
+    std::string UserCountryName() override { return "US"; }
+    unsigned ThreadLocaleId() override { return 1033; }
+    unsigned UserDefaultLangId() override { return 1033; }
+};
+
+class SilentPresenter final : public app::MessagePresenter {
+public:
+    void ShowPrompt(QWidget*, const QString&, const QString&) override {}
+    void ShowError(QWidget*, const QString&, const QString&) override { ++errors; }
+    int errors = 0;
+};
+
+QApplication& Application() {
+    static int argc = 1;
+    static char name[] = "LanguageSwitchBench";
+    static char* argv[] = {name, nullptr};
+    static QApplication application(argc, argv);
+    return application;
+}
+
+// A settings file in a fresh folder, removed at the end.
+class SettingsFolder {
+public:
+    SettingsFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "dtusms-bench-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~SettingsFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::string File() const { return (path_ / "GPRSInfo.ini").string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct Running {
+    Running() : sink(messages), engine(i18n::CurrentProgramFileName(), locale, sink) {}
+    EnglishLocale locale;
+    SilentPresenter messages;
+    app::WindowEngineMessages sink;
+    i18n::EngineSession engine;
+    SettingsFolder folder;
+};
+
+void BM_ReplayMainWindowIntoAnotherLanguage(benchmark::State& state) {
+    Application();
+    Running run;
+    app::Ttntfrm_Main window(run.messages, run.folder.File());
+    window.show();
+    const char* const codes[] = {"zh_cn", "zh_tw"};
+    int next = 0;
+    for (auto _ : state) {
+        i18n::DefaultInstance().SelectLanguage(codes[next]);
+        i18n::qt::RetranslateComponent(&window);
+        next ^= 1;
+    }
+    // The last replay must have rewritten the texts, or nothing was measured.
+    const QString expected = QString::fromStdString(i18n::DefaultInstance().Translate(" Language"));
+    if (window.findChild<QToolButton*>(QStringLiteral("rzMenubtn_Language"))->text() != expected ||
+        expected == QStringLiteral(" Language")) {
+        state.SkipWithError("the replay did not translate the window");
+    }
+}
+BENCHMARK(BM_ReplayMainWindowIntoAnotherLanguage)->Unit(benchmark::kMillisecond);
+
+void BM_LanguageSwitchFromTheMenu(benchmark::State& state) {
+    Application();
+    Running run;
+    app::Ttntfrm_Main window(run.messages, run.folder.File());
+    window.show();
+    QAction* const items[] = {
+        window.findChild<QAction*>(QStringLiteral("tntmntm_SimplifiedChinese")),
+        window.findChild<QAction*>(QStringLiteral("tntmntm_TraditionalChinese")),
+    };
+    int next = 0;
+    for (auto _ : state) {
+        items[next]->trigger();
+        next ^= 1;
+    }
+    if (run.messages.errors != 0) {
+        state.SkipWithError("a language switch failed");
+    }
+}
+BENCHMARK(BM_LanguageSwitchFromTheMenu)->Unit(benchmark::kMillisecond);
+
+// The part of a switch that waits for the disk: the atomic write of "nLanguageID" (flushed to disk
+// before the rename, so a crash leaves the old file or the new one).
+void BM_WriteOfTheLanguageNumber(benchmark::State& state) {
+    SettingsFolder folder;
+    int number = 2;
+    for (auto _ : state) {
+        sms::SaveSetting(folder.File(), sms::keys::kLanguageId, number);
+        number ^= 1;
+    }
+}
+BENCHMARK(BM_WriteOfTheLanguageNumber)->Unit(benchmark::kMillisecond);
+
+// The window built without an engine, so that only the pass itself is timed.
+void BM_FirstTranslationPassOfTheMainWindow(benchmark::State& state) {
+    Application();
+    EnglishLocale locale;
+    SilentPresenter messages;
+    app::WindowEngineMessages sink(messages);
+    SettingsFolder folder;
+    for (auto _ : state) {
+        auto window = std::make_unique<app::Ttntfrm_Main>(messages, folder.File());
+        // Start-up selects the automatic language; a Chinese one makes every text a real lookup.
+        std::optional<i18n::EngineSession> engine;
+        engine.emplace(i18n::CurrentProgramFileName(), locale, sink);
+        i18n::DefaultInstance().SelectLanguage("zh_cn");
+        const auto start = std::chrono::steady_clock::now();
+        i18n::qt::TranslateComponent(window.get());
+        const auto stop = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
+        window.reset();
+        engine.reset();
+    }
+}
+BENCHMARK(BM_FirstTranslationPassOfTheMainWindow)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
