@@ -2,8 +2,12 @@
 
 #include <atomic>
 #include <cerrno>
+#include <mutex>
+#include <set>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +57,42 @@ bool WriteAll(int fd, const std::string& content) {
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+// A writer killed between creating its temporary file and renaming it leaves that file behind, and
+// each run has a new process id, so such files would pile up. The first write to a target in this
+// process removes the temporaries of writers that no longer run (never those of a live process).
+void RemoveStrayTemporaries(const std::string& folder, const std::string& base) {
+    static std::mutex mutex;
+    static std::set<std::string> done;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!done.insert(folder + "/" + base).second) {
+            return;
+        }
+    }
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    const std::string prefix = "." + base + ".tmp-";
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix)) {
+            continue;
+        }
+        const std::string_view rest = name.substr(prefix.size());
+        const std::size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string_view::npos ||
+            rest.substr(0, dash).find_first_not_of("0123456789") != std::string_view::npos || dash > 9) {
+            continue;
+        }
+        const pid_t pid = static_cast<pid_t>(std::stol(std::string(rest.substr(0, dash))));
+        if (pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH) {
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        }
+    }
+    ::closedir(dir);
 }
 
 }  // namespace
@@ -113,6 +153,8 @@ bool ReplaceFileAtomically(const std::string& target, const std::string& content
     const std::string folder = FolderOf(target);
     const std::string base =
         target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
+
+    RemoveStrayTemporaries(folder, base);
 
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;

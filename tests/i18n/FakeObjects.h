@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "i18n/ObjectAccess.h"
 #include "i18n/WindowTranslation.h"
 
@@ -42,7 +44,17 @@ public:
     }
 
     static std::shared_ptr<FakeObject> Make(std::string name, const TClassInfo& cls = FakeControlClass()) {
-        return std::make_shared<FakeObject>(std::move(name), cls);
+        auto made = std::make_shared<FakeObject>(std::move(name), cls);
+        Made().push_back(made);
+        return made;
+    }
+
+    // A marker's list holds its targets (non-owning wrappers in the Qt adapter, the fakes themselves
+    // here) and a fake owns its marker: a cycle that would outlive the test. Every fake made during a
+    // test drops its marker when the test ends.
+    static std::vector<std::weak_ptr<FakeObject>>& Made() {
+        static std::vector<std::weak_ptr<FakeObject>> made;
+        return made;
     }
 
     FakeObject& Text(std::string name, std::string text, bool writable = true) {
@@ -136,5 +148,21 @@ public:
 private:
     const TClassInfo& cls_;
 };
+
+class DropFakeMarkersAtTestEnd final : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        for (const std::weak_ptr<FakeObject>& weak : FakeObject::Made()) {
+            if (const std::shared_ptr<FakeObject> fake = weak.lock()) {
+                fake->Marker.reset();
+            }
+        }
+        FakeObject::Made().clear();
+    }
+};
+
+inline const bool kFakeMarkersDroppedAtTestEnd = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new DropFakeMarkersAtTestEnd);
+    return true;
+}();
 
 }  // namespace i18n::test
