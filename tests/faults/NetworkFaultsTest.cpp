@@ -14,6 +14,7 @@
 #include "app/CommandLine.h"
 #include "net/AddressLookup.h"
 #include "net/ServerChecks.h"
+#include "net/TcpConnect.h"
 #include "net/WanAddress.h"
 #include "tests/faults/FaultsSupport.h"
 #include "tests/net/LoopbackPeers.h"
