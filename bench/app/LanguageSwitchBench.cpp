@@ -12,8 +12,6 @@
 #include <stdlib.h>
 
 #include <QAction>
-#include <cstdlib>
-
 #include <QApplication>
 #include <QToolButton>
 

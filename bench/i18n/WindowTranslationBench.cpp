@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <memory>
 #include <string>
 
