@@ -6,21 +6,15 @@
 #include <variant>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "app/CliOptions.h"
 #include "app/CommandLine.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/FileLocator.h"
+#include "tests/app/ProgramRunner.h"
 #include "tests/i18n/TestSupport.h"
 #include "tests/sms/TempDir.h"
-
-extern char** environ;
 
 namespace app {
 namespace {
@@ -28,6 +22,8 @@ namespace {
 using sms::testing::ReadBytes;
 using sms::testing::TempDir;
 using sms::testing::WriteBytes;
+using testing::Outcome;
+using testing::RunProgram;
 
 TEST(CliLanguageTest, ParserKeepsTheLanguageCodeAsWritten) {
     const struct {
@@ -107,56 +103,6 @@ TEST_F(CliLanguageInProcess, LangFlagOrTheSavedNumberChoosesTheLanguage) {
     EXPECT_TRUE(sink_.Shown.empty());
 }
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& environment) {
-    TempDir capture;
-    const std::string outPath = capture.File("out");
-    const std::string errPath = capture.File("err");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    std::vector<std::string> argStrings{DTUSMS_PROGRAM};
-    argStrings.insert(argStrings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : argStrings) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    // The test's own locale variables would decide the automatic language otherwise.
-    std::vector<std::string> envStrings = environment;
-    for (char** entry = environ; *entry; ++entry) {
-        const std::string variable(*entry);
-        if (!variable.starts_with("LANG=") && !variable.starts_with("LC_ALL=") &&
-            !variable.starts_with("LC_MESSAGES=")) {
-            envStrings.push_back(variable);
-        }
-    }
-    std::vector<char*> envp;
-    for (std::string& entry : envStrings) {
-        envp.push_back(entry.data());
-    }
-    envp.push_back(nullptr);
-    Outcome outcome;
-    pid_t child = 0;
-    if (posix_spawn(&child, DTUSMS_PROGRAM, &actions, nullptr, argv.data(), envp.data()) == 0) {
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    outcome.out = ReadBytes(outPath);
-    outcome.err = ReadBytes(errPath);
-    return outcome;
-}
-
 TEST(CliLanguageTest, TheProgramSpeaksTheChosenLanguage) {
     TempDir dir;
     const std::string settings = dir.File("GPRSInfo.ini");
@@ -210,7 +156,7 @@ TEST(CliLanguageTest, TheProgramSpeaksTheChosenLanguage) {
         WriteBytes(settings, std::string("[Main]\r\n") + row.file + "\r\n");
         std::vector<std::string> args = row.args;
         args.push_back("--settings=" + settings);
-        const Outcome outcome = RunProgram(args, row.environment);
+        const Outcome outcome = RunProgram(args, row.environment, testing::LocaleVariables::kDrop);
         EXPECT_EQ(outcome.status, row.status);
         EXPECT_EQ(outcome.out, row.out);
         EXPECT_EQ(outcome.err, row.err);
@@ -218,7 +164,7 @@ TEST(CliLanguageTest, TheProgramSpeaksTheChosenLanguage) {
 }
 
 TEST(CliLanguageTest, HelpKeepsItsLineEnds) {
-    const Outcome outcome = RunProgram({"--help", "--lang", "zh_cn"}, {});
+    const Outcome outcome = RunProgram({"--help", "--lang", "zh_cn"}, {}, testing::LocaleVariables::kDrop);
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out.find('\r'), std::string::npos);
     EXPECT_NE(outcome.out.find("  --lang CODE"), std::string::npos);

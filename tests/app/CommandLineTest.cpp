@@ -6,19 +6,13 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "net/ServerChecks.h"
 #include "net/WanAddress.h"
+#include "tests/app/ProgramRunner.h"
 #include "tests/net/LoopbackPeers.h"
 #include "tests/sms/TempDir.h"
-
-extern char** environ;
 
 namespace app {
 namespace {
@@ -26,55 +20,8 @@ namespace {
 using sms::testing::ReadBytes;
 using sms::testing::TempDir;
 using sms::testing::WriteBytes;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs the built program with `args`, and `extraEnvironment` ("NAME=value") added to this one's.
-Outcome RunProgram(const std::vector<std::string>& args,
-                   const std::vector<std::string>& extraEnvironment = {}) {
-    TempDir capture;
-    const std::string outPath = capture.File("out");
-    const std::string errPath = capture.File("err");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-
-    std::vector<std::string> argStrings{DTUSMS_PROGRAM};
-    argStrings.insert(argStrings.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : argStrings) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    std::vector<std::string> envStrings = extraEnvironment;
-    for (char** entry = environ; *entry; ++entry) {
-        envStrings.emplace_back(*entry);
-    }
-    std::vector<char*> envp;
-    for (std::string& entry : envStrings) {
-        envp.push_back(entry.data());
-    }
-    envp.push_back(nullptr);
-
-    Outcome outcome;
-    pid_t child = 0;
-    if (posix_spawn(&child, DTUSMS_PROGRAM, &actions, nullptr, argv.data(), envp.data()) == 0) {
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    outcome.out = ReadBytes(outPath);
-    outcome.err = ReadBytes(errPath);
-    return outcome;
-}
+using testing::Outcome;
+using testing::RunProgram;
 
 class CommandLineTest : public ::testing::Test {
 protected:
