@@ -3,15 +3,10 @@
 // Shared pieces of the window tests: the application object, a recording message presenter, a
 // temporary settings folder, a made-up local address, and user actions on the real window.
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include <stdlib.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,6 +15,7 @@
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "tests/net/FakeResolver.h"
+#include "tests/sms/TempDir.h"
 
 // Lets GoogleTest print both sides of a failed QString comparison.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -51,34 +47,9 @@ public:
     std::vector<RecordedBox> boxes;
 };
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "dtusms-window-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+using sms::testing::ReadBytes;
+using sms::testing::TempDir;
+using sms::testing::WriteBytes;
 
 inline constexpr const char* kLocalAddress = "10.20.30.40";
 
