@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev libgl-dev
     libcurl4-openssl-dev
     gettext
+    valgrind
     libgtest-dev libgmock-dev libbenchmark-dev
     "$@"
 )
