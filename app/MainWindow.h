@@ -141,8 +141,8 @@ private:
     bool StoredAlready(std::string_view key, const std::string& value) const;
 
     sms::TGPRSInfo ReadFields();
-    void ShowPrompt(const QString& text);
-    void ShowValidationPrompt(const std::string& englishLabel);
+    void ShowPrompt(const QString& caption, const QString& text);
+    void ShowValidationPrompt(const std::string& englishLabel, const QString& caption);
     // The mode and both address fields as shown; the port is left at its default, since reading it
     // may change the field (an empty one becomes 1000) and only the port test wants it.
     net::ServerTarget ServerAddressFields() const;
