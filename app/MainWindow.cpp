@@ -93,7 +93,9 @@ void Ttntfrm_Main::showEvent(QShowEvent* event) {
     if (!shownOnce_ && !event->spontaneous()) {
         shownOnce_ = true;
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect area = rect();
+            // A window's position is that of its frame, so the frame is what gets centred (where
+            // the frame is not known yet, it is the client area).
+            QRect area = frameGeometry();
             area.moveCenter(screen->availableGeometry().center());
             move(area.topLeft());
         }
