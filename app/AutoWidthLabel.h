@@ -1,8 +1,9 @@
 #pragma once
 
 // A right-aligned label whose width follows its text, keeping its right edge where it was placed.
-// The "text" property is declared again so that a retranslation through the meta-object system
-// resizes it too.
+// The "text" property is declared again so that writes through the meta-object system resize it too.
+// QLabel::setText is not virtual: whoever sets the text through a QLabel pointer (the window
+// translation does) calls FitWidth afterwards.
 
 #include <QLabel>
 #include <QString>
@@ -17,6 +18,9 @@ public:
     // `rightEdge` is the x coordinate, in the parent, of the label's right edge.
     AutoWidthLabel(int rightEdge, QWidget* parent = nullptr);
 
+    // Gives the label the width of its text, at most the room left of its right edge.
+    void FitWidth();
+
 public Q_SLOTS:
     void setText(const QString& text);
 
@@ -24,8 +28,6 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void FitWidth();
-
     int rightEdge_;
 };
 

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include "app/AutoWidthLabel.h"
 #include "app/LanguageCodes.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
@@ -26,6 +27,7 @@ unsigned UserDefaultLangId() {
 void Ttntfrm_Main::TranslateWindow() {
     if (i18n::EngineRunning()) {
         i18n::qt::TranslateComponent(this);
+        tntlbl_SMSCommandFormat->FitWidth();
     }
 }
 
@@ -35,6 +37,7 @@ void Ttntfrm_Main::ApplyLanguage(int languageNumber) {
     }
     i18n::DefaultInstance().SelectLanguage(LanguageCodeOf(languageNumber));
     i18n::qt::RetranslateComponent(this);
+    tntlbl_SMSCommandFormat->FitWidth();
 }
 
 void Ttntfrm_Main::SetLanguageMark(int languageNumber, bool checked) {

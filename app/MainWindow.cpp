@@ -93,7 +93,9 @@ void Ttntfrm_Main::showEvent(QShowEvent* event) {
     if (!shownOnce_ && !event->spontaneous()) {
         shownOnce_ = true;
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect area = rect();
+            // A window's position is that of its frame, so the frame is what gets centred (where
+            // the frame is not known yet, it is the client area).
+            QRect area = frameGeometry();
             area.moveCenter(screen->availableGeometry().center());
             move(area.topLeft());
         }
@@ -289,7 +291,7 @@ void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
     tntedt_SMSCommandFormat->clear();
     const sms::SmsCommandResult result = sms::GenerateSMSCommand(ReadFields());
     if (!result.ok) {
-        ShowValidationPrompt(result.failedLabel);
+        ShowValidationPrompt(result.failedLabel, Translate("Prompt"));
         return;
     }
     tntedt_SMSCommandFormat->setText(QString::fromStdString(result.command));
@@ -299,12 +301,12 @@ void Ttntfrm_Main::tntbtn_CloseClick() {
     close();
 }
 
-void Ttntfrm_Main::ShowPrompt(const QString& text) {
-    messages_.ShowPrompt(this, Translate("Prompt"), text);
+void Ttntfrm_Main::ShowPrompt(const QString& caption, const QString& text) {
+    messages_.ShowPrompt(this, caption, text);
 }
 
-void Ttntfrm_Main::ShowValidationPrompt(const std::string& englishLabel) {
-    ShowPrompt(QString::fromStdString(sms::FormatValidationMessage(TranslateUtf8, englishLabel)));
+void Ttntfrm_Main::ShowValidationPrompt(const std::string& englishLabel, const QString& caption) {
+    ShowPrompt(caption, QString::fromStdString(sms::FormatValidationMessage(TranslateUtf8, englishLabel)));
 }
 
 void Ttntfrm_Main::ReportError(const std::exception_ptr& error) {

@@ -67,9 +67,9 @@ public:
     MessagePresenter& Messages() { return messages_; }
     HandlerGuard& Guard() { return guard_; }
 
-    // Reads every field from the settings file and places it, writing back what the placing changes;
-    // then sets the server-mode controls. Throws sms::ProfileWriteError when a write-back fails (the
-    // remaining fields are then not placed).
+    // Reads every field from the settings file and places it, writing back what the placing changes,
+    // and sets the server-mode controls for the loaded mode. When a write-back fails, the remaining
+    // fields are placed all the same, then the first sms::ProfileWriteError is thrown.
     void LoadSettings();
 
     // Selects the language `languageNumber` (0 automatic, 1 English, 2 Simplified Chinese,
@@ -141,8 +141,8 @@ private:
     bool StoredAlready(std::string_view key, const std::string& value) const;
 
     sms::TGPRSInfo ReadFields();
-    void ShowPrompt(const QString& text);
-    void ShowValidationPrompt(const std::string& englishLabel);
+    void ShowPrompt(const QString& caption, const QString& text);
+    void ShowValidationPrompt(const std::string& englishLabel, const QString& caption);
     // The mode and both address fields as shown; the port is left at its default, since reading it
     // may change the field (an empty one becomes 1000) and only the port test wants it.
     net::ServerTarget ServerAddressFields() const;

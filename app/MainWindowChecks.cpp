@@ -51,6 +51,9 @@ void Ttntfrm_Main::tntbtn_TestServerPortClick() {
         return;
     }
     CheckScope scope(checkRunning_);
+    // The caption is taken in the language of the click; a language chosen while the check lets
+    // events through shows in the texts that come after it.
+    const QString caption = Translate("Prompt");
     net::ServerTarget target = ServerAddressFields();
     target.port = ReadPort();
     const net::PortTestResult result = net::RunServerPortTest(
@@ -61,12 +64,12 @@ void Ttntfrm_Main::tntbtn_TestServerPortClick() {
         return;
     }
     if (result.missingField) {
-        ShowValidationPrompt(*result.missingField);
+        ShowValidationPrompt(*result.missingField, caption);
         return;
     }
     const QString outcome = QString::fromStdString(result.outcomeText);
     tntstsbr_StatusPanel->setText(outcome);
-    ShowPrompt(outcome);
+    ShowPrompt(caption, outcome);
 }
 
 void Ttntfrm_Main::tntbtn_JudgeMapingClick() {
@@ -74,16 +77,17 @@ void Ttntfrm_Main::tntbtn_JudgeMapingClick() {
         return;
     }
     CheckScope scope(checkRunning_);
+    const QString caption = Translate("Prompt");
     const net::MappingResult result =
         net::JudgePortMapping(ServerAddressFields(), TranslateUtf8, WindowPump());
     if (result.abandoned || closed_) {
         return;
     }
     if (result.missingField) {
-        ShowValidationPrompt(*result.missingField);
+        ShowValidationPrompt(*result.missingField, caption);
         return;
     }
-    ShowPrompt(QString::fromStdString(result.verdictText));
+    ShowPrompt(caption, QString::fromStdString(result.verdictText));
 }
 
 void Ttntfrm_Main::tntbtn_StaticIPClick() {

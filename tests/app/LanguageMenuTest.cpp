@@ -1,6 +1,7 @@
 // The language menu on the real main window: switching languages, Automatic, the same language twice,
 // a failed write of the language number, and the language at start-up.
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -57,6 +58,10 @@ void ExpectLanguage(LanguageFixture& f, int number, const std::string& step) {
             EXPECT_NE(expected, QString::fromUtf8(text.english)) << text.object;
         }
     }
+    // The command-format label keeps its right edge and takes the width of its translated text.
+    const auto* format = f.fixture.Find<QLabel>("tntlbl_SMSCommandFormat");
+    EXPECT_EQ(format->geometry().right() + 1, 108);
+    EXPECT_EQ(format->width(), std::min(format->fontMetrics().horizontalAdvance(format->text()), 108));
     for (const ListItems& list : kListItems) {
         auto* combo = f.fixture.Find<QComboBox>(list.list);
         ASSERT_EQ(combo->count(), static_cast<int>(list.english.size())) << list.list;

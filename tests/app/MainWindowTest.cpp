@@ -11,10 +11,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolButton>
 
@@ -38,6 +40,8 @@ TEST(MainWindowTest, ControlsSitInTheirContainersWithTheirGeometryAndTexts) {
     EXPECT_TRUE(window.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_EQ(window.font().family(), "Tahoma");
     EXPECT_EQ(window.font().pixelSize(), 11);
+    EXPECT_EQ(window.frameGeometry().center(),
+              QGuiApplication::primaryScreen()->availableGeometry().center());
 
     const struct {
         const char* name;

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/Translate.h"
 #include "net/WanAddress.h"
 #include "tests/app/WindowTestSupport.h"
 #include "tests/net/LoopbackPeers.h"
@@ -107,6 +108,34 @@ TEST(WindowChecksTest, JudgeMappingComparesWithTheLocalAddress) {
         EXPECT_EQ(fixture.messages.boxes[0].caption, "Prompt");
         EXPECT_EQ(fixture.messages.boxes[0].text, row.prompt);
         EXPECT_EQ(fixture.Find<QLabel>("tntstsbr_Status_Panel0")->text(), "");
+    }
+}
+
+TEST(WindowChecksTest, PromptCaptionIsTranslatedWhenTheClickStarts) {
+    nettest::Listener listener;
+    const struct {
+        const char* name;
+        const char* button;
+        int mode;
+    } rows[] = {
+        {"port test", "tntbtn_TestServerPort", 0},
+        {"mapping judgement of a domain", "tntbtn_JudgeMaping", 1},
+    };
+    const auto captionAs = [](QString caption) {
+        app::InstallTranslation(
+            [caption](const QString& english) { return english == "Prompt" ? caption : english; });
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WindowFixture fixture(Settings(row.mode, "127.0.0.1", "127.0.0.1", listener.port()), true);
+        fixture.Show();
+        captionAs("Prompt at the click");
+        // The language changes while the check lets window events through.
+        QTimer::singleShot(0, [&] { captionAs("Prompt later"); });
+        QTest::mouseClick(fixture.Find<QPushButton>(row.button), Qt::LeftButton);
+        app::InstallTranslation({});
+        ASSERT_EQ(fixture.messages.boxes.size(), 1u);
+        EXPECT_EQ(fixture.messages.boxes[0].caption, QStringLiteral("Prompt at the click"));
     }
 }
 
