@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkgconf
     qt6-base-dev libgl-dev
+    fonts-dejavu-extra fonts-wqy-microhei  # a narrow face like the window's Tahoma; Chinese texts
     libcurl4-openssl-dev
     gettext
     valgrind

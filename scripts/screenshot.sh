@@ -13,6 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+scripts/install-deps.sh xvfb
 cmake -S . -B build >/dev/null
 cmake --build build --target dtusms -j2 >/dev/null
 
