@@ -112,7 +112,6 @@ void ProfileText::Parse() {
                 line.nameSize = keyEnd - keyBegin;
                 line.valueBegin = valueBegin;
                 line.valueSize = valueEnd - valueBegin;
-                line.afterEquals = equals + 1;
             }
         }
         lines_.push_back(line);
@@ -170,9 +169,12 @@ std::string ProfileText::WithValue(std::string_view section, std::string_view ke
     result.reserve(text_.size() + section.size() + key.size() + value.size() + 8);
 
     if (location.keyLine) {
+        // The line is written as every written line is, key=value without blanks, but under the
+        // key's spelling in the file; its line end stays as it was.
         const Line& line = lines_[*location.keyLine];
-        result.append(text_, 0, line.afterEquals);
-        result.append(value);
+        result.append(text_, 0, line.begin);
+        result.append(text_, line.nameBegin, line.nameSize);
+        result.append("=").append(value);
         result.append(text_, line.end, std::string::npos);
         return result;
     }

@@ -33,8 +33,8 @@ public:
     std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
 
     // The whole text with `key` of `section` set to `value`:
-    // - an existing key keeps everything up to and including its "=" and its line end; only the
-    //   value between them is replaced;
+    // - an existing key's line becomes key=value, the key spelt as the file has it, without the
+    //   blanks that a hand edit may have put around it and the "="; its line end stays;
     // - a missing key is appended to the section after its last key line (after the header when
     //   it has none), so trailing blank lines and comments stay below it;
     // - a missing section is appended at the end, followed by the key.
@@ -57,7 +57,6 @@ private:
         std::size_t nameSize = 0;
         std::size_t valueBegin = 0;  // value, blanks and quotes dropped
         std::size_t valueSize = 0;
-        std::size_t afterEquals = 0;  // first byte after the "=" of a key line
     };
     struct KeyLocation {
         std::optional<std::size_t> sectionLine;  // index of the section's header line

@@ -82,7 +82,7 @@ TEST(ProfileTextTest, WriteChangesOnlyTheKeyLine) {
         {"other-sections.ini", "Other APN", "z",
          "[Other]\r\nPort=1\r\n\r\n[Main]\r\nPort=7000\r\nOther APN=z\r\n\r\n[Tail]\r\nx=y\r\n"},
         {"mixed-case.ini", "Port", "3", "[mAIN]\r\nPORT=3\r\nstatic ip=10.0.0.1\r\n"},
-        {"blanks.ini", "Port", "4", "[ Main ]\r\n  Port \t=4\r\n\tDTU number =  TQ 1  \r\n"},
+        {"blanks.ini", "Port", "4", "[ Main ]\r\nPort=4\r\n\tDTU number =  TQ 1  \r\n"},
         {"comments.ini", "Static IP", "1.1.1.1",
          "; settings of the tool\r\n[Main]\r\n;Port=1\r\n  ; Static IP=9.9.9.9\r\nPort=8003\r\n"
          "# not a comment=yes\r\nStatic IP=1.1.1.1\r\n; trailing comment\r\n\r\n"},
