@@ -22,17 +22,11 @@
 #include "i18n/FileLocator.h"
 #include "i18n/qt/QtObjectAccess.h"
 #include "sms/Settings.h"
+#include "tests/i18n/EnglishLocale.h"
 
 namespace {
 
-class EnglishLocale final : public i18n::LocaleSource {
-public:
-    std::string LangVariable() override { return "en"; }
-    std::string UserLanguageName() override { return "en"; }
-    std::string UserCountryName() override { return "US"; }
-    unsigned ThreadLocaleId() override { return 1033; }
-    unsigned UserDefaultLangId() override { return 1033; }
-};
+using i18n::test::EnglishLocale;
 
 class SilentPresenter final : public app::MessagePresenter {
 public:

@@ -19,22 +19,12 @@
 
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
+#include "tests/i18n/EnglishLocale.h"
 
 namespace {
 
-class EnglishLocale final : public i18n::LocaleSource {
-public:
-    std::string LangVariable() override { return "en"; }
-    std::string UserLanguageName() override { return "en"; }
-    std::string UserCountryName() override { return "US"; }
-    unsigned ThreadLocaleId() override { return 1033; }
-    unsigned UserDefaultLangId() override { return 1033; }
-};
-
-class NoMessages final : public i18n::MessageSink {
-public:
-    void ShowMessage(const std::string&, const std::string&) override {}
-};
+using i18n::test::EnglishLocale;
+using NoMessages = i18n::test::SilentMessages;
 
 template <class T>
 T* Add(QWidget* parent, const char* name) {

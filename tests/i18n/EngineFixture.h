@@ -10,17 +10,11 @@
 #include <gtest/gtest.h>
 
 #include "i18n/EngineStartup.h"
+#include "tests/i18n/EnglishLocale.h"
 
 namespace i18n::test {
 
-class FixedLocale final : public LocaleSource {
-public:
-    std::string LangVariable() override { return "en"; }
-    std::string UserLanguageName() override { return "en"; }
-    std::string UserCountryName() override { return "US"; }
-    unsigned ThreadLocaleId() override { return 1033; }
-    unsigned UserDefaultLangId() override { return 1033; }
-};
+using FixedLocale = EnglishLocale;
 
 class RecordedMessages final : public MessageSink {
 public:
