@@ -48,9 +48,11 @@ TEST(QrDecodeTest, ZbarimgReadsEveryCommandBackExactlyFromPngAndSvg) {
         {"+8613800138000", "(A55A#2*myserver.example.com*8000#3*UNINET#4*TQ-GP000002)"},
         {"13800138000", "(A55A#2*myserver*8000#3*my.apn:Private#4*TQ-gp000002)"},
         {"10086", "(A55A#s)"},
-        // UTF-8 text that zbar would take for Big5 or Shift JIS without the ECI designator.
         {"+85291234567", "(A55A#1*10.0.0.1*6000#3*CMNET#4*\xe8\xa8\xad\xe5\x82\x99\xe4\xb8\x80\xe8\x99\x9f)"},
-        {"+8613800138000", "(A55A#2*\xe4\xb8\xad\xe6\x96\x87.cn*6000#3*\xc3\xa9#4*\xe6\xb5\x8b\xe8\xaf\x95)"},
+        {"+8613800138000", "(A55A#2*\xe4\xb8\xad\xe6\x96\x87.cn*6000#3*CMNET#4*\xe6\xb5\x8b\xe8\xaf\x95)"},
+        // Short UTF-8 that zbar takes for Shift JIS when no ECI designator says otherwise.
+        {"+8613800138000", "(A55A#1*10.0.0.1*6000#3*CMNET#4*\xe4\xb8\xad)"},
+        {"10086", "(A55A#1*10.0.0.1*6000#3*CMNET#4*TQ-\xc3\xa9)"},
         {"+8613800138000", "(A55A#2*" + std::string(400, 'd') + ".example.com*6000#3*CMNET#4*X)"},
     };
     const sms::testing::TempDir dir;
