@@ -1,6 +1,7 @@
 // PNG drawing of a QR code: signature, IHDR, one zlib-compressed IDAT and IEND, written by hand
 // because a 1-bit greyscale image needs nothing of a general PNG library.
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>

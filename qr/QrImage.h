@@ -10,8 +10,9 @@
 
 namespace qr {
 
-// Pixels per module of the PNG drawing and of the SVG's nominal size: a version 3 code (29 modules
-// plus the quiet zone) comes out at 296 pixels, large enough for a phone to read from a screen.
+// Pixels per module of the PNG drawing and of the SVG's nominal size: a configuration command makes a
+// version 5 code (37 modules plus the quiet zone), which comes out at 360 pixels, large enough for a
+// phone to read from a screen.
 inline constexpr int kDefaultScale = 8;
 // Fewer than 4 pixels per module blur on screens and printers; more than 32 only inflate the file.
 inline constexpr int kMinScale = 4;

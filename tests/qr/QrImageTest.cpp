@@ -1,7 +1,7 @@
 #include "qr/QrImage.h"
 
 #include <algorithm>
-#include <regex>
+#include <cstdio>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -86,10 +86,13 @@ TEST(QrImageTest, SvgPathCoversExactlyTheDarkModulesInAViewBoxOfModules) {
     EXPECT_NE(svg.find("<rect width=\"" + n + "\" height=\"" + n + "\" fill=\"#fff\"/>"), std::string::npos);
 
     std::set<std::pair<int, int>> drawn;
-    const std::regex run("M(\\d+) (\\d+)h(\\d+)v1h-\\3z");
-    for (std::sregex_iterator it(svg.begin(), svg.end(), run), end; it != end; ++it) {
-        for (int i = 0; i < std::stoi((*it)[3]); ++i) {
-            EXPECT_TRUE(drawn.emplace(std::stoi((*it)[1]) + i, std::stoi((*it)[2])).second);
+    const std::size_t d = svg.find(" d=\"") + 4;
+    int x, y, run, back, used;
+    for (const char* at = svg.c_str() + d;
+         std::sscanf(at, "M%d %dh%dv1h-%dz%n", &x, &y, &run, &back, &used) == 4; at += used) {
+        EXPECT_EQ(run, back);
+        for (int i = 0; i < run; ++i) {
+            EXPECT_TRUE(drawn.emplace(x + i, y).second);
         }
     }
     std::set<std::pair<int, int>> dark;
