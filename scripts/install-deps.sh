@@ -9,6 +9,8 @@ packages=(
     qt6-base-dev libgl-dev
     fonts-dejavu-extra fonts-wqy-microhei  # a narrow face like the window's Tahoma; Chinese texts
     libcurl4-openssl-dev
+    libqrencode-dev zlib1g-dev
+    zbar-tools librsvg2-bin  # the QR tests decode the PNG and SVG drawings
     gettext
     valgrind
     libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,0 +1,45 @@
+// SVG drawing of a QR code: each horizontal run of dark modules becomes one rectangle of a single
+// path, which keeps the file small and leaves no hairline gaps between neighbouring modules.
+
+#include <stdexcept>
+#include <string>
+
+#include "qr/QrImage.h"
+
+namespace qr {
+
+std::string RenderSvg(const QrCode& code, int scale) {
+    if (scale < kMinScale || scale > kMaxScale) {
+        throw std::invalid_argument("SVG scale " + std::to_string(scale) + " is outside " +
+                                    std::to_string(kMinScale) + " to " + std::to_string(kMaxScale) + ".");
+    }
+    const std::string modules = std::to_string(code.size() + 2 * kQuietZoneModules);
+    const std::string pixels = std::to_string((code.size() + 2 * kQuietZoneModules) * scale);
+
+    std::string path;
+    for (int y = 0; y < code.size(); ++y) {
+        for (int x = 0; x < code.size();) {
+            if (!code.IsDark(x, y)) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (code.IsDark(x, y)) {
+                ++x;
+            }
+            const std::string run = std::to_string(x - start);
+            path += "M" + std::to_string(start + kQuietZoneModules) + " " +
+                    std::to_string(y + kQuietZoneModules) + "h" + run + "v1h-" + run + "z";
+        }
+    }
+
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + pixels + "\" height=\"" +
+           pixels + "\" viewBox=\"0 0 " + modules + " " + modules + "\" shape-rendering=\"crispEdges\">\n";
+    svg += "<rect width=\"" + modules + "\" height=\"" + modules + "\" fill=\"#fff\"/>\n";
+    svg += "<path fill=\"#000\" d=\"" + path + "\"/>\n";
+    svg += "</svg>\n";
+    return svg;
+}
+
+}  // namespace qr
