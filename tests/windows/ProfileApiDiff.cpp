@@ -38,7 +38,7 @@ struct Options {
     std::string reader;
     std::filesystem::path work;
     std::string wine = "wine";
-    std::size_t files = 1500;
+    std::size_t files = 600;
     std::uint32_t seed = 20240614;
 };
 
