@@ -2,11 +2,12 @@
 //
 // Usage: profile_api_diff --reader ProfileApiReader.exe --work DIR [--wine PROGRAM]
 //                         [--files N] [--seed S]
-// Generates N settings files from seed S into DIR (emptied first) with a case list of questions,
-// runs the reader once under Wine (PROGRAM, default "wine") to answer all of them, reads the same
-// questions with ReadString and ReadInteger, and compares, key by key. Prints the counts of files,
-// questions, agreements and differences by reason (also to DIR/summary.txt); DIR/differences.txt
-// lists every difference.
+// Generates N settings files from seed S into DIR with a case list of questions (DIR is emptied
+// first; one that holds other files and no case list is refused), runs the reader once under Wine
+// (PROGRAM, default "wine") to answer all of them, reads the same questions with ReadString and
+// ReadInteger, and compares, key by key. Prints the counts of files, questions, agreements and
+// differences by reason (also to DIR/summary.txt); DIR/differences.txt lists every difference.
+// WINEPREFIX must name the Wine prefix, so that the user's own is never touched.
 // Exit status: 0 when every difference has a known reason (tests/windows/ProfileDifferences.h);
 // 1 when one has none; 2 when the check could not run (usage, files, Wine, a code page that does
 // not map bytes one to one).
@@ -182,6 +183,12 @@ int Run(const Options& options) {
     }
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
+    // The folder is emptied, so it must be one this program made (or a new one).
+    if (std::filesystem::exists(options.work) && !std::filesystem::is_empty(options.work) &&
+        !std::filesystem::exists(options.work / "cases.list")) {
+        throw std::runtime_error(options.work.string() +
+                                 " holds files of its own; give a new or earlier work folder");
+    }
     std::filesystem::remove_all(options.work);
     std::filesystem::create_directories(options.work);
     const std::vector<GeneratedFile> files = GenerateProfileFiles(options.seed, options.files);
