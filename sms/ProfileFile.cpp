@@ -32,7 +32,12 @@ std::optional<std::string> ReadValue(const std::string& path, std::string_view s
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue) const {
     std::optional<std::string> value = ReadValue(path_, section, key);
-    return CapProfileValue(value ? std::string_view(*value) : defaultValue);
+    if (value) {
+        return CapProfileValue(*value);
+    }
+    // The Windows reader drops spaces at the end of the default as it drops blanks after a value.
+    const std::size_t last = defaultValue.find_last_not_of(' ');
+    return CapProfileValue(defaultValue.substr(0, last == std::string_view::npos ? 0 : last + 1));
 }
 
 int ProfileFile::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const {

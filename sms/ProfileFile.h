@@ -28,7 +28,8 @@ public:
 
     // The value of `key` in `section` (names matched without regard to ASCII case), blanks around it
     // and one pair of matching quotes removed, cut by CapProfileValue to at most 2047 bytes;
-    // `defaultValue` when the file, section or key is missing. Never throws.
+    // `defaultValue` without the spaces at its end when the file, section or key is missing.
+    // Never throws.
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
 

@@ -46,9 +46,15 @@ TEST(ProfileFileTest, ReadsWithDefaultsCapAndIntegerRules) {
     EXPECT_EQ(file.ReadString("Main", "Other APN", "x"), std::string(2046, 'a'));
     EXPECT_EQ(file.ReadInteger("Main", "Port", 6000), 8013);
     EXPECT_EQ(file.ReadString("Main", "Missing", "dflt"), "dflt");
+    // Spaces at the end of a default are dropped, as the Windows reader does; other blanks stay.
+    EXPECT_EQ(file.ReadString("Main", "Missing", "one two  "), "one two");
+    EXPECT_EQ(file.ReadString("Main", "Missing", "  lead"), "  lead");
+    EXPECT_EQ(file.ReadString("Main", "Missing", "tab\t"), "tab\t");
+    EXPECT_EQ(file.ReadString("Main", "Missing", "   "), "");
     EXPECT_EQ(file.ReadInteger("Main", "DTU number", 6000), 6000);
     EXPECT_EQ(file.ReadString("Other", "Port", ""), "");
     EXPECT_EQ(ProfileFile(dir.File("absent.ini")).ReadString("Main", "Port", "d"), "d");
+    EXPECT_EQ(ProfileFile(dir.File("absent.ini")).ReadString("Main", "Port", "d "), "d");
     // A folder in place of the file reads as a missing file.
     EXPECT_EQ(ProfileFile(dir.path().string()).ReadInteger("Main", "Port", 6000), 6000);
 }

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The Windows stage: cross-builds the Windows programs with MinGW-w64 in build-win/
+# (cmake/mingw-w64-x86_64.cmake) and runs them under Wine with CTest, in a Wine prefix kept in
+# build-win/wineprefix (made on the first run, reused afterwards). Today that is the check of the
+# settings reader against the Windows profile API: ProfileApiReader.exe answers under Wine, and
+# profile_api_diff, built natively in build/, generates the settings files and compares.
+# Installs what it needs when missing. Fails when any test fails; CTest's summary is kept in
+# build-win/ctest.log.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine64 wine googletest
+
+# The comparing side links the settings reader as the program does, so it is built natively; an
+# existing build/ keeps the options it was configured with.
+host=build
+[ -f "$host/CMakeCache.txt" ] || cmake -S . -B "$host" -DDTUSMS_BUILD_TESTS=ON -DDTUSMS_BUILD_BENCH=OFF >/dev/null
+cmake --build "$host" -j"$(nproc)" --target profile_api_diff
+
+build=build-win
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DDTUSMS_HOST_BUILD_DIR="$PWD/$host" >/dev/null
+cmake --build "$build" -j"$(nproc)"
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)" | tee "$build/ctest.log"
+cat "$build/tests/windows/profile-cases/summary.txt"
