@@ -69,6 +69,8 @@ BatchRow BatchTable::Row(const std::vector<std::string>& cells, std::size_t numb
     BatchRow row;
     row.number = number;
     row.line = line;
+    // Room for the result columns too, so that OutputRow appends them without moving the cells.
+    row.cells.reserve(header_.size() + kResultNames.size());
     row.cells.assign(cells.begin(), cells.begin() + std::min(cells.size(), header_.size()));
     row.cells.resize(header_.size());
     if (cells.size() > header_.size()) {
@@ -81,22 +83,21 @@ BatchRow BatchTable::Row(const std::vector<std::string>& cells, std::size_t numb
     }
     for (std::size_t k = 0; k < kBatchColumnCount; ++k) {
         if (index_[k] && !TrimBlanks(row.cells[*index_[k]]).empty()) {
-            row.known[k] = row.cells[*index_[k]];
+            row.known[k] = index_[k];
         }
     }
     return row;
 }
 
-std::vector<std::string> BatchTable::OutputRow(const BatchRow& row, const BatchResult& result,
-                                               bool sending) const {
-    std::vector<std::string> out = row.cells;
+std::vector<std::string> BatchTable::OutputRow(BatchRow row, BatchResult result, bool sending) const {
+    std::vector<std::string> out = std::move(row.cells);
     out.resize(header_.size());
-    out.push_back(result.command);
-    out.push_back(result.parts);
-    out.push_back(result.status);
+    out.push_back(std::move(result.command));
+    out.push_back(std::move(result.parts));
+    out.push_back(std::move(result.status));
     if (sending) {
-        out.push_back(result.sent);
-        out.push_back(result.reply);
+        out.push_back(std::move(result.sent));
+        out.push_back(std::move(result.reply));
     }
     return out;
 }

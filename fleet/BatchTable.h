@@ -41,14 +41,17 @@ public:
 };
 
 struct BatchRow {
-    std::size_t number = 0;          // 1-based among the data rows
-    std::size_t line = 0;            // where the row began in the input
-    std::vector<std::string> cells;  // the input cells, exactly as many as the header has
-    std::array<std::optional<std::string>, kBatchColumnCount> known;
+    std::size_t number = 0;              // 1-based among the data rows
+    std::size_t line = 0;                // where the row began in the input
+    std::vector<std::string> cells;      // the input cells, exactly as many as the header has
     std::optional<std::string> problem;  // set when the row cannot be composed at all
+    // Per known column, the index of its cell when the column is present and the cell not blank.
+    std::array<std::optional<std::size_t>, kBatchColumnCount> known;
 
-    const std::optional<std::string>& Cell(BatchColumn column) const {
-        return known[static_cast<std::size_t>(column)];
+    // The cell of a known column, or nothing: take the field from the settings file.
+    std::optional<std::string_view> Cell(BatchColumn column) const {
+        const std::optional<std::size_t>& index = known[static_cast<std::size_t>(column)];
+        return index ? std::optional<std::string_view>(cells[*index]) : std::nullopt;
     }
 };
 
@@ -76,8 +79,9 @@ public:
     // The row read from `cells` (record `number` of the data, beginning at `line`).
     BatchRow Row(const std::vector<std::string>& cells, std::size_t number, std::size_t line) const;
 
-    // The output record of a row: its input cells, then the result's columns.
-    std::vector<std::string> OutputRow(const BatchRow& row, const BatchResult& result, bool sending) const;
+    // The output record of a row: its input cells, then the result's columns. Both are taken by
+    // value, so that a caller done with them moves them in instead of copying every cell.
+    std::vector<std::string> OutputRow(BatchRow row, BatchResult result, bool sending) const;
 
 private:
     std::vector<std::string> header_;

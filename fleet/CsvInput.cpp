@@ -86,7 +86,9 @@ bool CsvInput::Next(std::vector<std::string>& fields) {
         throw CsvError(CsvError::Kind::InvalidText, 1,
                        "the file begins with a GB18030 byte-order mark, so it is not UTF-8");
     }
-    Decode(fields);
+    if (!reader_->RecordIsAscii()) {
+        Decode(fields);
+    }
     return true;
 }
 

@@ -21,16 +21,27 @@ constexpr std::array<bool, 256> MakeStops(std::string_view stops) {
 constexpr std::array<bool, 256> kUnquotedStops = MakeStops(std::string_view(",\r\n\"\0", 5));
 constexpr std::array<bool, 256> kQuotedStops = MakeStops(std::string_view("\"\0", 2));
 
-const char* FindStop(const char* from, const char* to, const std::array<bool, 256>& stops) {
+// The first stop byte in [from, to), or `to`; ORs every byte passed over into `seen`, which tells
+// at no extra pass whether the record holds any byte above 0x7F.
+const char* FindStop(const char* from, const char* to, const std::array<bool, 256>& stops,
+                     unsigned char& seen) {
+    unsigned char bits = 0;
     while (from < to && !stops[static_cast<unsigned char>(*from)]) {
+        bits |= static_cast<unsigned char>(*from);
         ++from;
     }
+    seen |= bits;
     return from;
 }
 
 }  // namespace
 
 std::size_t CountLineBreaks(std::string_view text) {
+    // Most fields hold no line break; memchr finds that out far faster than a loop over the bytes.
+    if (std::memchr(text.data(), '\n', text.size()) == nullptr &&
+        std::memchr(text.data(), '\r', text.size()) == nullptr) {
+        return 0;
+    }
     std::size_t count = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
@@ -42,10 +53,7 @@ std::size_t CountLineBreaks(std::string_view text) {
 
 CsvReader::CsvReader(std::istream& in, CsvLimits limits) : in_(in), limits_(limits), buffer_(kChunkBytes) {}
 
-bool CsvReader::Fill() {
-    if (pos_ < end_) {
-        return true;
-    }
+bool CsvReader::Refill() {
     pos_ = 0;
     end_ = 0;
     if (!in_.good()) {
@@ -69,10 +77,6 @@ bool CsvReader::Fill() {
     return pos_ < end_;
 }
 
-int CsvReader::Peek() {
-    return Fill() ? static_cast<unsigned char>(buffer_[pos_]) : kEnd;
-}
-
 void CsvReader::Fail(CsvError::Kind kind, std::size_t line, const std::string& message) const {
     throw CsvError(kind, line, message);
 }
@@ -94,7 +98,7 @@ void CsvReader::ReadUnquoted(std::string& field) {
     const std::size_t fieldLine = line_;
     while (Fill()) {
         const char* from = buffer_.data() + pos_;
-        const char* stop = FindStop(from, buffer_.data() + end_, kUnquotedStops);
+        const char* stop = FindStop(from, buffer_.data() + end_, kUnquotedStops, seenBits_);
         Append(field, from, static_cast<std::size_t>(stop - from), fieldLine);
         pos_ += static_cast<std::size_t>(stop - from);
         if (pos_ == end_) {
@@ -120,7 +124,7 @@ void CsvReader::ReadQuoted(std::string& field) {
                  "a quoted field begins here and is never closed (the file ends inside the quotes)");
         }
         const char* from = buffer_.data() + pos_;
-        const char* stop = FindStop(from, buffer_.data() + end_, kQuotedStops);
+        const char* stop = FindStop(from, buffer_.data() + end_, kQuotedStops, seenBits_);
         Append(field, from, static_cast<std::size_t>(stop - from), fieldLine);
         pos_ += static_cast<std::size_t>(stop - from);
         if (pos_ == end_) {
@@ -145,6 +149,7 @@ bool CsvReader::Next(std::vector<std::string>& fields) {
     std::size_t used = 0;
     fieldLines_.clear();
     recordBytes_ = 0;
+    seenBits_ = 0;
     // Empty lines carry no record; spreadsheet exports and hand edits leave them at the end.
     for (int c = Peek(); c == '\r' || c == '\n'; c = Peek()) {
         ++pos_;

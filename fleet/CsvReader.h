@@ -43,13 +43,20 @@ public:
     std::size_t RecordLine() const { return recordLine_; }
     std::size_t FieldLine(std::size_t index) const { return fieldLines_.at(index); }
 
+    // True when every byte of the record that Next read is below 0x80 (it reads the same in every
+    // encoding the program takes).
+    bool RecordIsAscii() const { return (seenBits_ & 0x80) == 0; }
+
     enum class Mark { None, Utf8, Gb18030 };
     // The byte-order mark the input began with (known after the first Next).
     Mark ByteOrderMark() const { return mark_; }
 
 private:
-    bool Fill();
-    int Peek();
+    // Whether a byte is there to read, refilling the buffer when it is used up.
+    bool Fill() { return pos_ < end_ || Refill(); }
+    // The next byte, or -1 at the end of the input.
+    int Peek() { return Fill() ? static_cast<unsigned char>(buffer_[pos_]) : -1; }
+    bool Refill();
     void ReadUnquoted(std::string& field);
     void ReadQuoted(std::string& field);
     void Append(std::string& field, const char* from, std::size_t count, std::size_t fieldLine);
@@ -65,6 +72,7 @@ private:
     std::size_t line_ = 1;
     std::size_t recordLine_ = 0;
     std::size_t recordBytes_ = 0;
+    unsigned char seenBits_ = 0;
     std::vector<std::size_t> fieldLines_;
 };
 

@@ -1,5 +1,9 @@
 #include "fleet/CsvWriter.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 namespace fleet {
 namespace {
 
@@ -8,6 +12,17 @@ constexpr std::string_view kStandardOutput = "standard output";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
+}
+
+// Whether any of the eight bytes in `word` is `c` (the classic test for a zero byte in a word).
+constexpr bool HasByte(std::uint64_t word, unsigned char c) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    const std::uint64_t x = word ^ (kOnes * c);
+    return ((x - kOnes) & ~x & 0x8080808080808080ULL) != 0;
+}
+
+bool NeedsQuoteFor(char c) {
+    return c == ',' || c == '"' || c == '\r' || c == '\n';
 }
 
 }  // namespace
@@ -19,7 +34,17 @@ bool NeedsQuotes(std::string_view field) {
     if (IsBlank(field.front()) || IsBlank(field.back())) {
         return true;
     }
-    return field.find_first_of(",\"\r\n") != std::string_view::npos;
+    // Eight bytes at a time: this runs on every field of every row, and find_first_of would search
+    // the set of four once per byte.
+    std::size_t i = 0;
+    for (; i + 8 <= field.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, field.data() + i, sizeof(word));
+        if (HasByte(word, ',') || HasByte(word, '"') || HasByte(word, '\r') || HasByte(word, '\n')) {
+            return true;
+        }
+    }
+    return std::any_of(field.begin() + static_cast<std::ptrdiff_t>(i), field.end(), NeedsQuoteFor);
 }
 
 void AppendCsvRecord(std::string& out, const std::vector<std::string>& fields) {

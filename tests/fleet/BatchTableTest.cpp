@@ -18,9 +18,9 @@ using fleettest::Join;
 std::string Cells(const BatchRow& row) {
     std::string out;
     for (std::size_t k = 0; k < kBatchColumnCount; ++k) {
-        const auto& cell = row.known[k];
+        const auto cell = row.Cell(static_cast<BatchColumn>(k));
         out += std::string(k > 0 ? " " : "") + std::string(ColumnName(static_cast<BatchColumn>(k))) + "=" +
-               (cell ? *cell : "-");
+               std::string(cell.value_or("-"));
     }
     return out;
 }

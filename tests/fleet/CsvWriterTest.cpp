@@ -57,6 +57,19 @@ TEST(CsvWriterTest, QuotesOnlyWhatNeedsQuotesAndReadsBackTheSame) {
     }
 }
 
+TEST(CsvWriterTest, FindsTheByteThatNeedsQuotesAnywhereInALongField) {
+    for (const char special : {',', '"', '\r', '\n'}) {
+        for (std::size_t at = 1; at + 1 < 21; ++at) {
+            std::string field(21, 'x');
+            field[at] = special;
+            EXPECT_TRUE(NeedsQuotes(field)) << int(special) << " at " << at;
+        }
+    }
+    // Bytes next to the special ones in value, and UTF-8, need no quotes.
+    EXPECT_FALSE(NeedsQuotes("+-./!#$%&'()*0123456789\x0b\x0c\x0e 北京 x"));
+    EXPECT_FALSE(NeedsQuotes("abcdefgh+-./!#$%&'()*\x0b\x0c\x0e\x8c\xa2\xac"));
+}
+
 TEST(CsvWriterTest, StreamTargetGetsTheRecordsAndOptionalMark) {
     std::ostringstream out;
     CsvWriter writer(out, true);
