@@ -9,6 +9,7 @@ namespace {
 
 constexpr std::size_t kFlushBytes = 64 * 1024;
 constexpr std::string_view kStandardOutput = "standard output";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -47,7 +48,7 @@ bool NeedsQuotes(std::string_view field) {
     return std::any_of(field.begin() + static_cast<std::ptrdiff_t>(i), field.end(), NeedsQuoteFor);
 }
 
-void AppendCsvRecord(std::string& out, const std::vector<std::string>& fields) {
+void AppendCsvRecord(std::string& out, const std::vector<std::string>& fields, bool atStart) {
     if (fields.size() == 1 && fields[0].empty()) {
         out += "\"\"\r\n";
         return;
@@ -57,7 +58,8 @@ void AppendCsvRecord(std::string& out, const std::vector<std::string>& fields) {
             out += ',';
         }
         const std::string& field = fields[i];
-        if (!NeedsQuotes(field)) {
+        const bool markAtStart = atStart && i == 0 && field.starts_with(kByteOrderMark);
+        if (!markAtStart && !NeedsQuotes(field)) {
             out += field;
             continue;
         }
@@ -76,7 +78,8 @@ void AppendCsvRecord(std::string& out, const std::vector<std::string>& fields) {
 
 CsvWriter::CsvWriter(std::ostream& out, bool byteOrderMark) : stream_(&out) {
     if (byteOrderMark) {
-        buffer_ = "\xEF\xBB\xBF";
+        buffer_ = kByteOrderMark;
+        atStart_ = false;
     }
 }
 
@@ -90,7 +93,8 @@ CsvWriter::CsvWriter(const std::string& path, bool byteOrderMark)
 CsvWriter::~CsvWriter() = default;
 
 void CsvWriter::Write(const std::vector<std::string>& fields) {
-    AppendCsvRecord(buffer_, fields);
+    AppendCsvRecord(buffer_, fields, atStart_);
+    atStart_ = false;
     if (buffer_.size() >= kFlushBytes) {
         Flush();
     }

@@ -3,7 +3,9 @@
 // Writing CSV as RFC 4180 and spreadsheet programs expect it: UTF-8, CR LF after every record, a
 // field in double quotes (its quotes written twice) only when it needs them: when it holds a comma,
 // a quote, CR or LF, or begins or ends with a blank (space or tab), which some programs would drop.
-// A record of a single empty field is written as "" so that it is no empty line.
+// A record of a single empty field is written as "" so that it is no empty line. A first field of
+// the file that begins with U+FEFF is quoted when no byte-order mark goes before it, since a reader
+// would take those bytes for the mark and drop them.
 
 #include <memory>
 #include <ostream>
@@ -18,8 +20,9 @@ namespace fleet {
 // True when `field` must be written in quotes.
 bool NeedsQuotes(std::string_view field);
 
-// Appends the record, with its CR LF, to `out`.
-void AppendCsvRecord(std::string& out, const std::vector<std::string>& fields);
+// Appends the record, with its CR LF, to `out`. `atStart`: the record is the first of a file that
+// has no byte-order mark.
+void AppendCsvRecord(std::string& out, const std::vector<std::string>& fields, bool atStart = false);
 
 class CsvWriter final {
 public:
@@ -45,6 +48,7 @@ private:
     std::ostream* stream_ = nullptr;
     std::unique_ptr<OutputFile> file_;
     std::string buffer_;
+    bool atStart_ = true;
 };
 
 }  // namespace fleet
