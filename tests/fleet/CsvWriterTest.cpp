@@ -81,6 +81,23 @@ TEST(CsvWriterTest, StreamTargetGetsTheRecordsAndOptionalMark) {
         "dtu,status\r\nA,ok\r\n",
         out.str());
 
+    // A first field that begins with U+FEFF keeps it through a reader that drops a leading mark.
+    const std::string mark = "\xEF\xBB\xBF";
+    for (const bool withMark : {false, true}) {
+        std::ostringstream text;
+        CsvWriter starting(text, withMark);
+        starting.Write({mark + "dtu", mark});
+        starting.Write({mark});
+        starting.Finish();
+        std::istringstream in(text.str());
+        CsvReader reader(in);
+        std::vector<std::string> back;
+        ASSERT_TRUE(reader.Next(back));
+        EXPECT_EQ((std::vector<std::string>{mark + "dtu", mark}), back) << text.str();
+        ASSERT_TRUE(reader.Next(back));
+        EXPECT_EQ(std::vector<std::string>{mark}, back);
+    }
+
     std::ostringstream closed;
     closed.setstate(std::ios::badbit);
     CsvWriter failing(closed);
