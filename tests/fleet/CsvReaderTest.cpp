@@ -120,16 +120,10 @@ TEST(CsvReaderTest, RefusesMalformedInputNamingTheLine) {
             EXPECT_EQ(row.line, error.line());
             EXPECT_TRUE(std::string(error.what()).starts_with("line " + std::to_string(row.line) + ": "))
                 << error.what();
+            if (row.kind == CsvError::Kind::NulByte) {
+                EXPECT_TRUE(std::string(error.what()).ends_with(": not a CSV file (it holds NUL bytes)"));
+            }
         }
-    }
-}
-
-TEST(CsvReaderTest, NulBytesAreNotACsvFile) {
-    try {
-        ReadAll(std::string("a,b\0", 4));
-        ADD_FAILURE() << "no error";
-    } catch (const CsvError& error) {
-        EXPECT_EQ("line 1: not a CSV file (it holds NUL bytes)", std::string(error.what()));
     }
 }
 
@@ -187,22 +181,6 @@ TEST(CsvReaderTest, ReadsTenThousandFieldsAndFieldsAcrossChunkBorders) {
         EXPECT_EQ("x\"y\r\nz", cut.records[0][1]);
         EXPECT_EQ("last", cut.records[1][0]);
         EXPECT_EQ(3u, cut.lines[1]);
-    }
-}
-
-TEST(CsvReaderTest, ReadFailureOfTheStreamIsAnError) {
-    // A stream whose buffer throws reads as bad.
-    struct Failing : std::streambuf {
-        int_type underflow() override { throw std::ios_base::failure("disk gone"); }
-    } failing;
-    std::istream in(&failing);
-    CsvReader reader(in);
-    std::vector<std::string> fields;
-    try {
-        reader.Next(fields);
-        ADD_FAILURE() << "no error";
-    } catch (const CsvError& error) {
-        EXPECT_EQ(CsvError::Kind::ReadFailed, error.kind());
     }
 }
 

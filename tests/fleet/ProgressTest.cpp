@@ -42,13 +42,6 @@ TEST(ProgressTest, FormatsBarsLinesAndDurations) {
     EXPECT_EQ("1:00:00", FormatDuration(3599.6));
 }
 
-TEST(ProgressTest, ModeFollowsQuietAndTheTerminal) {
-    EXPECT_EQ(ProgressMode::Quiet, ChooseProgressMode(true, true));
-    EXPECT_EQ(ProgressMode::Quiet, ChooseProgressMode(true, false));
-    EXPECT_EQ(ProgressMode::Bar, ChooseProgressMode(false, true));
-    EXPECT_EQ(ProgressMode::Lines, ChooseProgressMode(false, false));
-}
-
 class FakeClock {
 public:
     ProgressReporter::Now Function() {
@@ -117,18 +110,6 @@ TEST(ProgressTest, LinesComeEveryTenthOrEveryTenSeconds) {
     clock.Advance(milliseconds(1000));
     slowReporter.Update(2);
     EXPECT_EQ("2/1000 rows (0%), 0.2 rows/s, 1:23:10 left\n", slow.str());
-}
-
-TEST(ProgressTest, QuietWritesNothing) {
-    FakeClock clock;
-    std::ostringstream out;
-    ProgressReporter reporter(out, ProgressMode::Quiet, 10, clock.Function());
-    for (std::size_t done = 1; done <= 10; ++done) {
-        clock.Advance(milliseconds(500));
-        reporter.Update(done);
-    }
-    reporter.Finish(10);
-    EXPECT_EQ("", out.str());
 }
 
 }  // namespace

@@ -72,16 +72,5 @@ TEST(TextEncodingTest, ConvertsGb18030AndRefusesBrokenSequences) {
     EXPECT_EQ(std::optional<std::string>("北"), Gb18030ToUtf8("\xB1\xB1"));
 }
 
-TEST(TextEncodingTest, NamesOfEncodings) {
-    EXPECT_EQ(EncodingChoice::Utf8, ParseEncodingName("UTF-8"));
-    EXPECT_EQ(EncodingChoice::Utf8, ParseEncodingName("utf8"));
-    EXPECT_EQ(EncodingChoice::Gb18030, ParseEncodingName("GB18030"));
-    EXPECT_EQ(EncodingChoice::Gb18030, ParseEncodingName("gbk"));
-    EXPECT_EQ(std::nullopt, ParseEncodingName("latin1"));
-    EXPECT_EQ(std::nullopt, ParseEncodingName(" utf-8"));
-    EXPECT_EQ(std::nullopt, ParseEncodingName(""));
-    EXPECT_EQ("gb18030", EncodingName(TextEncoding::Gb18030));
-}
-
 }  // namespace
 }  // namespace fleet
