@@ -71,10 +71,11 @@ BatchRow BatchTable::Row(const std::vector<std::string>& cells, std::size_t numb
     row.line = line;
     // Room for the result columns too, so that OutputRow appends them without moving the cells.
     row.cells.reserve(header_.size() + kResultNames.size());
-    row.cells.assign(cells.begin(), cells.begin() + std::min(cells.size(), header_.size()));
+    const auto width = static_cast<std::ptrdiff_t>(std::min(cells.size(), header_.size()));
+    row.cells.assign(cells.begin(), cells.begin() + width);
     row.cells.resize(header_.size());
     if (cells.size() > header_.size()) {
-        const bool extraEmpty = std::all_of(cells.begin() + header_.size(), cells.end(),
+        const bool extraEmpty = std::all_of(cells.begin() + width, cells.end(),
                                             [](const std::string& cell) { return TrimBlanks(cell).empty(); });
         if (!extraEmpty) {
             row.problem = "the row has " + std::to_string(cells.size()) + " cells but the header names " +

@@ -35,7 +35,7 @@ std::unique_ptr<std::istream> OpenFile(const std::string& path) {
 }  // namespace
 
 TextEncoding DetectEncoding(std::istream& in) {
-    std::vector<char> chunk(64 * 1024);
+    std::vector<char> chunk(std::size_t{64} * 1024);
     std::size_t got = 0;
     ReadChunk(in, chunk, got);
     const std::string_view first(chunk.data(), got);

@@ -17,7 +17,6 @@
 #include <cstddef>
 #include <istream>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,9 +56,9 @@ private:
     bool detected_ = false;
 };
 
-// Detect's first pass on its own: reads `in` to its end and tells whether it is UTF-8 (a leading
-// byte-order mark decides at once) or else GB18030. Leaves the stream at its end. Throws CsvError
-// ReadFailed on a read error.
+// Detect's first pass on its own: tells whether `in` is UTF-8 or else GB18030, reading it to its end
+// (only its first chunk when it begins with a UTF-8 byte-order mark, which decides at once). Throws
+// CsvError ReadFailed on a read error.
 TextEncoding DetectEncoding(std::istream& in);
 
 }  // namespace fleet

@@ -7,7 +7,7 @@
 namespace fleet {
 namespace {
 
-constexpr std::size_t kChunkBytes = 64 * 1024;
+constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
 constexpr int kEnd = -1;
 
 // Bytes that end a run of ordinary text outside quotes, and inside quotes.

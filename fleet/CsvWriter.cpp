@@ -7,7 +7,7 @@
 namespace fleet {
 namespace {
 
-constexpr std::size_t kFlushBytes = 64 * 1024;
+constexpr std::size_t kFlushBytes = std::size_t{64} * 1024;
 constexpr std::string_view kStandardOutput = "standard output";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 

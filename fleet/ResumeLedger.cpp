@@ -40,7 +40,8 @@ ResumeLedger ResumeLedger::Load(CsvInput& earlier, const std::vector<std::string
         if (record[status] != kStatusOk || !IsSentReferences(record[sent])) {
             continue;
         }
-        const std::vector<std::string> cells(record.begin(), record.begin() + inputColumns);
+        const std::vector<std::string> cells(record.begin(),
+                                             record.begin() + static_cast<std::ptrdiff_t>(inputColumns));
         ledger.sent_[Key(cells)].push_back(Sent{earlier.RecordLine(), std::move(record)});
         ++ledger.sentRows_;
         record = {};

@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
