@@ -57,6 +57,13 @@ BatchTable::BatchTable(std::vector<std::string> header) : header_(std::move(head
         }
         slot = i;
     }
+    // Without a single known column every row would be the settings file's command over again: the
+    // header row is missing or misspelt, and composing from it would only hide that.
+    if (std::none_of(index_.begin(), index_.end(), [](const auto& slot) { return slot.has_value(); })) {
+        throw BatchError(
+            "the first row names none of the columns dtu, phone, type, mode, ip, domain, port, apn, "
+            "other_apn (is the header row missing?)");
+    }
 }
 
 std::vector<std::string> BatchTable::OutputHeader(bool sending) const {

@@ -5,7 +5,8 @@
 // The header row names the columns in any order; names are compared without case and without the
 // blanks around them. Known columns: dtu, phone, type, mode, ip, domain, port, apn, other_apn. Any
 // other column is carried through untouched. A known column named twice is an error, since either
-// choice would silently drop the other's values.
+// choice would silently drop the other's values; so is a header without any known column (a file
+// whose header row is missing would otherwise give the settings file's command on every row).
 //
 // A data row gives, per known column, the cell as a plain UTF-8 string, or nothing when the column is
 // absent or the cell is empty or only blanks: nothing means "take the field from the settings file".
@@ -33,8 +34,8 @@ inline constexpr std::size_t kBatchColumnCount = 9;
 // "dtu", "phone", "type", "mode", "ip", "domain", "port", "apn", "other_apn".
 std::string_view ColumnName(BatchColumn column);
 
-// The header cannot be used (no columns, a known column twice). what() says why, naming columns
-// by their 1-based position.
+// The header cannot be used (no known column, a known column twice). what() says why, naming
+// columns by their 1-based position.
 class BatchError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -71,6 +71,10 @@ TEST(BatchTableTest, HeaderNamesIgnoreCaseAndBlanksAndMayNotRepeat) {
         {{"Port", "port"}, "columns 1 and 2 are both named \"port\""},
         {{""}, "the file has no header row naming its columns"},
         {{}, "the file has no header row naming its columns"},
+        {{"TQ-GP000001", "13800138000"},
+         "the first row names none of the columns dtu, phone, type, mode, ip, domain, port, apn, other_apn "
+         "(is "
+         "the header row missing?)"},
     };
     for (const Row& bad : rows) {
         try {
