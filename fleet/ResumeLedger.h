@@ -8,7 +8,8 @@
 // alone: the k-th input row with given cells takes the k-th sent row of the earlier output with
 // the same cells. For an unchanged input that is exactly matching by position; when rows were
 // inserted, removed or reordered, every sent row still finds its row, and an edited row is no
-// longer the row that was sent, so it is sent again.
+// longer the row that was sent, so it is sent again. The earlier output may hold fewer rows than
+// the input (a run that was stopped and wrote the rows it had done): the rest are simply not sent.
 //
 // Safety: a sent row that no input row claims would vanish from the new output, and with it the
 // record that its SMS went out. Call Check before sending anything: it walks the input once and
