@@ -1,0 +1,141 @@
+#include "fleet/BatchTable.h"
+
+#include <algorithm>
+
+namespace fleet {
+namespace {
+
+constexpr std::array<std::string_view, kBatchColumnCount> kNames = {
+    "dtu", "phone", "type", "mode", "ip", "domain", "port", "apn", "other_apn"};
+
+constexpr std::array<std::string_view, 5> kResultNames = {"command", "parts", "status", "sent", "reply"};
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return lower;
+}
+
+}  // namespace
+
+std::string_view ColumnName(BatchColumn column) {
+    return kNames[static_cast<std::size_t>(column)];
+}
+
+BatchTable::BatchTable(std::vector<std::string> header) : header_(std::move(header)) {
+    if (header_.empty() || (header_.size() == 1 && TrimBlanks(header_[0]).empty())) {
+        throw BatchError("the file has no header row naming its columns");
+    }
+    for (std::size_t i = 0; i < header_.size(); ++i) {
+        const std::string name = LowerAscii(TrimBlanks(header_[i]));
+        const auto known = std::find(kNames.begin(), kNames.end(), name);
+        if (known == kNames.end()) {
+            continue;
+        }
+        std::optional<std::size_t>& slot = index_[static_cast<std::size_t>(known - kNames.begin())];
+        if (slot) {
+            throw BatchError("columns " + std::to_string(*slot + 1) + " and " + std::to_string(i + 1) +
+                             " are both named \"" + name + "\"");
+        }
+        slot = i;
+    }
+    // Without a single known column every row would be the settings file's command over again: the
+    // header row is missing or misspelt, and composing from it would only hide that.
+    if (std::none_of(index_.begin(), index_.end(), [](const auto& slot) { return slot.has_value(); })) {
+        throw BatchError(
+            "the first row names none of the columns dtu, phone, type, mode, ip, domain, port, apn, "
+            "other_apn (is the header row missing?)");
+    }
+}
+
+std::vector<std::string> BatchTable::OutputHeader(bool sending) const {
+    std::vector<std::string> out = header_;
+    out.insert(out.end(), kResultNames.begin(), kResultNames.begin() + (sending ? 5 : 3));
+    return out;
+}
+
+BatchRow BatchTable::Row(const std::vector<std::string>& cells, std::size_t number, std::size_t line) const {
+    BatchRow row;
+    row.number = number;
+    row.line = line;
+    // Room for the result columns too, so that OutputRow appends them without moving the cells.
+    row.cells.reserve(header_.size() + kResultNames.size());
+    const auto width = static_cast<std::ptrdiff_t>(std::min(cells.size(), header_.size()));
+    row.cells.assign(cells.begin(), cells.begin() + width);
+    row.cells.resize(header_.size());
+    if (cells.size() > header_.size()) {
+        const bool extraEmpty = std::all_of(cells.begin() + width, cells.end(),
+                                            [](const std::string& cell) { return TrimBlanks(cell).empty(); });
+        if (!extraEmpty) {
+            row.problem = "the row has " + std::to_string(cells.size()) + " cells but the header names " +
+                          std::to_string(header_.size()) + " columns";
+        }
+    }
+    for (std::size_t k = 0; k < kBatchColumnCount; ++k) {
+        if (index_[k] && !TrimBlanks(row.cells[*index_[k]]).empty()) {
+            row.known[k] = index_[k];
+        }
+    }
+    return row;
+}
+
+std::vector<std::string> BatchTable::OutputRow(BatchRow row, BatchResult result, bool sending) const {
+    std::vector<std::string> out = std::move(row.cells);
+    out.resize(header_.size());
+    out.push_back(std::move(result.command));
+    out.push_back(std::move(result.parts));
+    out.push_back(std::move(result.status));
+    if (sending) {
+        out.push_back(std::move(result.sent));
+        out.push_back(std::move(result.reply));
+    }
+    return out;
+}
+
+std::string FormatSentReferences(const std::vector<int>& references) {
+    std::string out;
+    for (const int reference : references) {
+        if (!out.empty()) {
+            out += ' ';
+        }
+        out += std::to_string(reference);
+    }
+    return out;
+}
+
+bool IsSentReferences(std::string_view cell) {
+    if (cell.empty()) {
+        return false;
+    }
+    bool digitBefore = false;
+    for (const char c : cell) {
+        if (c >= '0' && c <= '9') {
+            digitBefore = true;
+        } else if (c == ' ' && digitBefore) {
+            digitBefore = false;
+        } else {
+            return false;
+        }
+    }
+    return digitBefore;
+}
+
+}  // namespace fleet

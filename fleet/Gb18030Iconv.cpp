@@ -1,0 +1,68 @@
+// GB18030 to UTF-8 through glibc's iconv. A Windows build replaces this file with one that calls
+// MultiByteToWideChar(54936, MB_ERR_INVALID_CHARS, ...) and WideCharToMultiByte(CP_UTF8, ...).
+
+#include <cerrno>
+
+#include <iconv.h>
+
+#include "fleet/TextEncoding.h"
+
+namespace fleet {
+namespace {
+
+// Opening a converter loads a module and costs far more than converting one field, so each thread
+// keeps one open for its lifetime.
+class Converter final {
+public:
+    Converter() : handle_(::iconv_open("UTF-8", "GB18030")) {}
+    ~Converter() {
+        if (Usable()) {
+            ::iconv_close(handle_);
+        }
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool Usable() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return handle_; }
+
+private:
+    iconv_t handle_;
+};
+
+}  // namespace
+
+std::optional<std::string> Gb18030ToUtf8(std::string_view bytes) {
+    if (IsAscii(bytes)) {
+        return std::string(bytes);
+    }
+    thread_local Converter converter;
+    if (!converter.Usable()) {
+        throw EncodingUnavailable("this system cannot convert GB18030 text (iconv has no GB18030 module)");
+    }
+    // A failed call can leave a half-read sequence in the converter's state.
+    ::iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);
+
+    // Every GB18030 sequence of n bytes becomes at most 2n bytes of UTF-8 (one byte may become two).
+    std::string out(bytes.size() * 2 + 4, '\0');
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char* to = out.data();
+    std::size_t toLeft = out.size();
+    while (inLeft > 0) {
+        if (::iconv(converter.get(), &in, &inLeft, &to, &toLeft) != static_cast<std::size_t>(-1)) {
+            continue;
+        }
+        if (errno != E2BIG) {
+            return std::nullopt;  // EILSEQ: an invalid sequence; EINVAL: one cut off at the end
+        }
+        const std::size_t used = static_cast<std::size_t>(to - out.data());
+        out.resize(out.size() * 2);
+        to = out.data() + used;
+        toLeft = out.size() - used;
+    }
+    out.resize(static_cast<std::size_t>(to - out.data()));
+    return out;
+}
+
+}  // namespace fleet

@@ -1,0 +1,64 @@
+#pragma once
+
+// Progress of a batch on standard error: a bar redrawn in place on a terminal, plain lines when
+// standard error is a file or a pipe (a log should not fill with carriage returns), nothing when
+// quiet. The formatting is pure; the reporter only decides when to draw.
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace fleet {
+
+// "m:ss" below an hour, "h:mm:ss" from there; negative seconds count as 0.
+std::string FormatDuration(double seconds);
+
+// "[##########--------------------] 120/1000  35.2/s  0:25 left" with a bar of `barWidth` cells.
+// The rate is done/seconds with one decimal ("-" before any time has passed); the time left is
+// "--:--" until a row is done. With total 0 (unknown): "120 rows  35.2/s".
+std::string FormatProgressBar(std::size_t done, std::size_t total, double seconds, std::size_t barWidth = 30);
+
+// "120/1000 rows (12%), 35.2 rows/s, 0:25 left"; with total 0: "120 rows, 35.2 rows/s".
+std::string FormatProgressLine(std::size_t done, std::size_t total, double seconds);
+
+enum class ProgressMode { Bar, Lines, Quiet };
+
+// Quiet when asked, a bar on a terminal, lines otherwise.
+ProgressMode ChooseProgressMode(bool quiet, bool standardErrorIsTerminal);
+
+// Whether standard error is a terminal (isatty). The one platform call of the progress.
+bool StandardErrorIsTerminal();
+
+class ProgressReporter final {
+public:
+    using Clock = std::chrono::steady_clock;
+    using Now = std::function<Clock::time_point()>;
+
+    // `total` 0 means unknown. `now` is the clock (tests pass their own). `out` must outlive this.
+    ProgressReporter(std::ostream& out, ProgressMode mode, std::size_t total, Now now = Clock::now);
+
+    // `done` rows are finished. Draws the bar at most 10 times a second; writes a line when another
+    // tenth of the total is done, or 10 s after the last line.
+    void Update(std::size_t done);
+    // Draws the final state (bar followed by a line end, or a last line) once.
+    void Finish(std::size_t done);
+
+private:
+    double Seconds() const;
+    void DrawBar(std::size_t done);
+
+    std::ostream& out_;
+    ProgressMode mode_;
+    std::size_t total_;
+    Now now_;
+    Clock::time_point start_;
+    Clock::time_point lastDraw_;
+    bool drawn_ = false;
+    bool finished_ = false;
+    std::size_t lastLength_ = 0;
+    std::size_t lastTenth_ = 0;
+};
+
+}  // namespace fleet

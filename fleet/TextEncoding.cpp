@@ -1,0 +1,108 @@
+#include "fleet/TextEncoding.h"
+
+#include <cstring>
+
+namespace fleet {
+namespace {
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        x = (x >= 'A' && x <= 'Z') ? static_cast<char>(x - 'A' + 'a') : x;
+        y = (y >= 'A' && y <= 'Z') ? static_cast<char>(y - 'A' + 'a') : y;
+        if (x != y) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Where the first byte of `bytes` at or after `from` with the high bit set is; size() when none.
+std::size_t FirstNonAscii(std::string_view bytes, std::size_t from) {
+    std::size_t i = from;
+    // Eight bytes at a time: most CSV text is ASCII, and this keeps the check far below the cost of
+    // the parsing around it.
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, bytes.data() + i, sizeof(word));
+        if ((word & 0x8080808080808080ULL) != 0) {
+            break;
+        }
+    }
+    while (i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80) {
+        ++i;
+    }
+    return i;
+}
+
+}  // namespace
+
+std::optional<EncodingChoice> ParseEncodingName(std::string_view name) {
+    if (EqualsIgnoringCase(name, "utf-8") || EqualsIgnoringCase(name, "utf8")) {
+        return EncodingChoice::Utf8;
+    }
+    if (EqualsIgnoringCase(name, "gb18030") || EqualsIgnoringCase(name, "gbk") ||
+        EqualsIgnoringCase(name, "gb2312")) {
+        return EncodingChoice::Gb18030;
+    }
+    return std::nullopt;
+}
+
+std::string_view EncodingName(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf8 ? "utf-8" : "gb18030";
+}
+
+bool Utf8Validator::Feed(std::string_view bytes) {
+    std::size_t i = 0;
+    while (valid_ && i < bytes.size()) {
+        if (pending_ == 0) {
+            i = FirstNonAscii(bytes, i);
+            if (i == bytes.size()) {
+                break;
+            }
+        }
+        const auto byte = static_cast<std::uint8_t>(bytes[i++]);
+        if (pending_ > 0) {
+            if (byte < low_ || byte > high_) {
+                valid_ = false;
+                break;
+            }
+            --pending_;
+            low_ = 0x80;
+            high_ = 0xBF;
+            continue;
+        }
+        // The first continuation byte's range excludes overlong forms (E0, F0), surrogates (ED)
+        // and code points above U+10FFFF (F4).
+        if (byte >= 0xC2 && byte <= 0xDF) {
+            pending_ = 1;
+        } else if (byte >= 0xE0 && byte <= 0xEF) {
+            pending_ = 2;
+            low_ = byte == 0xE0 ? 0xA0 : 0x80;
+            high_ = byte == 0xED ? 0x9F : 0xBF;
+        } else if (byte >= 0xF0 && byte <= 0xF4) {
+            pending_ = 3;
+            low_ = byte == 0xF0 ? 0x90 : 0x80;
+            high_ = byte == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            valid_ = false;
+        }
+    }
+    return valid_;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    Utf8Validator validator;
+    validator.Feed(bytes);
+    return validator.Complete();
+}
+
+bool IsAscii(std::string_view bytes) {
+    return FirstNonAscii(bytes, 0) == bytes.size();
+}
+
+}  // namespace fleet

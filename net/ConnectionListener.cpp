@@ -1,0 +1,277 @@
+#include "net/ConnectionListener.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace net {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kMaxOpenConnections = 512;
+constexpr std::chrono::milliseconds kAcceptPause{100};
+
+struct Connection {
+    int fd = -1;
+    Clock::time_point windowEnd;
+    ConnectionReport report;
+    bool reported = false;
+};
+
+std::string Reason(int error) {
+    return std::generic_category().message(error);
+}
+
+void CloseQuietly(int& fd) {
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
+    }
+}
+
+// The numeric address of `text` with `port`, IPv4 first; nullopt when it is neither.
+std::optional<sockaddr_storage> SocketAddress(const std::string& text, int port, socklen_t& length) {
+    sockaddr_storage storage{};
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&storage);
+    if (::inet_pton(AF_INET, text.c_str(), &v4->sin_addr) == 1) {
+        v4->sin_family = AF_INET;
+        v4->sin_port = htons(static_cast<std::uint16_t>(port));
+        length = sizeof(sockaddr_in);
+        return storage;
+    }
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&storage);
+    if (::inet_pton(AF_INET6, text.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        v6->sin6_port = htons(static_cast<std::uint16_t>(port));
+        length = sizeof(sockaddr_in6);
+        return storage;
+    }
+    return std::nullopt;
+}
+
+void ReadPeer(const sockaddr_storage& address, ConnectionReport& report) {
+    char text[INET6_ADDRSTRLEN] = {};
+    if (address.ss_family == AF_INET6) {
+        const auto* v6 = reinterpret_cast<const sockaddr_in6*>(&address);
+        ::inet_ntop(AF_INET6, &v6->sin6_addr, text, sizeof(text));
+        report.peerPort = ntohs(v6->sin6_port);
+    } else {
+        const auto* v4 = reinterpret_cast<const sockaddr_in*>(&address);
+        ::inet_ntop(AF_INET, &v4->sin_addr, text, sizeof(text));
+        report.peerPort = ntohs(v4->sin_port);
+    }
+    report.peerAddress = text;
+}
+
+std::string BindFailure(int error, const ListenOptions& options) {
+    const std::string port = std::to_string(options.port);
+    switch (error) {
+        case EADDRINUSE:
+            return "port " + port + " is already in use (another program is listening on it)";
+        case EACCES:
+            return "port " + port + " needs administrator rights (ports below 1024 do)";
+        case EADDRNOTAVAIL:
+            return "cannot listen on " + options.bindAddress + ": it is not an address of this computer";
+        default:
+            return "cannot listen on port " + port + ": " + Reason(error);
+    }
+}
+
+// Milliseconds from now until `when`, rounded up so that poll never wakes just before it.
+int MillisecondsUntil(Clock::time_point when, Clock::time_point now) {
+    if (when <= now) {
+        return 0;
+    }
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(when - now).count();
+    return static_cast<int>(std::min<long long>(wait, 60'000));
+}
+
+// Reads what the peer sent: into its report up to kMaxFirstBytes (reporting it when that is full),
+// then into nothing, so that its close stays orderly. A peer that closed or failed is reported and
+// closed.
+void ReadFrom(Connection& connection, const std::function<void(Connection&)>& finish) {
+    char buffer[4096];
+    std::string& received = connection.report.received;
+    const std::size_t room = kMaxFirstBytes - std::min(kMaxFirstBytes, received.size());
+    const std::size_t want = connection.reported || room == 0 ? sizeof(buffer) : room;
+    const ssize_t n = ::recv(connection.fd, buffer, want, 0);
+    if (n > 0) {
+        if (!connection.reported) {
+            received.append(buffer, static_cast<std::size_t>(n));
+            if (received.size() >= kMaxFirstBytes) {
+                finish(connection);
+            }
+        }
+        return;
+    }
+    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+        finish(connection);
+        CloseQuietly(connection.fd);
+    }
+}
+
+}  // namespace
+
+ConnectionListener::ConnectionListener(const ListenOptions& options) : options_(options) {
+    if (options.port < 0 || options.port > 65535) {
+        throw ListenError("cannot listen on port " + std::to_string(options.port) +
+                          ": TCP ports go from 1 to 65535");
+    }
+    socklen_t length = 0;
+    const std::optional<sockaddr_storage> address = SocketAddress(options.bindAddress, options.port, length);
+    if (!address) {
+        throw ListenError("cannot listen on \"" + options.bindAddress +
+                          "\": it is no numeric IPv4 or IPv6 address");
+    }
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        throw ListenError("cannot listen on port " + std::to_string(options.port) + ": " + Reason(errno));
+    }
+    stopRead_ = pipeEnds[0];
+    stopWrite_ = pipeEnds[1];
+    listener_ = ::socket(address->ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const int yes = 1;
+    if (listener_ < 0 || ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes)) != 0 ||
+        ::bind(listener_, reinterpret_cast<const sockaddr*>(&*address), length) != 0 ||
+        ::listen(listener_, SOMAXCONN) != 0) {
+        const int error = errno;
+        CloseQuietly(listener_);
+        CloseQuietly(stopRead_);
+        CloseQuietly(stopWrite_);
+        throw ListenError(BindFailure(error, options));
+    }
+    sockaddr_storage bound{};
+    socklen_t boundLength = sizeof(bound);
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&bound), &boundLength);
+    ConnectionReport self;
+    ReadPeer(bound, self);
+    port_ = self.peerPort;
+}
+
+ConnectionListener::~ConnectionListener() {
+    CloseQuietly(listener_);
+    CloseQuietly(stopRead_);
+    CloseQuietly(stopWrite_);
+}
+
+void ConnectionListener::RequestStop() noexcept {
+    // A signal handler must leave errno as it found it.
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(stopWrite_, &byte, 1);
+    errno = saved;
+}
+
+std::size_t ConnectionListener::Run(const std::function<void(const ConnectionReport&)>& report) {
+    std::vector<Connection> open;
+    std::size_t accepted = 0;
+    std::size_t reported = 0;
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point deadline =
+        options_.timeout.count() > 0 ? start + options_.timeout : Clock::time_point::max();
+    Clock::time_point acceptAgain = start;
+    bool stopping = false;
+
+    // Every socket is closed on the way out, also when `report` throws.
+    struct Closer {
+        std::vector<Connection>& open;
+        ~Closer() {
+            for (Connection& connection : open) {
+                CloseQuietly(connection.fd);
+            }
+        }
+    } closer{open};
+
+    const std::function<void(Connection&)> finish = [&](Connection& connection) {
+        if (!connection.reported) {
+            connection.reported = true;
+            ++reported;
+            report(connection.report);
+        }
+    };
+
+    for (;;) {
+        Clock::time_point now = Clock::now();
+        if (stopping || now >= deadline) {
+            break;
+        }
+        const bool wantMore = options_.maxConnections == 0 || accepted < options_.maxConnections;
+        if (!wantMore) {
+            // Later peers are refused at once instead of waiting in the queue for nobody.
+            CloseQuietly(listener_);
+            if (open.empty()) {
+                break;
+            }
+        }
+        const bool room = open.size() < kMaxOpenConnections;
+        const bool accepting = wantMore && room && now >= acceptAgain;
+
+        std::vector<pollfd> polled;
+        polled.push_back({stopRead_, POLLIN, 0});
+        polled.push_back({accepting ? listener_ : -1, POLLIN, 0});
+        Clock::time_point wake = std::min(deadline, now + std::chrono::seconds(60));
+        if (wantMore && room && !accepting) {
+            wake = std::min(wake, acceptAgain);
+        }
+        for (const Connection& connection : open) {
+            polled.push_back({connection.fd, POLLIN, 0});
+            wake = std::min(wake, connection.windowEnd);
+        }
+        if (::poll(polled.data(), polled.size(), MillisecondsUntil(wake, now)) < 0 && errno != EINTR) {
+            break;
+        }
+        now = Clock::now();
+        stopping = polled[0].revents != 0;
+
+        for (std::size_t i = 0; i < open.size(); ++i) {
+            if ((polled[i + 2].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+                ReadFrom(open[i], finish);
+            }
+            if (open[i].fd >= 0 && now >= open[i].windowEnd) {
+                finish(open[i]);
+                CloseQuietly(open[i].fd);
+            }
+        }
+        std::erase_if(open, [](const Connection& connection) { return connection.fd < 0; });
+
+        while (accepting && !stopping && open.size() < kMaxOpenConnections &&
+               (options_.maxConnections == 0 || accepted < options_.maxConnections)) {
+            sockaddr_storage peer{};
+            socklen_t length = sizeof(peer);
+            const int fd = ::accept4(listener_, reinterpret_cast<sockaddr*>(&peer), &length,
+                                     SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (fd < 0) {
+                if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                    // Out of descriptors: retrying at once would spin, so wait for some to come free.
+                    acceptAgain = now + kAcceptPause;
+                }
+                break;
+            }
+            Connection connection;
+            connection.fd = fd;
+            connection.windowEnd = now + options_.firstWindow;
+            connection.report.arrived = std::chrono::system_clock::now();
+            ReadPeer(peer, connection.report);
+            open.push_back(std::move(connection));
+            ++accepted;
+        }
+    }
+    // Stopped early: what the open connections sent so far is still worth a line each.
+    for (Connection& connection : open) {
+        finish(connection);
+    }
+    return reported;
+}
+
+}  // namespace net
