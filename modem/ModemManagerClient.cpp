@@ -258,9 +258,8 @@ Error ModemManagerClient::Send(const std::string& modemPath, const std::string& 
     if (smsPath.isEmpty()) {
         return Fail(ErrorKind::ServiceError, text::kServiceError, {Literal("Create returned no message")});
     }
-    Progress sending{Stage::Sending, 1, parts};
-    sending.message = text::Make(text::kSendingPart, {Number(1), Number(parts)});
-    context_.Report(sending);
+    context_.Report(text::StageProgress(
+        Stage::Sending, text::Make(text::kSendingPart, {Number(1), Number(parts)}), 1, parts));
     // ModemManager sends every part in this one call, each within the time a part may take.
     const int sendMs = context_.timeouts().partMs * std::max(parts, 1);
     const QDBusMessage send = QDBusMessage::createMethodCall(kService, smsPath, kSmsInterface, "Send");
@@ -349,10 +348,9 @@ Error ModemManagerClient::WaitForReply(ReplyCollector& collector, const std::str
         const int secondsLeft = static_cast<int>((left + 999) / 1000);
         if (secondsLeft != reportedLeft) {
             reportedLeft = secondsLeft;
-            Progress waiting{Stage::WaitingForReply};
-            waiting.secondsLeft = secondsLeft;
-            waiting.message = text::Make(text::kWaitingForReply, {Number(secondsLeft)});
-            context_.Report(waiting);
+            context_.Report(text::StageProgress(Stage::WaitingForReply,
+                                                text::Make(text::kWaitingForReply, {Number(secondsLeft)}), 0,
+                                                0, secondsLeft));
         }
         QEventLoop loop;
         QTimer tick;

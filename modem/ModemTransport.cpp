@@ -186,9 +186,7 @@ std::optional<ResolvedModem> ModemTransport::ResolveManaged(const std::string& c
 
 std::optional<ResolvedModem> ModemTransport::DetectSerial(std::unique_ptr<SerialModem>* serial,
                                                           Error* error) {
-    Progress probing{Stage::Probing};
-    probing.message = text::Make(text::kProbing);
-    context_.Report(probing);
+    context_.Report(text::StageProgress(Stage::Probing, text::Make(text::kProbing)));
     const std::vector<std::string> held = PortsHeldByModemManager();
     Error best;
     for (const std::string& port : CandidatePorts()) {

@@ -45,16 +45,20 @@ bool SerialChannel::Open(const std::string& path, int baudRate, std::string* err
     port_->setStopBits(QSerialPort::OneStop);
     port_->setFlowControl(QSerialPort::NoFlowControl);
     QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(), [this] { OnReadyRead(); });
-    QObject::connect(port_.get(), &QSerialPort::errorOccurred, port_.get(),
-                     [this](QSerialPort::SerialPortError error) {
-                         if (error == QSerialPort::ResourceError && !lost_) {
-                             lost_ = true;
-                             context_.Note("device lost: " + port_->errorString().toStdString());
-                             if (loop_ != nullptr) {
-                                 loop_->quit();
-                             }
-                         }
-                     });
+    QObject::connect(
+        port_.get(), &QSerialPort::errorOccurred, port_.get(), [this](QSerialPort::SerialPortError error) {
+            // An unplugged USB modem shows as a resource error, a pseudo-terminal whose
+            // other end closed as a read error; neither port recovers.
+            const bool fatal = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
+                               error == QSerialPort::WriteError;
+            if (fatal && !lost_) {
+                lost_ = true;
+                context_.Note("device lost: " + port_->errorString().toStdString());
+                if (loop_ != nullptr) {
+                    loop_->quit();
+                }
+            }
+        });
     if (!port_->open(QIODevice::ReadWrite)) {
         const std::string reason = port_->errorString().toStdString();
         if (errorText != nullptr) {

@@ -86,9 +86,7 @@ bool SerialModem::Answers(int tries, int timeoutMs, CommandAnswer* last) {
 Error SerialModem::Start(StartMode mode) {
     const bool quick = mode != StartMode::Prepare;
     const Timeouts& timeouts = context_.timeouts();
-    Progress opening{Stage::Opening};
-    opening.message = text::Make(text::kOpening, {Literal(path_)});
-    context_.Report(opening);
+    context_.Report(text::StageProgress(Stage::Opening, text::Make(text::kOpening, {Literal(path_)})));
     std::string reason;
     bool busy = false;
     if (!channel_.Open(path_, context_.options().baudRate, &reason, &busy)) {
@@ -122,9 +120,7 @@ Error SerialModem::Start(StartMode mode) {
 }
 
 Error SerialModem::CheckSim() {
-    Progress checking{Stage::CheckingSim};
-    checking.message = text::Make(text::kCheckingSim);
-    context_.Report(checking);
+    context_.Report(text::StageProgress(Stage::CheckingSim, text::Make(text::kCheckingSim)));
     const CommandAnswer answer = channel_.Command("AT+CPIN?", context_.timeouts().commandMs);
     if (answer.Ok()) {
         std::string state;
@@ -193,9 +189,8 @@ Error SerialModem::SendParts(const std::vector<PduPart>& parts, std::vector<std:
     const int total = static_cast<int>(parts.size());
     for (int index = 0; index < total; ++index) {
         const int number = index + 1;
-        Progress sending{Stage::Sending, number, total};
-        sending.message = text::Make(text::kSendingPart, {Number(number), Number(total)});
-        context_.Report(sending);
+        context_.Report(text::StageProgress(
+            Stage::Sending, text::Make(text::kSendingPart, {Number(number), Number(total)}), number, total));
         if (context_.Cancelled()) {
             return Fail(ErrorKind::Cancelled, text::kCancelled);
         }
@@ -259,9 +254,7 @@ std::optional<std::string> SerialModem::HandleIndication(const std::string& line
     if (index < 0) {
         return std::nullopt;
     }
-    Progress reading{Stage::ReadingReply};
-    reading.message = text::Make(text::kReadingReply);
-    context_.Report(reading);
+    context_.Report(text::StageProgress(Stage::ReadingReply, text::Make(text::kReadingReply)));
     const CommandAnswer answer =
         channel_.Command("AT+CMGR=" + std::to_string(index), context_.timeouts().commandMs);
     if (!answer.Ok()) {
@@ -306,10 +299,9 @@ Error SerialModem::WaitForReply(ReplyCollector& collector, const std::string& nu
         const int secondsLeft = static_cast<int>((left + 999) / 1000);
         if (secondsLeft != reportedLeft) {
             reportedLeft = secondsLeft;
-            Progress waiting{Stage::WaitingForReply};
-            waiting.secondsLeft = secondsLeft;
-            waiting.message = text::Make(text::kWaitingForReply, {Number(secondsLeft)});
-            context_.Report(waiting);
+            context_.Report(text::StageProgress(Stage::WaitingForReply,
+                                                text::Make(text::kWaitingForReply, {Number(secondsLeft)}), 0,
+                                                0, secondsLeft));
         }
         channel_.WaitForUnsolicited(static_cast<int>(std::min<long long>(left, 1000)));
     }

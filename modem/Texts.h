@@ -103,6 +103,17 @@ inline Message Make(std::string_view format, std::vector<MessageArg> args = {}) 
     return {std::string(format), std::move(args)};
 }
 
+inline Progress StageProgress(Stage stage, Message message, int part = 0, int parts = 0,
+                              int secondsLeft = 0) {
+    Progress progress;
+    progress.stage = stage;
+    progress.part = part;
+    progress.parts = parts;
+    progress.secondsLeft = secondsLeft;
+    progress.message = std::move(message);
+    return progress;
+}
+
 inline Error Fail(ErrorKind kind, std::string_view format, std::vector<MessageArg> args = {}) {
     return {kind, Make(format, std::move(args))};
 }

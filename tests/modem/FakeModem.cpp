@@ -93,7 +93,11 @@ void FakeModem::SetInterjection(const std::string& commandPrefix, const std::str
 }
 void FakeModem::AddDelivery(const std::string& pdu, int delayMs, int afterPart) {
     std::lock_guard lock(mutex_);
-    deliveries_.push_back({pdu, delayMs, afterPart});
+    Delivery delivery;
+    delivery.pdu = pdu;
+    delivery.delayMs = delayMs;
+    delivery.afterPart = afterPart;
+    deliveries_.push_back(delivery);
 }
 
 std::vector<std::string> FakeModem::Commands() const {
