@@ -78,8 +78,9 @@ private:
     std::optional<QVariantMap> SmsProperties(const std::string& path, Error* error);
 
     Context& context_;
+    QString connectionName_;  // set for a private bus, which is disconnected at the end; before
+                              // connection_, whose initialisation fills it in
     QDBusConnection connection_;
-    QString connectionName_;  // set for a private bus, which is disconnected at the end
     std::deque<std::string> added_;
 };
 

@@ -1,8 +1,9 @@
 #include "tests/modem/MockModemManager.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,8 +17,6 @@
 #include <QDBusObjectPath>
 #include <QThread>
 #include <QTimer>
-
-extern char** environ;
 
 struct MockPort {
     QString name;
@@ -49,19 +48,21 @@ PrivateBus::PrivateBus() {
     if (pipe(out) != 0) {
         throw std::runtime_error("pipe failed");
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    char program[] = "dbus-daemon";
-    char session[] = "--session";
-    char nofork[] = "--nofork";
-    char print[] = "--print-address=1";
-    char* argv[] = {program, session, nofork, print, nullptr};
-    const int spawned = posix_spawnp(&pid_, program, &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
+    pid_ = fork();
+    if (pid_ == 0) {
+        // The daemon dies with the test, even one that crashes, and keeps none of its output pipes
+        // open (a runner waiting for the test's output would wait for the daemon too).
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        dup2(out[1], STDOUT_FILENO);
+        const int null = open("/dev/null", O_RDWR);
+        dup2(null, STDIN_FILENO);
+        dup2(null, STDERR_FILENO);
+        closefrom(3);
+        execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", "--print-address=1", nullptr);
+        _exit(127);
+    }
     close(out[1]);
-    if (spawned != 0) {
+    if (pid_ < 0) {
         close(out[0]);
         throw std::runtime_error("cannot start dbus-daemon");
     }
