@@ -133,6 +133,9 @@ const std::vector<ManagedModem>* ModemTransport::ManagedModems(Error* error) {
 }
 
 void ModemTransport::BeginCall() {
+    // A fresh client per call: it receives ModemManager's signals in the thread that created it,
+    // which must be the calling thread, whose event loop runs during the call.
+    manager_.reset();
     managedQueried_ = false;
     managed_.reset();
     managedError_ = {};

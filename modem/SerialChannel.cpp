@@ -86,8 +86,9 @@ void SerialChannel::Close() {
         port_->close();
         context_.Note("closed " + path_);
     }
-    // Deleted later: a close from inside one of the port's own signals must not destroy it there.
-    port_.release()->deleteLater();
+    // Closes are made by the dialogue between waits, never from inside one of the port's signals,
+    // so the port can go at once (a deferred delete would leak where no event loop runs again).
+    port_.reset();
 }
 
 bool SerialChannel::IsOpen() const {

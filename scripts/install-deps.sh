@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev libgl-dev
     fonts-dejavu-extra fonts-wqy-microhei  # a narrow face like the window's Tahoma; Chinese texts
     libcurl4-openssl-dev
+    qt6-serialport-dev dbus  # the modem transport; its tests start a private dbus-daemon
     gettext
     valgrind
     libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,5 +1,6 @@
 #include "modem/AtLineReader.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,11 @@ struct ReaderRow {
     std::vector<std::string> chunks;
     std::vector<std::string> expected;
 };
+
+// Names the row in test listings, instead of its bytes.
+void PrintTo(const ReaderRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class AtLineReaderRows : public testing::TestWithParam<ReaderRow> {};
 

@@ -1,5 +1,6 @@
 #include "modem/AtResponse.h"
 
+#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -36,6 +37,11 @@ struct ClassifyRow {
     LineKind kind;
     int code;
 };
+
+// Names the row in test listings, instead of its bytes.
+void PrintTo(const ClassifyRow& row, std::ostream* out) {
+    *out << row.line << " during " << row.command;
+}
 
 class ClassifyRows : public testing::TestWithParam<ClassifyRow> {};
 

@@ -219,7 +219,7 @@ void FakeModem::Command(const std::string& line) {
         return;
     }
     if (garbage_) {
-        Write(std::string("\xFF\xFE\x13#!\x80\x81 garbage \x9C\r\n", 21));
+        Write("\xFF\xFE\x13#!\x80\x81 garbage \x9C\r\n");
         return;
     }
     const std::string command = Upper(line);

@@ -3,6 +3,7 @@
 // nothing sent twice and the port released.
 
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,6 +30,11 @@ struct FaultRow {
     std::size_t partsTaken;  // PDUs the modem received
     std::vector<std::string> references;
 };
+
+// Names the row in test listings, instead of its bytes.
+void PrintTo(const FaultRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 std::string WithPath(std::string text, const std::string& path) {
     if (const auto at = text.find("%p"); at != std::string::npos) {

@@ -1,5 +1,6 @@
 // The DTU's reply over a serial modem: +CMTI, AT+CMGR, the sender's number, concatenated replies.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,11 @@ struct ReplyRow {
     std::string sender;     // as the network wrote it in the reply
     std::string text;
 };
+
+// Names the row in test listings, instead of its bytes.
+void PrintTo(const ReplyRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class ReplyRows : public testing::TestWithParam<ReplyRow> {};
 

@@ -1,5 +1,6 @@
 // Sending through a serial modem, against the fake modem on a pseudo-terminal.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,11 @@ struct SendRow {
     sms::DataCoding expectedCoding;
     std::size_t expectedParts;
 };
+
+// Names the row in test listings, instead of its bytes.
+void PrintTo(const SendRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class SendRows : public testing::TestWithParam<SendRow> {};
 
@@ -109,6 +115,11 @@ struct RefusalRow {
     std::string answer;  // the modem's answer to the first part
     std::string expected;
 };
+
+// Names the row in test listings, instead of its bytes.
+void PrintTo(const RefusalRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class RefusalRows : public testing::TestWithParam<RefusalRow> {};
 
