@@ -299,6 +299,41 @@ std::optional<QVariantMap> ModemManagerClient::SmsProperties(const std::string& 
     return properties;
 }
 
+Error ModemManagerClient::ReadReceived(std::deque<std::string>& incomplete, ReplyCollector& collector,
+                                       std::optional<std::string>* reply) {
+    // Oldest first, so that of two complete replies the first one counts.
+    for (auto next = incomplete.begin(); next != incomplete.end();) {
+        const std::string path = *next;
+        Error error;
+        const std::optional<QVariantMap> properties = SmsProperties(path, &error);
+        if (error.kind == ErrorKind::Cancelled) {
+            return error;
+        }
+        if (properties && properties->value("State").toUInt() != kSmsStateReceived) {
+            ++next;
+            continue;
+        }
+        // A message that vanished (deleted meanwhile) is dropped too.
+        next = incomplete.erase(next);
+        if (!properties) {
+            continue;
+        }
+        const std::string sender = properties->value("Number").toString().toStdString();
+        const std::string body = properties->value("Text").toString().toStdString();
+        context_.Log(LogEntry::Direction::FromModem, "D-Bus " + path + " Number " +
+                                                         Quoted(QString::fromStdString(sender)) + " Text " +
+                                                         Quoted(QString::fromStdString(body)));
+        std::string note;
+        std::optional<std::string> text = collector.OfferText(sender, body, &note);
+        context_.Note(note);
+        if (text) {
+            *reply = std::move(text);
+            return {};
+        }
+    }
+    return {};
+}
+
 Error ModemManagerClient::WaitForReply(ReplyCollector& collector, const std::string& number, int seconds,
                                        std::optional<std::string>* reply) {
     using Clock = std::chrono::steady_clock;
@@ -310,32 +345,9 @@ Error ModemManagerClient::WaitForReply(ReplyCollector& collector, const std::str
             incomplete.push_back(added_.front());
             added_.pop_front();
         }
-        for (std::size_t i = incomplete.size(); i-- > 0;) {
-            const std::string path = incomplete[i];
-            Error error;
-            const std::optional<QVariantMap> properties = SmsProperties(path, &error);
-            if (error.kind == ErrorKind::Cancelled) {
-                return error;
-            }
-            if (properties && properties->value("State").toUInt() != kSmsStateReceived) {
-                continue;
-            }
-            incomplete.erase(incomplete.begin() + static_cast<std::ptrdiff_t>(i));
-            if (!properties) {
-                continue;
-            }
-            const std::string sender = properties->value("Number").toString().toStdString();
-            const std::string body = properties->value("Text").toString().toStdString();
-            context_.Log(LogEntry::Direction::FromModem, "D-Bus " + path + " Number " +
-                                                             Quoted(QString::fromStdString(sender)) +
-                                                             " Text " + Quoted(QString::fromStdString(body)));
-            std::string note;
-            std::optional<std::string> text = collector.OfferText(sender, body, &note);
-            context_.Note(note);
-            if (text) {
-                *reply = std::move(text);
-                return {};
-            }
+        if (Error error = ReadReceived(incomplete, collector, reply);
+            error.kind != ErrorKind::None || *reply) {
+            return error;
         }
         if (context_.Cancelled()) {
             return Fail(ErrorKind::Cancelled, text::kCancelled);

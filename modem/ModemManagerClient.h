@@ -76,6 +76,10 @@ private:
     Error CallError(CallStatus status, const QDBusMessage& reply, const std::string& what,
                     int timeoutMs) const;
     std::optional<QVariantMap> SmsProperties(const std::string& path, Error* error);
+    // Offers each message in `incomplete` that is received completely to `collector` and drops it
+    // from the list; stops at the one that completes the reply. Errors: Cancelled.
+    Error ReadReceived(std::deque<std::string>& incomplete, ReplyCollector& collector,
+                       std::optional<std::string>* reply);
 
     Context& context_;
     QString connectionName_;  // set for a private bus, which is disconnected at the end; before

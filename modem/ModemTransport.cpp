@@ -248,6 +248,40 @@ std::optional<ResolvedModem> ModemTransport::Resolve(const std::string& typed,
     return ResolvedModem{ModemKind::Serial, choice};
 }
 
+std::optional<ComposedMessage> ModemTransport::Compose(const SendRequest& request, Error* error) {
+    ComposedMessage message;
+    const std::optional<std::string> number = sms::NormalizePhoneNumber(request.number);
+    if (!number) {
+        *error = Fail(ErrorKind::InvalidRequest, text::kInvalidNumber, {Literal(request.number)});
+        return std::nullopt;
+    }
+    message.number = *number;
+    if (!Trimmed(request.smsc).empty()) {
+        const std::optional<std::string> centre = sms::NormalizePhoneNumber(request.smsc);
+        if (!centre) {
+            *error = Fail(ErrorKind::InvalidRequest, text::kInvalidSmsc, {Literal(request.smsc)});
+            return std::nullopt;
+        }
+        message.smsc = *centre;
+    }
+    if (request.text.empty()) {
+        *error = Fail(ErrorKind::InvalidRequest, text::kEmptyText);
+        return std::nullopt;
+    }
+    const sms::SubmitEncoding encoding =
+        sms::EncodeSubmitPdu({message.number, request.text, message.smsc, RandomReference()});
+    if (!encoding.ok) {
+        *error = Fail(ErrorKind::InvalidRequest, text::kTextNotEncodable, {Literal(encoding.error)});
+        return std::nullopt;
+    }
+    for (const sms::SubmitPart& part : encoding.parts) {
+        message.parts.push_back({part.hex, part.tpduLength});
+    }
+    context_.Note("message to " + message.number + " in " + std::to_string(message.parts.size()) +
+                  " part(s)" + (message.smsc.empty() ? std::string() : ", service centre " + message.smsc));
+    return message;
+}
+
 SendResult ModemTransport::Send(const SendRequest& request) {
     BeginCall();
     SendResult result;
@@ -255,34 +289,13 @@ SendResult ModemTransport::Send(const SendRequest& request) {
         result.error = Fail(ErrorKind::Cancelled, text::kCancelled);
         return result;
     }
-    const std::optional<std::string> number = sms::NormalizePhoneNumber(request.number);
-    if (!number) {
-        result.error = Fail(ErrorKind::InvalidRequest, text::kInvalidNumber, {Literal(request.number)});
+    const std::optional<ComposedMessage> composed = Compose(request, &result.error);
+    if (!composed) {
         return result;
     }
-    std::string smsc;
-    if (!Trimmed(request.smsc).empty()) {
-        const std::optional<std::string> centre = sms::NormalizePhoneNumber(request.smsc);
-        if (!centre) {
-            result.error = Fail(ErrorKind::InvalidRequest, text::kInvalidSmsc, {Literal(request.smsc)});
-            return result;
-        }
-        smsc = *centre;
-    }
-    if (request.text.empty()) {
-        result.error = Fail(ErrorKind::InvalidRequest, text::kEmptyText);
-        return result;
-    }
-    const sms::SubmitEncoding encoding =
-        sms::EncodeSubmitPdu({*number, request.text, smsc, RandomReference()});
-    if (!encoding.ok) {
-        result.error = Fail(ErrorKind::InvalidRequest, text::kTextNotEncodable, {Literal(encoding.error)});
-        return result;
-    }
-    result.parts = static_cast<int>(encoding.parts.size());
-    context_.Note("message to " + *number + " in " + std::to_string(result.parts) + " part(s)" +
-                  (smsc.empty() ? std::string() : ", service centre " + smsc));
-
+    const std::string& number = composed->number;
+    const std::string& smsc = composed->smsc;
+    result.parts = static_cast<int>(composed->parts.size());
     std::unique_ptr<SerialModem> serial;
     const std::optional<ResolvedModem> modem = Resolve(request.modem, &serial, &result.error);
     if (!modem) {
@@ -290,18 +303,18 @@ SendResult ModemTransport::Send(const SendRequest& request) {
     }
     result.modem = modem->id;
     const bool wantReply = request.replyTimeoutSeconds > 0;
-    ReplyCollector collector(*number);
+    ReplyCollector collector(number);
     if (modem->kind == ModemKind::ModemManager) {
         if (wantReply) {
             manager_->Listen(modem->id);
         }
         std::string reference;
-        result.error = manager_->Send(modem->id, *number, request.text, smsc, result.parts, &reference);
+        result.error = manager_->Send(modem->id, number, request.text, smsc, result.parts, &reference);
         if (result.error.kind == ErrorKind::None) {
             result.references.push_back(reference);
             if (wantReply) {
                 result.error =
-                    manager_->WaitForReply(collector, *number, request.replyTimeoutSeconds, &result.reply);
+                    manager_->WaitForReply(collector, number, request.replyTimeoutSeconds, &result.reply);
             }
         }
         return result;
@@ -312,13 +325,9 @@ SendResult ModemTransport::Send(const SendRequest& request) {
             return result;
         }
     }
-    std::vector<PduPart> parts;
-    for (const sms::SubmitPart& part : encoding.parts) {
-        parts.push_back({part.hex, part.tpduLength});
-    }
-    result.error = serial->SendParts(parts, &result.references);
+    result.error = serial->SendParts(composed->parts, &result.references);
     if (result.error.kind == ErrorKind::None && wantReply) {
-        result.error = serial->WaitForReply(collector, *number, request.replyTimeoutSeconds, &result.reply);
+        result.error = serial->WaitForReply(collector, number, request.replyTimeoutSeconds, &result.reply);
     }
     serial->Close();
     return result;

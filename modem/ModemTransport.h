@@ -10,11 +10,17 @@
 
 #include "modem/Context.h"
 #include "modem/ModemManagerClient.h"
+#include "modem/SerialModem.h"
 #include "modem/SmsTransport.h"
 
 namespace modem {
 
-class SerialModem;
+// A request checked and encoded: the normalised numbers and the PDUs of its parts.
+struct ComposedMessage {
+    std::string number;
+    std::string smsc;
+    std::vector<PduPart> parts;
+};
 
 // Where a request goes once its modem choice is resolved.
 struct ResolvedModem {
@@ -39,6 +45,8 @@ public:
     std::vector<std::string> CandidatePorts() const;
 
 private:
+    // Checks the numbers and the text and encodes the parts; InvalidRequest otherwise.
+    std::optional<ComposedMessage> Compose(const SendRequest& request, Error* error);
     // The modem a choice names, ready to use: `serial` is prepared (PDU mode) for a serial choice,
     // `manager` connected for a ModemManager one.
     std::optional<ResolvedModem> Resolve(const std::string& choice, std::unique_ptr<SerialModem>* serial,
