@@ -4,6 +4,7 @@
 // decoders; a malformed field throws PduFault, which the decoders turn into their error result.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>

@@ -31,10 +31,9 @@ std::string_view NationalPart(std::string_view normalized) {
 std::optional<std::string> NormalizePhoneNumber(std::string_view typed) {
     const std::string trimmed = TrimBlanks(typed);
     std::string_view rest = trimmed;
-    std::string number;
     const bool international = !rest.empty() && rest.front() == '+';
+    std::string number(international ? 1 : 0, '+');
     if (international) {
-        number = "+";
         rest.remove_prefix(1);
     }
     if (rest.empty() || !(IsDigit(rest.front()) || rest.front() == '(') ||

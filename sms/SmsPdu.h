@@ -106,7 +106,7 @@ struct SmsTimestamp {
 struct DeliverPdu {
     SmsAddress serviceCentre;
     SmsAddress originator;
-    bool moreMessagesToSend = false;
+    bool moreMessagesToSend = false;  // the centre holds more messages for this SIM (TP-MMS clear)
     bool statusReportIndication = false;
     bool replyPath = false;
     std::uint8_t protocolIdentifier = 0;

@@ -68,6 +68,25 @@ TEST(SmsReassemblyTest, ThreePartsEncodeDecodeAndJoinOutOfOrder) {
     }
 }
 
+// Three SMS-DELIVER parts packed by an independent encoder: 7-bit text after a concatenation header
+// and one fill bit, the last part ending in an extension character.
+TEST(SmsReassemblyTest, JoinsReceivedDeliverParts) {
+    const char* const parts[] = {
+        "00440B915155214365F70000521031214365230B050003070303D8E40D0A",
+        "00440B915155214365F70000521031214365230D050003070301906536FB0D02",
+        "00440B915155214365F70000521031214365230A050003070302EE6F39",
+    };
+    ConcatenationBuffer buffer;
+    std::optional<std::string> joined;
+    for (const char* hex : parts) {
+        const DeliverDecoding decoded = DecodeDeliverPdu(hex);
+        ASSERT_TRUE(decoded.ok) << decoded.error;
+        EXPECT_FALSE(joined.has_value());
+        joined = buffer.Add(decoded.pdu.originator.number, decoded.pdu.userData);
+    }
+    EXPECT_EQ(joined, "Hello world{");
+}
+
 TEST(SmsReassemblyTest, KeysBySenderReferenceAndTotalWithinItsCapacity) {
     ConcatenationBuffer buffer(2);
     UserData single;
