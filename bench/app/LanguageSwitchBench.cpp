@@ -18,8 +18,8 @@
 #include "app/EngineMessages.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
+#include "base/ProgramPath.h"
 #include "i18n/EngineStartup.h"
-#include "i18n/FileLocator.h"
 #include "i18n/qt/QtObjectAccess.h"
 #include "sms/Settings.h"
 #include "tests/i18n/EnglishLocale.h"
@@ -64,7 +64,7 @@ private:
 };
 
 struct Running {
-    Running() : sink(messages), engine(i18n::CurrentProgramFileName(), locale, sink) {}
+    Running() : sink(messages), engine(base::ProgramFilePath(), locale, sink) {}
     EnglishLocale locale;
     SilentPresenter messages;
     app::WindowEngineMessages sink;
