@@ -136,7 +136,7 @@ void BM_FirstTranslationPassOfTheMainWindow(benchmark::State& state) {
         auto window = std::make_unique<app::Ttntfrm_Main>(messages, folder.File());
         // Start-up selects the automatic language; a Chinese one makes every text a real lookup.
         std::optional<i18n::EngineSession> engine;
-        engine.emplace(i18n::CurrentProgramFileName(), locale, sink);
+        engine.emplace(base::ProgramFilePath(), locale, sink);
         i18n::DefaultInstance().SelectLanguage("zh_cn");
         const auto start = std::chrono::steady_clock::now();
         i18n::qt::TranslateComponent(window.get());
