@@ -19,6 +19,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/Placeholders.h"
+
 namespace app {
 
 enum class CliCommand { Help, Version, Sms, CheckPort, JudgeMapping, WanIp };
@@ -42,19 +44,16 @@ struct CliRequest {
     CliFieldOverrides fields;
 };
 
-// A usage fault, as an English format with "%s" placeholders filled in order by `arguments`, so that
-// the format can be translated before it is filled.
+// A usage fault, as an English format with "%s" placeholders filled in order by `arguments`
+// (base::FillPlaceholders), so that the format can be translated before it is filled.
 struct CliUsageError {
     std::string format;
-    std::vector<std::string> arguments;
+    std::vector<base::FormatArg> arguments;
 };
 
 using CliParseResult = std::variant<CliRequest, CliUsageError>;
 
 // Parses the arguments after the program name. No arguments give the Help command.
 CliParseResult ParseCommandLine(const std::vector<std::string>& args);
-
-// `format` with each "%s" replaced by the next of `arguments` (missing ones by nothing).
-std::string FillPlaceholders(const std::string& format, const std::vector<std::string>& arguments);
 
 }  // namespace app

@@ -10,8 +10,10 @@
 #include "app/CliOptions.h"
 #include "app/EngineMessages.h"
 #include "app/LanguageCodes.h"
+#include "base/ErrorText.h"
+#include "base/Placeholders.h"
+#include "base/ProgramPath.h"
 #include "i18n/EngineStartup.h"
-#include "i18n/FileLocator.h"
 #include "net/AddressLookup.h"
 #include "net/ServerChecks.h"
 #include "net/WanAddress.h"
@@ -26,8 +28,8 @@ constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-CliTranslator& Translator() {
-    static CliTranslator translator;
+base::TranslateFn& Translator() {
+    static base::TranslateFn translator;
     return translator;
 }
 
@@ -142,25 +144,20 @@ int RunWanIp(std::ostream& out, std::ostream& err) {
         out << net::GetWanIP() << '\n';
         return kExitDone;
     } catch (const net::WanRequestError& error) {
-        // The window's error box ends a text that closes on a letter or digit with a full stop.
-        std::string text = error.what();
-        if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') {
-            text += '.';
-        }
-        err << text << '\n';
+        // Worded as the window's error box shows it.
+        err << base::WithFullStop(error.what()) << '\n';
         return kExitFailed;
     }
 }
 
 }  // namespace
 
-void SetCliTranslator(CliTranslator translator) {
+void SetCliTranslator(base::TranslateFn translator) {
     Translator() = std::move(translator);
 }
 
 std::string CliTranslate(const std::string& english) {
-    const CliTranslator& translator = Translator();
-    return translator ? translator(english) : english;
+    return base::TranslateOrKeep(Translator(), english);
 }
 
 std::string HelpText() {
@@ -198,7 +195,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     try {
         const CliParseResult parsed = ParseCommandLine(args);
         if (const auto* error = std::get_if<CliUsageError>(&parsed)) {
-            err << "dtusms: " << FillPlaceholders(CliTranslate(error->format), error->arguments) << ". "
+            err << "dtusms: " << base::FillPlaceholders(CliTranslate(error->format), error->arguments) << ". "
                 << CliTranslate("See dtusms --help.") << '\n';
             return kExitUsage;
         }
@@ -234,8 +231,7 @@ int RunCommandLine(int argc, char* argv[]) {
     int status = kExitFailed;
     try {
         StreamEngineMessages engineMessages;
-        const i18n::EngineSession engine(i18n::CurrentProgramFileName(), i18n::SystemLocaleSource(),
-                                         engineMessages);
+        const i18n::EngineSession engine(base::ProgramFilePath(), i18n::SystemLocaleSource(), engineMessages);
         SetCliTranslator(TranslateForTerminal);
         status = RunCommandLine(args, std::cout, std::cerr);
         SetCliTranslator({});

@@ -8,17 +8,17 @@
 // or a failed request (the error box's text on standard error); 2 a bad flag or value (a one-line
 // message on standard error). The settings file is only read, never written.
 
-#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
+
+#include "base/Translate.h"
 
 namespace app {
 
 // Translation of the texts the command line shows; the identity until the localization engine
 // installs one with SetCliTranslator (an empty function restores the identity).
-using CliTranslator = std::function<std::string(const std::string&)>;
-void SetCliTranslator(CliTranslator translator);
+void SetCliTranslator(base::TranslateFn translator);
 std::string CliTranslate(const std::string& english);
 
 // The help text, translated, ending with a line end.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/AsciiText.h"
+
 namespace fleet {
 namespace {
 
@@ -10,30 +12,6 @@ constexpr std::array<std::string_view, kBatchColumnCount> kNames = {
 
 constexpr std::array<std::string_view, 5> kResultNames = {"command", "parts", "status", "sent", "reply"};
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lower;
-}
-
 }  // namespace
 
 std::string_view ColumnName(BatchColumn column) {
@@ -41,11 +19,11 @@ std::string_view ColumnName(BatchColumn column) {
 }
 
 BatchTable::BatchTable(std::vector<std::string> header) : header_(std::move(header)) {
-    if (header_.empty() || (header_.size() == 1 && TrimBlanks(header_[0]).empty())) {
+    if (header_.empty() || (header_.size() == 1 && base::TrimBlanks(header_[0]).empty())) {
         throw BatchError("the file has no header row naming its columns");
     }
     for (std::size_t i = 0; i < header_.size(); ++i) {
-        const std::string name = LowerAscii(TrimBlanks(header_[i]));
+        const std::string name = base::LowerCaseAscii(base::TrimBlanks(header_[i]));
         const auto known = std::find(kNames.begin(), kNames.end(), name);
         if (known == kNames.end()) {
             continue;
@@ -82,15 +60,16 @@ BatchRow BatchTable::Row(const std::vector<std::string>& cells, std::size_t numb
     row.cells.assign(cells.begin(), cells.begin() + width);
     row.cells.resize(header_.size());
     if (cells.size() > header_.size()) {
-        const bool extraEmpty = std::all_of(cells.begin() + width, cells.end(),
-                                            [](const std::string& cell) { return TrimBlanks(cell).empty(); });
+        const bool extraEmpty = std::all_of(cells.begin() + width, cells.end(), [](const std::string& cell) {
+            return base::TrimBlanks(cell).empty();
+        });
         if (!extraEmpty) {
             row.problem = "the row has " + std::to_string(cells.size()) + " cells but the header names " +
                           std::to_string(header_.size()) + " columns";
         }
     }
     for (std::size_t k = 0; k < kBatchColumnCount; ++k) {
-        if (index_[k] && !TrimBlanks(row.cells[*index_[k]]).empty()) {
+        if (index_[k] && !base::TrimBlanks(row.cells[*index_[k]]).empty()) {
             row.known[k] = index_[k];
         }
     }

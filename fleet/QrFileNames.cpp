@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "base/AsciiText.h"
+
 namespace fleet {
 namespace {
 
@@ -9,16 +11,6 @@ constexpr std::size_t kMaxNameCharacters = 100;
 
 bool Allowed(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
-}
-
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lower;
 }
 
 // The length of the UTF-8 character that begins with `lead`; 1 for a byte that begins none, so that
@@ -37,7 +29,7 @@ std::size_t CharacterLength(unsigned char lead) {
 }
 
 bool IsReservedOnWindows(std::string_view name) {
-    const std::string lower = LowerAscii(name);
+    const std::string lower = base::LowerCaseAscii(name);
     constexpr std::array<std::string_view, 4> kDevices = {"con", "prn", "aux", "nul"};
     for (const std::string_view device : kDevices) {
         if (lower == device) {
@@ -74,13 +66,13 @@ std::string QrBaseName(std::string_view dtuNumber, std::size_t rowNumber) {
 
 std::string QrFileNames::Next(std::string_view dtuNumber, std::size_t rowNumber) {
     const std::string base = QrBaseName(dtuNumber, rowNumber);
-    if (given_.insert(LowerAscii(base)).second) {
+    if (given_.insert(base::LowerCaseAscii(base)).second) {
         return base + ".png";
     }
     // Remembering where the search for a base stopped keeps a file of many equal numbers linear.
-    std::size_t& suffix = nextSuffix_.try_emplace(LowerAscii(base), 2).first->second;
+    std::size_t& suffix = nextSuffix_.try_emplace(base::LowerCaseAscii(base), 2).first->second;
     std::string name = base + "-" + std::to_string(suffix++);
-    while (!given_.insert(LowerAscii(name)).second) {
+    while (!given_.insert(base::LowerCaseAscii(name)).second) {
         name = base + "-" + std::to_string(suffix++);
     }
     return name + ".png";

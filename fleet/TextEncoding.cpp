@@ -2,24 +2,10 @@
 
 #include <cstring>
 
+#include "base/AsciiText.h"
+
 namespace fleet {
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        x = (x >= 'A' && x <= 'Z') ? static_cast<char>(x - 'A' + 'a') : x;
-        y = (y >= 'A' && y <= 'Z') ? static_cast<char>(y - 'A' + 'a') : y;
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Where the first byte of `bytes` at or after `from` with the high bit set is; size() when none.
 std::size_t FirstNonAscii(std::string_view bytes, std::size_t from) {
@@ -42,11 +28,11 @@ std::size_t FirstNonAscii(std::string_view bytes, std::size_t from) {
 }  // namespace
 
 std::optional<EncodingChoice> ParseEncodingName(std::string_view name) {
-    if (EqualsIgnoringCase(name, "utf-8") || EqualsIgnoringCase(name, "utf8")) {
+    if (base::EqualsIgnoringAsciiCase(name, "utf-8") || base::EqualsIgnoringAsciiCase(name, "utf8")) {
         return EncodingChoice::Utf8;
     }
-    if (EqualsIgnoringCase(name, "gb18030") || EqualsIgnoringCase(name, "gbk") ||
-        EqualsIgnoringCase(name, "gb2312")) {
+    if (base::EqualsIgnoringAsciiCase(name, "gb18030") || base::EqualsIgnoringAsciiCase(name, "gbk") ||
+        base::EqualsIgnoringAsciiCase(name, "gb2312")) {
         return EncodingChoice::Gb18030;
     }
     return std::nullopt;

@@ -9,6 +9,7 @@ namespace i18n {
 
 namespace {
 
+// Set at start-up, read by the loaders on whatever thread fetches a text.
 std::atomic<bool> wideResources{true};
 
 }  // namespace
@@ -36,8 +37,8 @@ std::string ReplacementLoadStr(unsigned id) {
     return LookupBuiltInText(sms::DefaultLoadStr(id));
 }
 
-std::string ReplacementFmtLoadStr(unsigned id, const std::vector<sms::FormatArg>& args) {
-    return sms::FormatText(ReplacementLoadStr(id), args);
+std::string ReplacementFmtLoadStr(unsigned id, const std::vector<base::FormatArg>& args) {
+    return base::FillPlaceholders(ReplacementLoadStr(id), args);
 }
 
 }  // namespace i18n

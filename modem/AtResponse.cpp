@@ -1,40 +1,18 @@
 #include "modem/AtResponse.h"
 
-#include <cctype>
+#include "base/AsciiText.h"
 
 namespace modem {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
+    return text.size() >= prefix.size() &&
+           base::EqualsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
 // "+CMGS" for "AT+CMGS=23", "+CPIN" for "AT+CPIN?"; empty for commands without a "+" name.
 std::string_view CommandName(std::string_view command) {
-    command = Trim(command);
+    command = base::TrimBlanks(command);
     if (!StartsWithIgnoringCase(command, "AT")) {
         return {};
     }
@@ -65,7 +43,7 @@ std::string_view LineName(std::string_view line) {
 }
 
 int ParseCode(std::string_view digits) {
-    digits = Trim(digits);
+    digits = base::TrimBlanks(digits);
     if (digits.empty() || digits.size() > 6) {
         return -1;
     }
@@ -83,7 +61,7 @@ int ParseCode(std::string_view digits) {
 
 ClassifiedLine ClassifyLine(std::string_view line, std::string_view command, std::string_view data) {
     ClassifiedLine result;
-    const std::string_view text = Trim(line);
+    const std::string_view text = base::TrimBlanks(line);
     result.text = std::string(text);
     if (text == "OK") {
         result.kind = LineKind::Ok;
@@ -102,9 +80,10 @@ ClassifiedLine ClassifyLine(std::string_view line, std::string_view command, std
             return result;
         }
     }
-    const std::string_view sent = Trim(command);
-    const std::string_view sentData = Trim(data);
-    if ((!sent.empty() && EqualsIgnoringCase(text, sent)) || (!sentData.empty() && text == sentData)) {
+    const std::string_view sent = base::TrimBlanks(command);
+    const std::string_view sentData = base::TrimBlanks(data);
+    if ((!sent.empty() && base::EqualsIgnoringAsciiCase(text, sent)) ||
+        (!sentData.empty() && text == sentData)) {
         result.kind = LineKind::Echo;
         return result;
     }
@@ -112,7 +91,7 @@ ClassifiedLine ClassifyLine(std::string_view line, std::string_view command, std
     // after the one running, so any line named after another command is no part of this answer.
     const std::string_view name = LineName(text);
     if (sent.empty() || text == "RING" ||
-        (!name.empty() && !EqualsIgnoringCase(name, CommandName(command)))) {
+        (!name.empty() && !base::EqualsIgnoringAsciiCase(name, CommandName(command)))) {
         result.kind = LineKind::Unsolicited;
         return result;
     }
@@ -121,13 +100,13 @@ ClassifiedLine ClassifyLine(std::string_view line, std::string_view command, std
 }
 
 bool UnsolicitedTakesNextLine(std::string_view line) {
-    const std::string_view name = LineName(Trim(line));
-    return EqualsIgnoringCase(name, "+CMT") || EqualsIgnoringCase(name, "+CDS") ||
-           EqualsIgnoringCase(name, "+CBM");
+    const std::string_view name = LineName(base::TrimBlanks(line));
+    return base::EqualsIgnoringAsciiCase(name, "+CMT") || base::EqualsIgnoringAsciiCase(name, "+CDS") ||
+           base::EqualsIgnoringAsciiCase(name, "+CBM");
 }
 
 int IntegerField(std::string_view line, std::string_view prefix, bool lastField) {
-    std::string_view text = Trim(line);
+    std::string_view text = base::TrimBlanks(line);
     if (!StartsWithIgnoringCase(text, prefix)) {
         return -1;
     }
@@ -144,16 +123,16 @@ int IntegerField(std::string_view line, std::string_view prefix, bool lastField)
 }
 
 std::string PinState(std::string_view line) {
-    std::string_view text = Trim(line);
+    std::string_view text = base::TrimBlanks(line);
     if (!StartsWithIgnoringCase(text, "+CPIN:")) {
         return {};
     }
-    text = Trim(text.substr(6));
+    text = base::TrimBlanks(text.substr(6));
     text = text.substr(0, text.find(','));
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
         text = text.substr(1, text.size() - 2);
     }
-    return std::string(Trim(text));
+    return std::string(base::TrimBlanks(text));
 }
 
 }  // namespace modem

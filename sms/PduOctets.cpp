@@ -1,6 +1,6 @@
 #include "sms/PduOctets.h"
 
-#include "sms/SmsCommand.h"
+#include "base/AsciiText.h"
 
 namespace sms {
 namespace {
@@ -32,7 +32,7 @@ std::string ToHex(std::span<const std::uint8_t> octets) {
 }
 
 HexOctets FromHex(std::string_view text) {
-    const std::string hex = TrimBlanks(text);
+    const std::string hex(base::TrimBlanks(text));
     HexOctets result;
     for (std::size_t i = 0; i < hex.size(); ++i) {
         if (HexValue(hex[i]) < 0) {

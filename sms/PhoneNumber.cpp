@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "sms/SmsCommand.h"
+#include "base/AsciiText.h"
 
 namespace sms {
 namespace {
@@ -29,7 +29,7 @@ std::string_view NationalPart(std::string_view normalized) {
 }  // namespace
 
 std::optional<std::string> NormalizePhoneNumber(std::string_view typed) {
-    const std::string trimmed = TrimBlanks(typed);
+    const std::string trimmed(base::TrimBlanks(typed));
     std::string_view rest = trimmed;
     const bool international = !rest.empty() && rest.front() == '+';
     std::string number(international ? 1 : 0, '+');

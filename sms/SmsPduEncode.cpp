@@ -2,10 +2,10 @@
 
 #include <optional>
 
+#include "base/AsciiText.h"
 #include "sms/Gsm7Alphabet.h"
 #include "sms/PduOctets.h"
 #include "sms/PhoneNumber.h"
-#include "sms/SmsCommand.h"
 
 namespace sms {
 namespace {
@@ -80,7 +80,7 @@ SubmitEncoding EncodeSubmitPdu(const SubmitRequest& request) {
         return Failure("the destination \"" + request.destination + "\" is not a phone number");
     }
     std::optional<std::string> serviceCentre;
-    if (!TrimBlanks(request.serviceCentre).empty()) {
+    if (!base::TrimBlanks(request.serviceCentre).empty()) {
         serviceCentre = NormalizePhoneNumber(request.serviceCentre);
         if (!serviceCentre) {
             return Failure("the service centre \"" + request.serviceCentre + "\" is not a phone number");

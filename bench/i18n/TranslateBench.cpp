@@ -18,10 +18,11 @@
 #include <string_view>
 #include <vector>
 
-#include "i18n/CatalogFileBytes.h"
+#include "base/WholeFile.h"
 #include "i18n/FileLocator.h"
 #include "i18n/GnuGettextInstance.h"
 #include "i18n/MoFile.h"
+#include "tests/i18n/EnglishLocale.h"
 
 // GCC takes the malloc inside the counting operator new below for a mismatch with delete; it is not one.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
@@ -57,17 +58,10 @@ constexpr const char* kMiss = "Server address mode is not in the catalog";
 
 const fs::path kCatalog = fs::path(DTUSMS_COMPILED_CATALOGS) / "zh_CN.mo";
 
-struct NoMessages final : i18n::MessageSink {
-    void ShowMessage(const std::string&, const std::string&) override {}
+struct FixedLocale final : i18n::test::ConstantLocale {
+    FixedLocale() : i18n::test::ConstantLocale("zh_CN.UTF-8", "zh", "CN", 2052) {}
 };
-
-struct FixedLocale final : i18n::LocaleSource {
-    std::string LangVariable() override { return "zh_CN.UTF-8"; }
-    std::string UserLanguageName() override { return "zh"; }
-    std::string UserCountryName() override { return "CN"; }
-    unsigned ThreadLocaleId() override { return 2052; }
-    unsigned UserDefaultLangId() override { return 2052; }
-};
+using NoMessages = i18n::test::SilentMessages;
 
 void CountAllocations(benchmark::State& state, std::uint64_t before) {
     state.counters["allocs"] = benchmark::Counter(static_cast<double>(allocations.load() - before),
@@ -139,10 +133,10 @@ BENCHMARK_CAPTURE(BM_Dgettext, hit, kHit);
 BENCHMARK_CAPTURE(BM_Dgettext, miss, kMiss);
 
 std::vector<std::string> CatalogKeysAndGaps() {
-    const i18n::CatalogFileBytes file(kCatalog.string());
+    const std::string file = base::ReadWholeFile(kCatalog.string()).bytes;
     const i18n::TMoFile catalog(kCatalog.string(), 0, 0);
     std::vector<std::string> keys;
-    const auto* data = reinterpret_cast<const char*>(file.Data().data());
+    const char* data = file.data();
     for (std::uint32_t i = 0; i < catalog.EntryCount(); ++i) {
         std::uint32_t entry[2];
         std::memcpy(entry, data + catalog.IdentifiersOffset() + 8 * i, sizeof entry);
@@ -168,8 +162,8 @@ BENCHMARK(BM_MoFileLookup);
 
 // The reference: a plain lower-bound binary search over the same little-endian table in memory.
 void BM_PlainBinarySearch(benchmark::State& state) {
-    const i18n::CatalogFileBytes file(kCatalog.string());
-    const char* data = reinterpret_cast<const char*>(file.Data().data());
+    const std::string file = base::ReadWholeFile(kCatalog.string()).bytes;
+    const char* data = file.data();
     std::uint32_t header[5];
     std::memcpy(header, data, sizeof header);
     const std::uint32_t n = header[2], ids = header[3], strs = header[4];
