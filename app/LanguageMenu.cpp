@@ -1,11 +1,10 @@
-// The language of the main window: its first translation, ApplyLanguage and the language menu.
+// The language of the main window: ApplyLanguage and the language menu.
 
 #include "app/MainWindow.h"
 
 #include <QAction>
 #include <QMenu>
 
-#include "app/AutoWidthLabel.h"
 #include "app/LanguageCodes.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
@@ -24,20 +23,12 @@ unsigned UserDefaultLangId() {
 
 }  // namespace
 
-void Ttntfrm_Main::TranslateWindow() {
-    if (i18n::EngineRunning()) {
-        i18n::qt::TranslateComponent(this);
-        tntlbl_SMSCommandFormat->FitWidth();
-    }
-}
-
 void Ttntfrm_Main::ApplyLanguage(int languageNumber) {
     if (!i18n::EngineRunning()) {
         return;
     }
     i18n::DefaultInstance().SelectLanguage(LanguageCodeOf(languageNumber));
     i18n::qt::RetranslateComponent(this);
-    tntlbl_SMSCommandFormat->FitWidth();
 }
 
 void Ttntfrm_Main::SetLanguageMark(int languageNumber, bool checked) {

@@ -2,9 +2,10 @@
 
 #include <stdexcept>
 
+#include <QApplication>
 #include <QMessageBox>
 
-#include "app/Translate.h"
+#include "i18n/qt/QtObjectAccess.h"
 
 namespace app {
 
@@ -29,6 +30,10 @@ void QMessageBoxPresenter::ShowMessage(QWidget* owner, const QString& caption, c
     ShowBox(owner, QMessageBox::NoIcon, caption, text);
 }
 
+void QMessageBoxPresenter::Beep() {
+    QApplication::beep();
+}
+
 QString ErrorBoxText(const QString& message) {
     // A sentence that already ends in punctuation such as "!" or ")" sorts before "." and keeps its
     // own ending; one that ends in a letter or digit gets a full stop.
@@ -47,7 +52,7 @@ QString ErrorBoxText(const std::exception_ptr& error) {
         return ErrorBoxText(QString::fromUtf8(e.what()));
     } catch (...) {
     }
-    return ErrorBoxText(Translate("An unexpected error occurred"));
+    return ErrorBoxText(i18n::qt::Translate(QStringLiteral("An unexpected error occurred")));
 }
 
 }  // namespace app

@@ -194,10 +194,6 @@ ObjectPtr WrapObject(QObject* object) {
     return WrapFacet(object, AdapterFor(object), 0);
 }
 
-const TClassInfo& ClassOf(const QObject* object) {
-    return *AdapterFor(object).Info;
-}
-
 void TranslateComponent(QObject* component, std::string_view domain) {
     i18n::TranslateComponent(WrapObject(component), domain);
 }
