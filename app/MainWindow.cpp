@@ -15,14 +15,12 @@
 #include <QSignalBlocker>
 
 #include "app/ApplicationTitle.h"
-#include "app/KeyboardLimitedEdit.h"
 #include "app/MessageBoxes.h"
 #include "app/PortSpinEdit.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
 #include "net/AddressLookup.h"
 #include "sms/ProfileFile.h"
-#include "sms/Settings.h"
 #include "sms/SmsCommand.h"
 
 namespace app {
@@ -211,18 +209,21 @@ void Ttntfrm_Main::UpdateServerModeControls(int mode) {
     tntedt_DomainAddress->setEnabled(!staticIp);
 }
 
-void Ttntfrm_Main::Save(std::string_view key, const QString& text) {
-    sms::SaveSetting(settingsPath_, key, Utf8(text));
-}
-
 void Ttntfrm_Main::Save(std::string_view key, int value) {
     sms::SaveSetting(settingsPath_, key, value);
 }
 
+void Ttntfrm_Main::Save(std::string_view key, const QLineEdit* field) {
+    sms::SaveSetting(settingsPath_, key, Utf8(field->text()));
+}
+
+void Ttntfrm_Main::Save(std::string_view key, const QComboBox* list) {
+    sms::SaveSetting(settingsPath_, key, list->currentIndex());
+}
+
 void Ttntfrm_Main::tntcomb_ServerNetModeChange() {
-    const int index = tntcomb_ServerNetMode->currentIndex();
-    Save(sms::keys::kServerAddressMode, index);
-    UpdateServerModeControls(index);
+    Save(sms::keys::kServerAddressMode, tntcomb_ServerNetMode);
+    UpdateServerModeControls(tntcomb_ServerNetMode->currentIndex());
 }
 
 void Ttntfrm_Main::rzspnedt_PortChange() {
@@ -235,30 +236,6 @@ void Ttntfrm_Main::rzspnedt_PortChange() {
         rzspnedt_Port->SetValue(value);
     }
     Save(sms::keys::kPort, std::min(value, PortSpinEdit::kMaximum));
-}
-
-void Ttntfrm_Main::tntedt_StaticIPChange() {
-    Save(sms::keys::kStaticIp, tntedt_StaticIP->text());
-}
-
-void Ttntfrm_Main::tntedt_DomainAddressChange() {
-    Save(sms::keys::kDomainAddress, tntedt_DomainAddress->text());
-}
-
-void Ttntfrm_Main::tntcomb_SMSCommandTypeChange() {
-    Save(sms::keys::kSmsCommandType, tntcomb_SMSCommandType->currentIndex());
-}
-
-void Ttntfrm_Main::tntcomb_ServiceNetworkChange() {
-    Save(sms::keys::kServiceNetwork, tntcomb_ServiceNetwork->currentIndex());
-}
-
-void Ttntfrm_Main::tntedt_OtherChange() {
-    Save(sms::keys::kOtherApn, tntedt_Other->text());
-}
-
-void Ttntfrm_Main::tntedt_DTUNumberChange() {
-    Save(sms::keys::kDtuNumber, tntedt_DTUNumber->text());
 }
 
 sms::TGPRSInfo Ttntfrm_Main::ReadFields() const {

@@ -26,12 +26,13 @@
 #include <QString>
 #include <QWidget>
 
+#include "app/KeyboardLimitedEdit.h"
 #include "net/EventPump.h"
+#include "sms/Settings.h"
 
 class QAction;
 class QComboBox;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QPushButton;
 class QToolButton;
@@ -40,14 +41,8 @@ namespace net {
 struct ServerTarget;
 }
 
-namespace sms {
-class SettingsSnapshot;
-struct TGPRSInfo;
-}  // namespace sms
-
 namespace app {
 
-class KeyboardLimitedEdit;
 class MessagePresenter;
 class PortSpinEdit;
 
@@ -125,22 +120,27 @@ private:
     // changes nothing.
     void UpdateServerModeControls(int mode);
 
+    // The change handlers of the fields; each saves its own key.
     void tntcomb_ServerNetModeChange();
     void rzspnedt_PortChange();
-    void tntedt_StaticIPChange();
-    void tntedt_DomainAddressChange();
-    void tntcomb_SMSCommandTypeChange();
-    void tntcomb_ServiceNetworkChange();
-    void tntedt_OtherChange();
-    void tntedt_DTUNumberChange();
+    void tntedt_StaticIPChange() { Save(sms::keys::kStaticIp, tntedt_StaticIP); }
+    void tntedt_DomainAddressChange() { Save(sms::keys::kDomainAddress, tntedt_DomainAddress); }
+    void tntcomb_SMSCommandTypeChange() { Save(sms::keys::kSmsCommandType, tntcomb_SMSCommandType); }
+    void tntcomb_ServiceNetworkChange() { Save(sms::keys::kServiceNetwork, tntcomb_ServiceNetwork); }
+    void tntedt_OtherChange() { Save(sms::keys::kOtherApn, tntedt_Other); }
+    void tntedt_DTUNumberChange() { Save(sms::keys::kDtuNumber, tntedt_DTUNumber); }
+
     void tntbtn_GenerationSMSClick();
     void tntbtn_CloseClick();
     void tntbtn_StaticIPClick();
     void tntbtn_TestServerPortClick();
     void tntbtn_JudgeMapingClick();
 
-    void Save(std::string_view key, const QString& text);
+    // Write one key of the settings file: a number, the text of an edit line, the item index of a
+    // drop-down list. Throw sms::ProfileWriteError when the file cannot be written.
     void Save(std::string_view key, int value);
+    void Save(std::string_view key, const QLineEdit* field);
+    void Save(std::string_view key, const QComboBox* list);
     sms::TGPRSInfo ReadFields() const;
     void ShowPrompt(const QString& caption, const QString& text);
     void ShowValidationPrompt(const std::string& englishLabel, const QString& caption);

@@ -1,6 +1,7 @@
 #include "i18n/qt/QtClassTable.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -25,6 +26,11 @@ enum Facet { kFont = 1, kItems = 2, kPanels = 3, kPanel = 4 };
 template <class T>
 T* As(QObject* o) {
     return qobject_cast<T*>(o);
+}
+
+template <class T>
+bool Is(const QObject* o) {
+    return qobject_cast<const T*>(o) != nullptr;
 }
 
 PropertyAdapter TextProperty(std::string name, std::function<QString(QObject*)> read,
@@ -68,7 +74,7 @@ ClassAdapter Derive(const TClassInfo* info, const ClassAdapter& base, std::vecto
 
 // Every class adapter, built once. Each Declare... function fills the adapters of one family; an
 // adapter derives from one declared before it.
-struct Table {
+struct Table final {
     TClassInfo ControlInfo{"TControl", &ComponentClass()};
     TClassInfo FormInfo{"TForm", &ControlInfo};
     TClassInfo GroupBoxInfo{"TGroupBox", &ControlInfo};
@@ -226,38 +232,28 @@ MarkerObject::MarkerObject(std::unique_ptr<TGnuGettextComponentMarker> marker, Q
 
 const ClassAdapter& AdapterFor(const QObject* object) {
     const Table& t = Classes();
-    if (object == nullptr || qobject_cast<const MarkerObject*>(object)) {
-        return object ? t.Marker : t.Component;
+    if (object == nullptr) {
+        return t.Component;
     }
-    if (qobject_cast<const QAction*>(object)) {
-        return t.MenuItem;
-    }
-    if (qobject_cast<const QMenu*>(object)) {
-        return t.PopupMenu;
-    }
-    if (qobject_cast<const QComboBox*>(object)) {
-        return t.ComboBox;
-    }
-    if (qobject_cast<const QAbstractSpinBox*>(object)) {
-        return t.SpinEdit;
-    }
-    if (qobject_cast<const QLineEdit*>(object)) {
-        return t.Edit;
-    }
-    if (qobject_cast<const QToolButton*>(object)) {
-        return t.MenuButton;
-    }
-    if (qobject_cast<const QAbstractButton*>(object)) {
-        return t.Button;
-    }
-    if (qobject_cast<const QLabel*>(object)) {
-        return t.Label;
-    }
-    if (qobject_cast<const QGroupBox*>(object)) {
-        return t.GroupBox;
-    }
-    if (qobject_cast<const QStatusBar*>(object)) {
-        return t.StatusBar;
+    // The first kind that the object is wins: a more derived Qt class stands before its base.
+    using IsKind = bool (*)(const QObject*);
+    static constexpr std::pair<IsKind, ClassAdapter Table::*> kKinds[] = {
+        {Is<MarkerObject>, &Table::Marker},
+        {Is<QAction>, &Table::MenuItem},
+        {Is<QMenu>, &Table::PopupMenu},
+        {Is<QComboBox>, &Table::ComboBox},
+        {Is<QAbstractSpinBox>, &Table::SpinEdit},
+        {Is<QLineEdit>, &Table::Edit},
+        {Is<QToolButton>, &Table::MenuButton},
+        {Is<QAbstractButton>, &Table::Button},
+        {Is<QLabel>, &Table::Label},
+        {Is<QGroupBox>, &Table::GroupBox},
+        {Is<QStatusBar>, &Table::StatusBar},
+    };
+    for (const auto& [is, adapter] : kKinds) {
+        if (is(object)) {
+            return t.*adapter;
+        }
     }
     if (const auto* widget = qobject_cast<const QWidget*>(object)) {
         return widget->isWindow() ? t.Form : t.Panel;
