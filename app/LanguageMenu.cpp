@@ -31,10 +31,10 @@ void Ttntfrm_Main::ApplyLanguage(int languageNumber) {
     i18n::qt::RetranslateComponent(this);
 }
 
-void Ttntfrm_Main::SetLanguageMark(int languageNumber, bool checked) {
+void Ttntfrm_Main::MarkLanguage(int languageNumber) {
     const QList<QAction*> items = tntpmn_Language->actions();
     if (IsLanguageNumber(languageNumber) && languageNumber < items.size()) {
-        items[languageNumber]->setChecked(checked);
+        items[languageNumber]->setChecked(true);
     }
 }
 
@@ -50,7 +50,7 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QAction* sender) {
     if (tag == 0) {
         const int mapped = LanguageNumberOfLangId(UserDefaultLangId());
         if (mapped != 0) {
-            SetLanguageMark(mapped, true);
+            MarkLanguage(mapped);
         }
         // The window follows the engine's detection (LANG first), which may differ from the number
         // saved for the next start.
@@ -59,7 +59,7 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QAction* sender) {
         number = mapped;
     } else {
         tntmntm_Automatic->setChecked(false);
-        SetLanguageMark(tag, true);
+        MarkLanguage(tag);
         ApplyLanguage(tag);
     }
     sysParameter_.nLanguageID = number;
@@ -70,7 +70,7 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QAction* sender) {
 }
 
 void Ttntfrm_Main::tntpmn_LanguagePopup() {
-    SetLanguageMark(sysParameter_.nLanguageID, true);
+    MarkLanguage(sysParameter_.nLanguageID);
 }
 
 }  // namespace app

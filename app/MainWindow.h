@@ -55,8 +55,6 @@ class Ttntfrm_Main final : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr int kDtuNumberKeyboardLimit = 11;
-
     // `messages` shows the prompt and error boxes, sounds the beep and must outlive the window.
     // `settingsPath` is the settings file to use; empty means GPRSInfo.ini beside the program.
     explicit Ttntfrm_Main(MessagePresenter& messages, std::string settingsPath = {},
@@ -104,7 +102,8 @@ private:
     // The replay clears the selections of the drop-down lists: LoadSettings restores them. Does
     // nothing while no localization engine runs. Throws the engine's errors (EGnuGettext family).
     void ApplyLanguage(int languageNumber);
-    void SetLanguageMark(int languageNumber, bool checked);
+    // Sets the check mark of the item of `languageNumber`; none for a number outside 0 to 3.
+    void MarkLanguage(int languageNumber);
     // Click handler shared by the four items of the language menu (the item's data is its language
     // number): sets the check marks, applies the language, saves "nLanguageID" and reloads every
     // field. Automatic saves the number of the user's default language identifier (1028 -> 3,

@@ -43,6 +43,7 @@ QLabel* RightAlignedLabel(QWidget* parent, const char* name, const char* text, i
 
 constexpr int kClientWidth = 495;
 constexpr int kClientHeight = 305;
+constexpr int kDtuNumberKeyboardLimit = 11;
 
 // Labels of the first column may reach to the container's edge, those of the second to the control
 // before them.
