@@ -13,10 +13,14 @@ KeyboardLimitedEdit::KeyboardLimitedEdit(int keyboardLimit, QWidget* parent)
 }
 
 void KeyboardLimitedEdit::ShowWhole(const QString& text) {
-    // Raised before the text is set, which would cut the text, and not left to the signal, which the
-    // caller may have blocked.
-    setMaxLength(std::max(keyboardLimit_, static_cast<int>(text.size())));
+    // QLineEdit cuts a text at its maximum length, so a longer text raises the maximum first. A lower
+    // maximum would cut the text shown now, so the limit falls back only once the new text is in; not
+    // left to the signal, which the caller may have blocked.
+    if (text.size() > maxLength()) {
+        setMaxLength(static_cast<int>(text.size()));
+    }
     setText(text);
+    FitLimitToText();
 }
 
 void KeyboardLimitedEdit::FitLimitToText() {

@@ -183,6 +183,7 @@ struct Table final {
         SpinEdit = Derive(&SpinEditInfo, Control, {OtherProperty("Value"), DynamicProperty("ImeName")});
     }
 
+    // The controls that hold others, the menus, and the marker a translated component owns.
     void DeclareContainersAndMenus() {
         Panel = Derive(&PanelInfo, Control, {DynamicProperty("Caption")});
         StatusBar = Derive(

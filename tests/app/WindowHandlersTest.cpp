@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 
 #include "app/KeyboardLimitedEdit.h"
 #include "app/PortSpinEdit.h"
@@ -102,6 +103,31 @@ TEST(WindowHandlersTest, DtuNumberTakesElevenCharactersFromTheKeyboardOnly) {
         row.edit(edit);
         EXPECT_EQ(edit->text(), row.shown);
         EXPECT_NE(fixture.File().find("DTU number=" + row.shown.toStdString() + "\r\n"), std::string::npos);
+    }
+}
+
+TEST(WindowHandlersTest, DtuFieldShowsAPlacedTextWholeWithOneChangeAndKeepsItsLimit) {
+    apptest::Application();
+    app::KeyboardLimitedEdit edit(11);
+    const struct {
+        const char* name;
+        QString placed;
+        QString typed;
+        QString shownAfterTyping;
+    } rows[] = {
+        {"longer than the limit", "TQ-GP0000012345", "6", "TQ-GP0000012345"},
+        {"short after a long one", "TQ", "-GP0000012", "TQ-GP000001"},
+        {"as long as the limit", "TQ-GP000009", "2", "TQ-GP000009"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QSignalSpy changes(&edit, &QLineEdit::textChanged);
+        edit.ShowWhole(row.placed);
+        ASSERT_EQ(changes.size(), 1);
+        EXPECT_EQ(changes.front().front().toString(), row.placed);
+        edit.end(false);
+        QTest::keyClicks(&edit, row.typed);
+        EXPECT_EQ(edit.text(), row.shownAfterTyping);
     }
 }
 
