@@ -176,7 +176,7 @@ void Ttntfrm_Main::WriteBack(const sms::SettingsSnapshot& file, const ShownField
     // Placing a value counts as a change of a field only where the text it shows changed, as a typed
     // change would. A text the file holds already is not written again, which spares a file
     // replacement (and its flush to disk) for every field at each start. A refused write must not
-    // keep the later fields from being tried: each is, and the first error is shown once.
+    // keep the later fields from being tried: each is, and only the first error goes on to the box.
     std::exception_ptr firstError;
     const ShownFields after = WrittenBackFields();
     for (std::size_t i = 0; i < after.size(); ++i) {

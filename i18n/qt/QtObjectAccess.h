@@ -13,8 +13,6 @@
 // which Qt gives its internal children), whatever the widget nesting; a descendant that owns a marker
 // is owned but not looked into. The marker is a child QObject named "GNUgettextMarker".
 
-#include <string_view>
-
 #include <QObject>
 #include <QString>
 
@@ -25,8 +23,9 @@ namespace i18n::qt {
 // The adapter for `object`; nullptr for nullptr.
 ObjectPtr WrapObject(QObject* object);
 
-// The program-wide shortcuts for Qt components, forwarding to the running engine.
-void TranslateComponent(QObject* component, std::string_view domain = {});
+// The program-wide shortcuts for Qt components, forwarding to the running engine (TranslateComponent
+// in its default domain).
+void TranslateComponent(QObject* component);
 void RetranslateComponent(QObject* component);
 // The running engine's Translate of `msgid` (the text itself when the engine is not running).
 QString Translate(const QString& msgid);
