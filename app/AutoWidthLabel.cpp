@@ -11,8 +11,8 @@ AutoWidthLabel::AutoWidthLabel(int rightEdge, QWidget* parent) : QLabel(parent),
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
-void AutoWidthLabel::setText(const QString& text) {
-    QLabel::setText(text);
+void AutoWidthLabel::SetTextAndWidth(const QString& text) {
+    setText(text);
     FitWidth();
 }
 
@@ -24,7 +24,6 @@ void AutoWidthLabel::changeEvent(QEvent* event) {
 }
 
 void AutoWidthLabel::FitWidth() {
-    // A text wider than the room left of the right edge stays inside the parent, cut on the left.
     const int width = std::min(fontMetrics().horizontalAdvance(text()), rightEdge_);
     setGeometry(rightEdge_ - width, y(), width, height());
 }

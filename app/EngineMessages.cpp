@@ -12,11 +12,9 @@ void WindowEngineMessages::ShowMessage(const std::string& caption, const std::st
     messages_.ShowMessage(nullptr, QString::fromStdString(caption), QString::fromStdString(text));
 }
 
-StreamEngineMessages::StreamEngineMessages() : stream_(std::cerr) {}
-
 void StreamEngineMessages::ShowMessage(const std::string& caption, const std::string& text) {
-    stream_ << caption << ": " << text << '\n';
-    stream_.flush();
+    std::cerr << caption << ": " << text << '\n';
+    std::cerr.flush();
 }
 
 }  // namespace app

@@ -3,7 +3,6 @@
 // Where the localization engine's own messages ("Localization problem", "Error") go: a message box
 // without owner in the window program, a line on standard error on the command line.
 
-#include <iosfwd>
 #include <string>
 
 #include "i18n/GnuGettextInstance.h"
@@ -23,15 +22,10 @@ private:
     MessagePresenter& messages_;
 };
 
-// Writes "caption: text" and a line end to `stream` (standard error by default).
+// Writes "caption: text" and a line end to standard error.
 class StreamEngineMessages final : public i18n::MessageSink {
 public:
-    StreamEngineMessages();
-    explicit StreamEngineMessages(std::ostream& stream) : stream_(stream) {}
     void ShowMessage(const std::string& caption, const std::string& text) override;
-
-private:
-    std::ostream& stream_;
 };
 
 }  // namespace app

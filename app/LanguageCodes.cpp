@@ -1,6 +1,14 @@
 #include "app/LanguageCodes.h"
 
+#include <array>
+
 namespace app {
+
+namespace {
+
+constexpr std::array<const char*, 4> kLanguageCodes{"", "en", "zh_cn", "zh_tw"};
+
+}  // namespace
 
 bool IsLanguageNumber(int number) {
     return number >= 0 && number < static_cast<int>(kLanguageCodes.size());

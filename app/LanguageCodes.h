@@ -5,12 +5,9 @@
 //   0 automatic ("" : the engine detects the language), 1 English ("en"), 2 Simplified Chinese
 //   ("zh_cn"), 3 Traditional Chinese ("zh_tw").
 
-#include <array>
 #include <string>
 
 namespace app {
-
-inline constexpr std::array<const char*, 4> kLanguageCodes{"", "en", "zh_cn", "zh_tw"};
 
 // True for the numbers 0 to 3.
 bool IsLanguageNumber(int number);

@@ -1,11 +1,10 @@
-// The language of the main window: its first translation, ApplyLanguage and the language menu.
+// The language of the main window: ApplyLanguage and the language menu.
 
 #include "app/MainWindow.h"
 
 #include <QAction>
 #include <QMenu>
 
-#include "app/AutoWidthLabel.h"
 #include "app/LanguageCodes.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
@@ -24,26 +23,18 @@ unsigned UserDefaultLangId() {
 
 }  // namespace
 
-void Ttntfrm_Main::TranslateWindow() {
-    if (i18n::EngineRunning()) {
-        i18n::qt::TranslateComponent(this);
-        tntlbl_SMSCommandFormat->FitWidth();
-    }
-}
-
 void Ttntfrm_Main::ApplyLanguage(int languageNumber) {
     if (!i18n::EngineRunning()) {
         return;
     }
     i18n::DefaultInstance().SelectLanguage(LanguageCodeOf(languageNumber));
     i18n::qt::RetranslateComponent(this);
-    tntlbl_SMSCommandFormat->FitWidth();
 }
 
-void Ttntfrm_Main::SetLanguageMark(int languageNumber, bool checked) {
+void Ttntfrm_Main::MarkLanguage(int languageNumber) {
     const QList<QAction*> items = tntpmn_Language->actions();
     if (IsLanguageNumber(languageNumber) && languageNumber < items.size()) {
-        items[languageNumber]->setChecked(checked);
+        items[languageNumber]->setChecked(true);
     }
 }
 
@@ -59,7 +50,7 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QAction* sender) {
     if (tag == 0) {
         const int mapped = LanguageNumberOfLangId(UserDefaultLangId());
         if (mapped != 0) {
-            SetLanguageMark(mapped, true);
+            MarkLanguage(mapped);
         }
         // The window follows the engine's detection (LANG first), which may differ from the number
         // saved for the next start.
@@ -68,7 +59,7 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QAction* sender) {
         number = mapped;
     } else {
         tntmntm_Automatic->setChecked(false);
-        SetLanguageMark(tag, true);
+        MarkLanguage(tag);
         ApplyLanguage(tag);
     }
     sysParameter_.nLanguageID = number;
@@ -79,7 +70,7 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QAction* sender) {
 }
 
 void Ttntfrm_Main::tntpmn_LanguagePopup() {
-    SetLanguageMark(sysParameter_.nLanguageID, true);
+    MarkLanguage(sysParameter_.nLanguageID);
 }
 
 }  // namespace app

@@ -1,6 +1,6 @@
 #include "app/MainWindow.h"
 
-#include <exception>
+#include <algorithm>
 
 #include <QAction>
 #include <QCloseEvent>
@@ -12,12 +12,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QSignalBlocker>
 
 #include "app/ApplicationTitle.h"
-#include "app/KeyboardLimitedEdit.h"
 #include "app/MessageBoxes.h"
 #include "app/PortSpinEdit.h"
-#include "app/Translate.h"
+#include "i18n/EngineStartup.h"
+#include "i18n/qt/QtObjectAccess.h"
 #include "net/AddressLookup.h"
 #include "sms/ProfileFile.h"
 #include "sms/SmsCommand.h"
@@ -34,58 +35,64 @@ std::string Utf8(const QString& text) {
 
 Ttntfrm_Main::Ttntfrm_Main(MessagePresenter& messages, std::string settingsPath, QWidget* parent,
                            net::HostResolver& resolver)
-    : QWidget(parent),
-      messages_(messages),
-      resolver_(resolver),
-      settingsPath_(std::move(settingsPath)),
-      guard_([this](const std::exception_ptr& error) { ReportError(error); }) {
+    : QWidget(parent), messages_(messages), resolver_(resolver), settingsPath_(std::move(settingsPath)) {
     BuildControls();
     ConnectHandlers();
     TntFormCreate();
 }
 
-Ttntfrm_Main::~Ttntfrm_Main() = default;
-
 void Ttntfrm_Main::ConnectHandlers() {
-    const auto guarded = [this](auto handler) {
-        return [this, handler](auto&&...) { guard_.Run([this, handler] { (this->*handler)(); }); };
+    const auto on = [this](const auto* sender, auto signal, void (Ttntfrm_Main::*handler)()) {
+        connect(sender, signal, this,
+                [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
     };
-    const auto guardedIndex = [this](void (Ttntfrm_Main::*handler)(int)) {
-        return
-            [this, handler](int index) { guard_.Run([this, handler, index] { (this->*handler)(index); }); };
-    };
-    connect(tntcomb_ServerNetMode, &QComboBox::activated, this,
-            guardedIndex(&Ttntfrm_Main::tntcomb_ServerNetModeChange));
-    connect(tntcomb_SMSCommandType, &QComboBox::activated, this,
-            guardedIndex(&Ttntfrm_Main::tntcomb_SMSCommandTypeChange));
-    connect(tntcomb_ServiceNetwork, &QComboBox::activated, this,
-            guardedIndex(&Ttntfrm_Main::tntcomb_ServiceNetworkChange));
-    connect(rzspnedt_Port, &PortSpinEdit::textChanged, this, guarded(&Ttntfrm_Main::rzspnedt_PortChange));
-    connect(tntedt_StaticIP, &QLineEdit::textChanged, this, guarded(&Ttntfrm_Main::tntedt_StaticIPChange));
-    connect(tntedt_DomainAddress, &QLineEdit::textChanged, this,
-            guarded(&Ttntfrm_Main::tntedt_DomainAddressChange));
-    connect(tntedt_Other, &QLineEdit::textChanged, this, guarded(&Ttntfrm_Main::tntedt_OtherChange));
-    connect(tntedt_DTUNumber, &QLineEdit::textChanged, this, guarded(&Ttntfrm_Main::tntedt_DTUNumberChange));
-    connect(tntbtn_GenerationSMS, &QPushButton::clicked, this,
-            guarded(&Ttntfrm_Main::tntbtn_GenerationSMSClick));
-    connect(tntbtn_Close, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_CloseClick));
-    connect(tntbtn_StaticIP, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_StaticIPClick));
-    connect(tntbtn_TestServerPort, &QPushButton::clicked, this,
-            guarded(&Ttntfrm_Main::tntbtn_TestServerPortClick));
-    connect(tntbtn_JudgeMaping, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_JudgeMapingClick));
-
+    // A drop-down list reports the user's picks only; a program's setCurrentIndex is no change.
+    on(tntcomb_ServerNetMode, &QComboBox::activated, &Ttntfrm_Main::tntcomb_ServerNetModeChange);
+    on(tntcomb_SMSCommandType, &QComboBox::activated, &Ttntfrm_Main::tntcomb_SMSCommandTypeChange);
+    on(tntcomb_ServiceNetwork, &QComboBox::activated, &Ttntfrm_Main::tntcomb_ServiceNetworkChange);
+    on(rzspnedt_Port, &PortSpinEdit::textChanged, &Ttntfrm_Main::rzspnedt_PortChange);
+    on(tntedt_StaticIP, &QLineEdit::textChanged, &Ttntfrm_Main::tntedt_StaticIPChange);
+    on(tntedt_DomainAddress, &QLineEdit::textChanged, &Ttntfrm_Main::tntedt_DomainAddressChange);
+    on(tntedt_Other, &QLineEdit::textChanged, &Ttntfrm_Main::tntedt_OtherChange);
+    on(tntedt_DTUNumber, &QLineEdit::textChanged, &Ttntfrm_Main::tntedt_DTUNumberChange);
+    on(tntbtn_GenerationSMS, &QPushButton::clicked, &Ttntfrm_Main::tntbtn_GenerationSMSClick);
+    on(tntbtn_Close, &QPushButton::clicked, &Ttntfrm_Main::tntbtn_CloseClick);
+    on(tntbtn_StaticIP, &QPushButton::clicked, &Ttntfrm_Main::tntbtn_StaticIPClick);
+    on(tntbtn_TestServerPort, &QPushButton::clicked, &Ttntfrm_Main::tntbtn_TestServerPortClick);
+    on(tntbtn_JudgeMaping, &QPushButton::clicked, &Ttntfrm_Main::tntbtn_JudgeMapingClick);
+    on(tntpmn_Language, &QMenu::aboutToShow, &Ttntfrm_Main::tntpmn_LanguagePopup);
     for (QAction* item : tntpmn_Language->actions()) {
         connect(item, &QAction::triggered, this,
-                [this, item] { guard_.Run([this, item] { tntmntm_AutomaticClick(item); }); });
+                [this, item] { RunHandler([this, item] { tntmntm_AutomaticClick(item); }); });
     }
-    connect(tntpmn_Language, &QMenu::aboutToShow, this,
-            [this] { guard_.Run([this] { tntpmn_LanguagePopup(); }); });
+}
+
+void Ttntfrm_Main::RunHandler(const std::function<void()>& handler) noexcept {
+    // No exception may cross Qt's event loop. A handler that runs inside another one (while a network
+    // check handles window events) reports its own error at once, like any other.
+    try {
+        handler();
+    } catch (...) {
+        ReportError(std::current_exception());
+    }
+}
+
+void Ttntfrm_Main::ReportError(const std::exception_ptr& error) noexcept {
+    try {
+        messages_.ShowError(this, QString::fromUtf8(kApplicationTitle), ErrorBoxText(error));
+    } catch (...) {
+        // The box itself could not be shown (no memory for it, say); there is nothing left to tell.
+    }
 }
 
 void Ttntfrm_Main::TntFormCreate() {
     // Every control exists and holds its English text, and no field has been loaded yet: the pass
     // records exactly the window's own texts.
-    guard_.Run([this] { TranslateWindow(); });
+    RunHandler([this] {
+        if (i18n::EngineRunning()) {
+            i18n::qt::TranslateComponent(this);
+        }
+    });
     if (settingsPath_.empty()) {
         settingsPath_ = sms::SettingsPathBesideProgram();
     }
@@ -101,7 +108,7 @@ void Ttntfrm_Main::showEvent(QShowEvent* event) {
             area.moveCenter(screen->availableGeometry().center());
             move(area.topLeft());
         }
-        guard_.Run([this] { TntFormShow(); });
+        RunHandler([this] { TntFormShow(); });
     }
     QWidget::showEvent(event);
 }
@@ -126,52 +133,66 @@ void Ttntfrm_Main::TntFormShow() {
 }
 
 void Ttntfrm_Main::LoadSettings() {
-    // One reading of the file serves the fields and the texts they are compared with below.
+    // One reading of the file serves the fields and the texts they are compared with.
     const sms::SettingsSnapshot file(settingsPath_);
     const sms::TGPRSInfo info = sms::LoadSettings(file, [this] { return net::GetLocalIP(resolver_); });
-    // A write-back that would store the text the file holds already changes nothing in the file;
-    // skipping it spares a file replacement (and its flush to disk) for every field at each start.
-    storedWhileLoading_.clear();
-    for (std::string_view key : {sms::keys::kPort, sms::keys::kStaticIp, sms::keys::kDomainAddress,
-                                 sms::keys::kOtherApn, sms::keys::kDtuNumber}) {
-        if (std::optional<std::string> stored = file.Text(key)) {
-            storedWhileLoading_.emplace(key, std::move(*stored));
-        }
-    }
-    struct LoadingScope {
-        Ttntfrm_Main& window;
-        explicit LoadingScope(Ttntfrm_Main& w) : window(w) { window.loading_ = true; }
-        ~LoadingScope() {
-            window.loading_ = false;
-            window.storedWhileLoading_.clear();
-        }
-    } scope(*this);
-
     sysParameter_.nLanguageID = info.nLanguageID;
     // Selecting a list item from the program is no change and writes nothing; an index outside the
     // list clears the selection.
     tntcomb_ServerNetMode->setCurrentIndex(info.ServerAddressMode);
     UpdateServerModeControls(info.ServerAddressMode);
-    // A write-back that fails (a file or folder nobody may write) must not leave the later fields
-    // empty, or a composed command would lack its APN: every field is placed, then the first error
-    // is shown.
+    tntcomb_SMSCommandType->setCurrentIndex(info.SMSCommandType);
+    tntcomb_ServiceNetwork->setCurrentIndex(info.ServiceNetwork);
+
+    const ShownFields before = WrittenBackFields();
+    PlaceFields(info);
+    WriteBack(file, before);
+}
+
+Ttntfrm_Main::ShownFields Ttntfrm_Main::WrittenBackFields() const {
+    // The port field shows its value in plain decimal digits once placed, which is the text a write
+    // of that integer stores.
+    return {{{sms::keys::kPort, rzspnedt_Port->text()},
+             {sms::keys::kStaticIp, tntedt_StaticIP->text()},
+             {sms::keys::kDomainAddress, tntedt_DomainAddress->text()},
+             {sms::keys::kOtherApn, tntedt_Other->text()},
+             {sms::keys::kDtuNumber, tntedt_DTUNumber->text()}}};
+}
+
+void Ttntfrm_Main::PlaceFields(const sms::TGPRSInfo& info) {
+    // The change handlers are for the user's edits; what a load writes back is decided in WriteBack.
+    const QSignalBlocker port(rzspnedt_Port);
+    const QSignalBlocker staticIp(tntedt_StaticIP);
+    const QSignalBlocker domain(tntedt_DomainAddress);
+    const QSignalBlocker other(tntedt_Other);
+    const QSignalBlocker dtuNumber(tntedt_DTUNumber);
+    rzspnedt_Port->SetValue(info.Port);
+    tntedt_StaticIP->setText(QString::fromStdString(info.StaticIP));
+    tntedt_DomainAddress->setText(QString::fromStdString(info.DomainAddress));
+    tntedt_Other->setText(QString::fromStdString(info.OtherAPN));
+    tntedt_DTUNumber->ShowWhole(QString::fromStdString(info.DTUNumber));
+}
+
+void Ttntfrm_Main::WriteBack(const sms::SettingsSnapshot& file, const ShownFields& before) {
+    // Placing a value counts as a change of a field only where the text it shows changed, as a typed
+    // change would. A text the file holds already is not written again, which spares a file
+    // replacement (and its flush to disk) for every field at each start. A refused write must not
+    // keep the later fields from being tried: each is, and only the first error goes on to the box.
     std::exception_ptr firstError;
-    const auto place = [&firstError](const auto& placing) {
+    const ShownFields after = WrittenBackFields();
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        const std::string value = Utf8(after[i].text);
+        if (after[i].text == before[i].text || file.Text(after[i].key) == value) {
+            continue;
+        }
         try {
-            placing();
+            sms::SaveSetting(settingsPath_, after[i].key, value);
         } catch (...) {
             if (!firstError) {
                 firstError = std::current_exception();
             }
         }
-    };
-    place([&] { PlacePort(info.Port); });
-    place([&] { PlaceText(tntedt_StaticIP, info.StaticIP); });
-    place([&] { PlaceText(tntedt_DomainAddress, info.DomainAddress); });
-    tntcomb_SMSCommandType->setCurrentIndex(info.SMSCommandType);
-    tntcomb_ServiceNetwork->setCurrentIndex(info.ServiceNetwork);
-    place([&] { PlaceText(tntedt_Other, info.OtherAPN); });
-    place([&] { PlaceText(tntedt_DTUNumber, info.DTUNumber); });
+    }
     if (firstError) {
         std::rethrow_exception(firstError);
     }
@@ -189,97 +210,40 @@ void Ttntfrm_Main::UpdateServerModeControls(int mode) {
     tntedt_DomainAddress->setEnabled(!staticIp);
 }
 
-void Ttntfrm_Main::PlaceText(QLineEdit* edit, const std::string& utf8) {
-    const QString text = QString::fromStdString(utf8);
-    if (auto* limited = qobject_cast<KeyboardLimitedEdit*>(edit)) {
-        limited->setText(text);
-    } else {
-        edit->setText(text);
-    }
-    guard_.RethrowPending();
-}
-
-void Ttntfrm_Main::PlacePort(int value) {
-    rzspnedt_Port->SetValue(value);
-    guard_.RethrowPending();
-}
-
-int Ttntfrm_Main::ReadPort() {
-    const int value = rzspnedt_Port->Value();
-    guard_.RethrowPending();
-    return value;
-}
-
-bool Ttntfrm_Main::StoredAlready(std::string_view key, const std::string& value) const {
-    if (!loading_) {
-        return false;
-    }
-    const auto stored = storedWhileLoading_.find(key);
-    return stored != storedWhileLoading_.end() && stored->second == value;
-}
-
-void Ttntfrm_Main::Save(std::string_view key, const QString& text) {
-    const std::string value = Utf8(text);
-    if (!StoredAlready(key, value)) {
-        sms::SaveSetting(settingsPath_, key, value);
-    }
-}
-
 void Ttntfrm_Main::Save(std::string_view key, int value) {
-    if (!StoredAlready(key, std::to_string(value))) {
-        sms::SaveSetting(settingsPath_, key, value);
-    }
+    sms::SaveSetting(settingsPath_, key, value);
 }
 
-void Ttntfrm_Main::tntcomb_ServerNetModeChange(int index) {
-    Save(sms::keys::kServerAddressMode, index);
-    UpdateServerModeControls(index);
+void Ttntfrm_Main::Save(std::string_view key, const QLineEdit* field) {
+    sms::SaveSetting(settingsPath_, key, Utf8(field->text()));
+}
+
+void Ttntfrm_Main::Save(std::string_view key, const QComboBox* list) {
+    sms::SaveSetting(settingsPath_, key, list->currentIndex());
+}
+
+void Ttntfrm_Main::tntcomb_ServerNetModeChange() {
+    Save(sms::keys::kServerAddressMode, tntcomb_ServerNetMode);
+    UpdateServerModeControls(tntcomb_ServerNetMode->currentIndex());
 }
 
 void Ttntfrm_Main::rzspnedt_PortChange() {
-    const bool wasEmpty = rzspnedt_Port->Text().isEmpty();
-    const int value = ReadPort();
-    // Reading an empty field put "1000" into it; that change has run this handler and saved it.
-    if (wasEmpty) {
-        return;
+    const QString text = rzspnedt_Port->text();
+    const int value = rzspnedt_Port->Value();
+    // An emptied field shows the minimum at once and a number above the range is cut back. The field
+    // is corrected without running this handler again; the corrected value is saved once, below.
+    if (text.isEmpty() || value > PortSpinEdit::kMaximum) {
+        const QSignalBlocker quiet(rzspnedt_Port);
+        rzspnedt_Port->SetValue(value);
     }
-    if (value > PortSpinEdit::kMaximum) {
-        // The cut is a change of its own, and its run of this handler saves the maximum.
-        PlacePort(PortSpinEdit::kMaximum);
-        return;
-    }
-    Save(sms::keys::kPort, value);
+    Save(sms::keys::kPort, std::min(value, PortSpinEdit::kMaximum));
 }
 
-void Ttntfrm_Main::tntedt_StaticIPChange() {
-    Save(sms::keys::kStaticIp, tntedt_StaticIP->text());
-}
-
-void Ttntfrm_Main::tntedt_DomainAddressChange() {
-    Save(sms::keys::kDomainAddress, tntedt_DomainAddress->text());
-}
-
-void Ttntfrm_Main::tntcomb_SMSCommandTypeChange(int index) {
-    Save(sms::keys::kSmsCommandType, index);
-}
-
-void Ttntfrm_Main::tntcomb_ServiceNetworkChange(int index) {
-    Save(sms::keys::kServiceNetwork, index);
-}
-
-void Ttntfrm_Main::tntedt_OtherChange() {
-    Save(sms::keys::kOtherApn, tntedt_Other->text());
-}
-
-void Ttntfrm_Main::tntedt_DTUNumberChange() {
-    Save(sms::keys::kDtuNumber, tntedt_DTUNumber->text());
-}
-
-sms::TGPRSInfo Ttntfrm_Main::ReadFields() {
+sms::TGPRSInfo Ttntfrm_Main::ReadFields() const {
     sms::TGPRSInfo info;
     info.nLanguageID = sysParameter_.nLanguageID;
     info.ServerAddressMode = tntcomb_ServerNetMode->currentIndex();
-    info.Port = ReadPort();
+    info.Port = rzspnedt_Port->Value();
     info.StaticIP = Utf8(tntedt_StaticIP->text());
     info.DomainAddress = Utf8(tntedt_DomainAddress->text());
     info.SMSCommandType = tntcomb_SMSCommandType->currentIndex();
@@ -293,7 +257,7 @@ void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
     tntedt_SMSCommandFormat->clear();
     const sms::SmsCommandResult result = sms::GenerateSMSCommand(ReadFields());
     if (!result.ok) {
-        ShowValidationPrompt(result.failedLabel, Translate("Prompt"));
+        ShowValidationPrompt(result.failedLabel, i18n::qt::Translate(QStringLiteral("Prompt")));
         return;
     }
     tntedt_SMSCommandFormat->setText(QString::fromStdString(result.command));
@@ -308,11 +272,7 @@ void Ttntfrm_Main::ShowPrompt(const QString& caption, const QString& text) {
 }
 
 void Ttntfrm_Main::ShowValidationPrompt(const std::string& englishLabel, const QString& caption) {
-    ShowPrompt(caption, QString::fromStdString(sms::FormatValidationMessage(TranslateUtf8, englishLabel)));
-}
-
-void Ttntfrm_Main::ReportError(const std::exception_ptr& error) {
-    messages_.ShowError(this, QString::fromUtf8(kApplicationTitle), ErrorBoxText(error));
+    ShowPrompt(caption, QString::fromStdString(sms::FormatValidationMessage(i18n::Translate, englishLabel)));
 }
 
 }  // namespace app

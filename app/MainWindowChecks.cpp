@@ -8,28 +8,15 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
-#include "app/Translate.h"
+#include "app/PortSpinEdit.h"
+#include "i18n/EngineStartup.h"
+#include "i18n/qt/QtObjectAccess.h"
 #include "net/ServerChecks.h"
 #include "net/WanAddress.h"
 
 namespace app {
-
-namespace {
-
-// Marks a check as running for the lifetime of one handler.
-class CheckScope {
-public:
-    explicit CheckScope(bool& running) : running_(running) { running_ = true; }
-    ~CheckScope() { running_ = false; }
-    CheckScope(const CheckScope&) = delete;
-    CheckScope& operator=(const CheckScope&) = delete;
-
-private:
-    bool& running_;
-};
-
-}  // namespace
 
 net::ServerTarget Ttntfrm_Main::ServerAddressFields() const {
     net::ServerTarget target;
@@ -50,14 +37,14 @@ void Ttntfrm_Main::tntbtn_TestServerPortClick() {
     if (checkRunning_) {
         return;
     }
-    CheckScope scope(checkRunning_);
+    const QScopedValueRollback running(checkRunning_, true);
     // The caption is taken in the language of the click; a language chosen while the check lets
     // events through shows in the texts that come after it.
-    const QString caption = Translate("Prompt");
+    const QString caption = i18n::qt::Translate(QStringLiteral("Prompt"));
     net::ServerTarget target = ServerAddressFields();
-    target.port = ReadPort();
+    target.port = rzspnedt_Port->Value();
     const net::PortTestResult result = net::RunServerPortTest(
-        target, TranslateUtf8,
+        target, i18n::Translate,
         [this](const std::string& status) { tntstsbr_StatusPanel->setText(QString::fromStdString(status)); },
         WindowPump(), resolver_);
     if (result.abandoned || closed_) {
@@ -76,10 +63,10 @@ void Ttntfrm_Main::tntbtn_JudgeMapingClick() {
     if (checkRunning_) {
         return;
     }
-    CheckScope scope(checkRunning_);
-    const QString caption = Translate("Prompt");
+    const QScopedValueRollback running(checkRunning_, true);
+    const QString caption = i18n::qt::Translate(QStringLiteral("Prompt"));
     const net::MappingResult result =
-        net::JudgePortMapping(ServerAddressFields(), TranslateUtf8, WindowPump(), resolver_);
+        net::JudgePortMapping(ServerAddressFields(), i18n::Translate, WindowPump(), resolver_);
     if (result.abandoned || closed_) {
         return;
     }
@@ -94,7 +81,7 @@ void Ttntfrm_Main::tntbtn_StaticIPClick() {
     if (checkRunning_) {
         return;
     }
-    CheckScope scope(checkRunning_);
+    const QScopedValueRollback running(checkRunning_, true);
     std::string address;
     try {
         address = net::GetWanIP(WindowPump());
@@ -110,8 +97,8 @@ void Ttntfrm_Main::tntbtn_StaticIPClick() {
     if (closed_) {
         return;
     }
-    // The field's change handler saves the address.
-    PlaceText(tntedt_StaticIP, address);
+    // The field's change handler saves the address, as it saves a typed one.
+    tntedt_StaticIP->setText(QString::fromStdString(address));
 }
 
 }  // namespace app

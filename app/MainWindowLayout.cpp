@@ -3,6 +3,7 @@
 
 #include "app/MainWindow.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -15,6 +16,7 @@
 
 #include "app/AutoWidthLabel.h"
 #include "app/KeyboardLimitedEdit.h"
+#include "app/MessageBoxes.h"
 #include "app/PortSpinEdit.h"
 
 namespace app {
@@ -38,6 +40,10 @@ QLabel* RightAlignedLabel(QWidget* parent, const char* name, const char* text, i
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
+
+constexpr int kClientWidth = 495;
+constexpr int kClientHeight = 305;
+constexpr int kDtuNumberKeyboardLimit = 11;
 
 // Labels of the first column may reach to the container's edge, those of the second to the control
 // before them.
@@ -89,15 +95,14 @@ void Ttntfrm_Main::BuildControls() {
 }
 
 void Ttntfrm_Main::BuildNetworkGroup() {
-    tntgrp_NetWork =
+    auto* group =
         Place(new QGroupBox(QStringLiteral("Network configuration"), this), "tntgrp_NetWork", 0, 0, 495, 109);
-    QGroupBox* group = tntgrp_NetWork;
-    tntlbl_ServerNetMode = RightAlignedLabel(group, "tntlbl_ServerNetMode", "Server address mode", 5, 21, 105,
-                                             kFirstColumnMargin);
+    RightAlignedLabel(group, "tntlbl_ServerNetMode", "Server address mode", 5, 21, 105, kFirstColumnMargin);
     tntcomb_ServerNetMode =
         DropDownList(group, "tntcomb_ServerNetMode", 111, 17, 162, {"Static IP", "Domain resolution"});
-    tntlbl_Port = RightAlignedLabel(group, "tntlbl_Port", "Port", 278, 22, 76, kSecondColumnMargin);
-    rzspnedt_Port = Place(new PortSpinEdit(group), "rzspnedt_Port", 356, 17, 119, 21);
+    RightAlignedLabel(group, "tntlbl_Port", "Port", 278, 22, 76, kSecondColumnMargin);
+    rzspnedt_Port =
+        Place(new PortSpinEdit([this] { messages_.Beep(); }, group), "rzspnedt_Port", 356, 17, 119, 21);
     tntlbl_StaticIP =
         RightAlignedLabel(group, "tntlbl_StaticIP", "Static IP", 5, 51, 105, kFirstColumnMargin);
     tntedt_StaticIP = Place(new QLineEdit(group), "tntedt_StaticIP", 111, 47, 110, 21);
@@ -111,60 +116,56 @@ void Ttntfrm_Main::BuildNetworkGroup() {
 }
 
 void Ttntfrm_Main::BuildSmsGroup() {
-    tntgrp_SMSCommandFormat = Place(new QGroupBox(QStringLiteral("SMS command format"), this),
-                                    "tntgrp_SMSCommandFormat", 0, 109, 495, 142);
-    QGroupBox* group = tntgrp_SMSCommandFormat;
-    tntlbl_ServiceNetwork = RightAlignedLabel(group, "tntlbl_ServiceNetwork", "Service network(APN)", 5, 21,
-                                              105, kFirstColumnMargin);
+    auto* group = Place(new QGroupBox(QStringLiteral("SMS command format"), this), "tntgrp_SMSCommandFormat",
+                        0, 109, 495, 142);
+    RightAlignedLabel(group, "tntlbl_ServiceNetwork", "Service network(APN)", 5, 21, 105, kFirstColumnMargin);
     tntcomb_ServiceNetwork =
         DropDownList(group, "tntcomb_ServiceNetwork", 111, 17, 162,
                      {"CMNET(China Mobile)", "CMWAP(China Mobile)", "UNINET(China Unicom)", "Other"});
-    tntlbl_Ohter = RightAlignedLabel(group, "tntlbl_Ohter", "Other", 278, 21, 76, kSecondColumnMargin);
+    RightAlignedLabel(group, "tntlbl_Ohter", "Other", 278, 21, 76, kSecondColumnMargin);
     tntedt_Other = Place(new QLineEdit(group), "tntedt_Other", 356, 17, 119, 21);
-    tntlbl_DTUNumber =
-        RightAlignedLabel(group, "tntlbl_DTUNumber", "DTU number", 5, 51, 105, kFirstColumnMargin);
+    RightAlignedLabel(group, "tntlbl_DTUNumber", "DTU number", 5, 51, 105, kFirstColumnMargin);
     tntedt_DTUNumber =
         Place(new KeyboardLimitedEdit(kDtuNumberKeyboardLimit, group), "tntedt_DTUNumber", 111, 47, 162, 21);
-    tntlbl1 = RightAlignedLabel(group, "tntlbl1", "SMS command type", 5, 82, 105, kFirstColumnMargin);
+    RightAlignedLabel(group, "tntlbl1", "SMS command type", 5, 82, 105, kFirstColumnMargin);
     tntcomb_SMSCommandType = DropDownList(group, "tntcomb_SMSCommandType", 111, 78, 162,
                                           {"DTU configuration parameters", "DTU running query"});
     tntcomb_SMSCommandType->setCurrentIndex(0);
-    tntlbl_SMSCommandFormat =
-        Place(new AutoWidthLabel(5 + 103, group), "tntlbl_SMSCommandFormat", 5, 112, 103, 13);
-    tntlbl_SMSCommandFormat->setText(QStringLiteral("SMS command format"));
+    Place(new AutoWidthLabel(5 + 103, group), "tntlbl_SMSCommandFormat", 5, 112, 103, 13)
+        ->SetTextAndWidth(QStringLiteral("SMS command format"));
     tntedt_SMSCommandFormat = Place(new QLineEdit(group), "tntedt_SMSCommandFormat", 111, 108, 364, 21);
 }
 
 void Ttntfrm_Main::BuildPanelAndStatusBar() {
-    TntPanel1 = Place(new QFrame(this), "TntPanel1", 0, 251, 495, 35);
-    TntPanel1->setFrameShape(QFrame::NoFrame);
-    rzMenubtn_Language = Place(new QToolButton(TntPanel1), "rzMenubtn_Language", 19, 5, 90, 25);
+    auto* panel = Place(new QFrame(this), "TntPanel1", 0, 251, 495, 35);
+    panel->setFrameShape(QFrame::NoFrame);
+    rzMenubtn_Language = Place(new QToolButton(panel), "rzMenubtn_Language", 19, 5, 90, 25);
     rzMenubtn_Language->setText(QStringLiteral(" Language"));
     rzMenubtn_Language->setPopupMode(QToolButton::InstantPopup);
     rzMenubtn_Language->setToolButtonStyle(Qt::ToolButtonTextOnly);
     rzMenubtn_Language->setFocusPolicy(Qt::StrongFocus);
-    tntbtn_Close = Button(TntPanel1, "tntbtn_Close", "Close", 400, 5, 75, 25);
-    tntbtn_GenerationSMS = Button(TntPanel1, "tntbtn_GenerationSMS", "Generation SMS", 287, 5, 90, 25);
+    tntbtn_Close = Button(panel, "tntbtn_Close", "Close", 400, 5, 75, 25);
+    tntbtn_GenerationSMS = Button(panel, "tntbtn_GenerationSMS", "Generation SMS", 287, 5, 90, 25);
 
-    tntstsbr_Status = Place(new QStatusBar(this), "tntstsbr_Status", 0, 286, 495, 19);
-    tntstsbr_Status->setSizeGripEnabled(false);
-    tntstsbr_StatusPanel = new QLabel(tntstsbr_Status);
+    auto* statusBar = Place(new QStatusBar(this), "tntstsbr_Status", 0, 286, 495, 19);
+    statusBar->setSizeGripEnabled(false);
+    tntstsbr_StatusPanel = new QLabel(statusBar);
     tntstsbr_StatusPanel->setObjectName(QStringLiteral("tntstsbr_Status_Panel0"));
-    tntstsbr_Status->addWidget(tntstsbr_StatusPanel, 1);
+    statusBar->addWidget(tntstsbr_StatusPanel, 1);
 }
 
 void Ttntfrm_Main::BuildLanguageMenu() {
     tntpmn_Language = new QMenu(this);
     tntpmn_Language->setObjectName(QStringLiteral("tntpmn_Language"));
+    // In the order of their language numbers, which each item carries as its data.
     const struct {
-        QAction** action;
         const char* name;
         const char* text;
     } items[] = {
-        {&tntmntm_Automatic, "tntmntm_Automatic", "Automatic"},
-        {&tntmntm_English, "tntmntm_English", "English"},
-        {&tntmntm_SimplifiedChinese, "tntmntm_SimplifiedChinese", "Simplified Chinese"},
-        {&tntmntm_TraditionalChinese, "tntmntm_TraditionalChinese", "Traditional Chinese"},
+        {"tntmntm_Automatic", "Automatic"},
+        {"tntmntm_English", "English"},
+        {"tntmntm_SimplifiedChinese", "Simplified Chinese"},
+        {"tntmntm_TraditionalChinese", "Traditional Chinese"},
     };
     int tag = 0;
     for (const auto& item : items) {
@@ -173,8 +174,8 @@ void Ttntfrm_Main::BuildLanguageMenu() {
         action->setCheckable(true);
         action->setData(tag++);
         tntpmn_Language->addAction(action);
-        *item.action = action;
     }
+    tntmntm_Automatic = tntpmn_Language->actions().front();
     rzMenubtn_Language->setMenu(tntpmn_Language);
 }
 

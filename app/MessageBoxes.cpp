@@ -2,10 +2,11 @@
 
 #include <stdexcept>
 
+#include <QApplication>
 #include <QMessageBox>
 
-#include "app/Translate.h"
 #include "base/ErrorText.h"
+#include "i18n/qt/QtObjectAccess.h"
 
 namespace app {
 
@@ -30,6 +31,10 @@ void QMessageBoxPresenter::ShowMessage(QWidget* owner, const QString& caption, c
     ShowBox(owner, QMessageBox::NoIcon, caption, text);
 }
 
+void QMessageBoxPresenter::Beep() {
+    QApplication::beep();
+}
+
 QString ErrorBoxText(const QString& message) {
     return QString::fromStdString(base::WithFullStop(message.toStdString()));
 }
@@ -43,7 +48,7 @@ QString ErrorBoxText(const std::exception_ptr& error) {
         return ErrorBoxText(QString::fromUtf8(e.what()));
     } catch (...) {
     }
-    return ErrorBoxText(Translate("An unexpected error occurred"));
+    return ErrorBoxText(i18n::qt::Translate(QStringLiteral("An unexpected error occurred")));
 }
 
 }  // namespace app

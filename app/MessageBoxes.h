@@ -1,8 +1,8 @@
 #pragma once
 
-// The window's two kinds of modal message: the prompt box (information icon, one OK button) and the
-// error box (critical icon, one OK button). All boxes go through a MessagePresenter so that tests can
-// record them instead of blocking on a modal loop.
+// How the window speaks to the user outside its controls: the prompt box (information icon, one OK
+// button), the error box (critical icon, one OK button) and the system's default beep. All of them go
+// through a MessagePresenter, so that tests record them instead of blocking on a modal loop.
 
 #include <exception>
 
@@ -24,14 +24,17 @@ public:
     virtual void ShowMessage(QWidget* owner, const QString& caption, const QString& text) {
         ShowError(owner, caption, text);
     }
+    // The system's default beep, for a key that a field refuses; returns at once.
+    virtual void Beep() = 0;
 };
 
-// Shows real QMessageBox dialogs.
+// Shows real QMessageBox dialogs and sounds QApplication::beep.
 class QMessageBoxPresenter final : public MessagePresenter {
 public:
     void ShowPrompt(QWidget* owner, const QString& caption, const QString& text) override;
     void ShowError(QWidget* owner, const QString& caption, const QString& text) override;
     void ShowMessage(QWidget* owner, const QString& caption, const QString& text) override;
+    void Beep() override;
 };
 
 // The text of the error box for `error`: its message (UTF-8 what() of a std::exception, a fixed text

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -26,7 +26,8 @@ bool IsEditableText(const QString& text) {
 
 }  // namespace
 
-PortSpinEdit::PortSpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
+PortSpinEdit::PortSpinEdit(std::function<void()> beep, QWidget* parent)
+    : QAbstractSpinBox(parent), beep_(std::move(beep)) {
     // The base class has no value type of its own here; keyboard tracking off keeps it from trying to
     // interpret the text at every keystroke, which this class does itself.
     setKeyboardTracking(false);
@@ -57,11 +58,7 @@ int PortSpinEdit::ParseValue(const QString& text, int fallback) {
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-int PortSpinEdit::Value() {
-    if (lineEdit()->text().isEmpty()) {
-        lineEdit()->setText(QString::number(kMinimum));
-        return kMinimum;
-    }
+int PortSpinEdit::Value() const {
     return ParseValue(lineEdit()->text(), kMinimum);
 }
 
@@ -70,22 +67,6 @@ void PortSpinEdit::SetValue(int value) {
     // Setting the same text would still reset the cursor and the selection.
     if (lineEdit()->text() != text) {
         lineEdit()->setText(text);
-    }
-}
-
-QString PortSpinEdit::Text() const {
-    return lineEdit()->text();
-}
-
-void PortSpinEdit::SetBeep(std::function<void()> beep) {
-    beep_ = std::move(beep);
-}
-
-void PortSpinEdit::Beep() {
-    if (beep_) {
-        beep_();
-    } else {
-        QApplication::beep();
     }
 }
 
@@ -101,7 +82,9 @@ void PortSpinEdit::keyPressEvent(QKeyEvent* event) {
             candidate.insert(edit->cursorPosition(), typed);
         }
         if (!IsEditableText(candidate)) {
-            Beep();
+            if (beep_) {
+                beep_();
+            }
             event->accept();
             return;
         }
@@ -110,7 +93,7 @@ void PortSpinEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void PortSpinEdit::focusOutEvent(QFocusEvent* event) {
-    SetValue(ParseValue(lineEdit()->text(), kMinimum));
+    SetValue(Value());
     QAbstractSpinBox::focusOutEvent(event);
 }
 

@@ -9,7 +9,7 @@
 // - Up/Down, the spin buttons and the mouse wheel step by 1; Page Up/Down and Ctrl+wheel by 10. The
 //   stepped value is limited to the range.
 // - While the user types, any number stays in the field, also one below 1000 or above 99999; the
-//   window's change handler cuts values above 99999 back.
+//   window's change handler cuts values above 99999 back and puts 1000 into an emptied field.
 // - When the field loses the keyboard focus, its text is read as a number (text that is no number
 //   reads as 1000), limited to the range and shown again.
 // - textChanged fires on every change of the text, typed or set by the program, and never for a text
@@ -29,21 +29,16 @@ public:
     static constexpr int kMinimum = 1000;
     static constexpr int kMaximum = 99999;
 
-    explicit PortSpinEdit(QWidget* parent = nullptr);
+    // `beep` sounds for every key the field refuses (the window passes the system's default beep);
+    // empty, a refused key makes no sound.
+    explicit PortSpinEdit(std::function<void()> beep, QWidget* parent = nullptr);
 
-    // The integer value of the text. An empty field is first given the text "1000" (a change, so
-    // textChanged fires) and reads as 1000; text that is no number reads as 1000 and stays. Values
-    // outside the range are returned as they stand, saturated to the int range.
-    int Value();
+    // The integer value of the text; text that is no number (the empty text too) reads as 1000.
+    // Values outside the range are returned as they stand, saturated to the int range.
+    int Value() const;
 
     // Shows `value` limited to the range; no change (and no signal) when that text is shown already.
     void SetValue(int value);
-
-    // The text as shown.
-    QString Text() const;
-
-    // Replaces the beep of a refused key (tests count beeps with it); empty restores QApplication::beep.
-    void SetBeep(std::function<void()> beep);
 
     // The value of `text` (an optional sign and at least one digit), saturated to the int range;
     // `fallback` for text that is no number.
@@ -61,8 +56,6 @@ protected:
     StepEnabled stepEnabled() const override;
 
 private:
-    void Beep();
-
     std::function<void()> beep_;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The QApplication of the window program. It is the last line of defence that keeps an exception
-// from crossing Qt's event loop: the window's handlers catch their own errors (HandlerGuard), and
+// from crossing Qt's event loop: the window's handlers catch their own errors (RunHandler), and
 // anything that still escapes an event is shown in an error box here, after which the program goes
 // on.
 

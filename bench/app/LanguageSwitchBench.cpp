@@ -3,13 +3,12 @@
 // first translation pass that start-up adds.
 
 #include <chrono>
-#include <filesystem>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +22,7 @@
 #include "i18n/qt/QtObjectAccess.h"
 #include "sms/Settings.h"
 #include "tests/i18n/EnglishLocale.h"
+#include "tests/sms/TempDir.h"
 
 namespace {
 
@@ -32,6 +32,7 @@ class SilentPresenter final : public app::MessagePresenter {
 public:
     void ShowPrompt(QWidget*, const QString&, const QString&) override {}
     void ShowError(QWidget*, const QString&, const QString&) override { ++errors; }
+    void Beep() override {}
     int errors = 0;
 };
 
@@ -41,27 +42,14 @@ QApplication& Application() {
     static char* argv[] = {name, nullptr};
     // The benchmark measures the window's own work, not a display server's: offscreen unless the
     // caller chose a platform.
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     static QApplication application(argc, argv);
     return application;
 }
 
-// A settings file in a fresh folder, removed at the end.
-class SettingsFolder {
-public:
-    SettingsFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "dtusms-bench-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~SettingsFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string File() const { return (path_ / "GPRSInfo.ini").string(); }
-
-private:
-    std::filesystem::path path_;
-};
+// The settings file in a fresh folder, removed at the end.
+using SettingsFolder = sms::testing::TempDir;
+constexpr const char* kSettingsFile = "GPRSInfo.ini";
 
 struct Running {
     Running() : sink(messages), engine(base::ProgramFilePath(), locale, sink) {}
@@ -75,7 +63,7 @@ struct Running {
 void BM_ReplayMainWindowIntoAnotherLanguage(benchmark::State& state) {
     Application();
     Running run;
-    app::Ttntfrm_Main window(run.messages, run.folder.File());
+    app::Ttntfrm_Main window(run.messages, run.folder.File(kSettingsFile));
     window.show();
     const char* const codes[] = {"zh_cn", "zh_tw"};
     int next = 0;
@@ -96,7 +84,7 @@ BENCHMARK(BM_ReplayMainWindowIntoAnotherLanguage)->Unit(benchmark::kMillisecond)
 void BM_LanguageSwitchFromTheMenu(benchmark::State& state) {
     Application();
     Running run;
-    app::Ttntfrm_Main window(run.messages, run.folder.File());
+    app::Ttntfrm_Main window(run.messages, run.folder.File(kSettingsFile));
     window.show();
     QAction* const items[] = {
         window.findChild<QAction*>(QStringLiteral("tntmntm_SimplifiedChinese")),
@@ -119,7 +107,7 @@ void BM_WriteOfTheLanguageNumber(benchmark::State& state) {
     SettingsFolder folder;
     int number = 2;
     for (auto _ : state) {
-        sms::SaveSetting(folder.File(), sms::keys::kLanguageId, number);
+        sms::SaveSetting(folder.File(kSettingsFile), sms::keys::kLanguageId, number);
         number ^= 1;
     }
 }
@@ -133,7 +121,7 @@ void BM_FirstTranslationPassOfTheMainWindow(benchmark::State& state) {
     app::WindowEngineMessages sink(messages);
     SettingsFolder folder;
     for (auto _ : state) {
-        auto window = std::make_unique<app::Ttntfrm_Main>(messages, folder.File());
+        auto window = std::make_unique<app::Ttntfrm_Main>(messages, folder.File(kSettingsFile));
         // Start-up selects the automatic language; a Chinese one makes every text a real lookup.
         std::optional<i18n::EngineSession> engine;
         engine.emplace(base::ProgramFilePath(), locale, sink);

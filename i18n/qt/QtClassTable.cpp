@@ -1,6 +1,7 @@
 #include "i18n/qt/QtClassTable.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -25,6 +26,11 @@ enum Facet { kFont = 1, kItems = 2, kPanels = 3, kPanel = 4 };
 template <class T>
 T* As(QObject* o) {
     return qobject_cast<T*>(o);
+}
+
+template <class T>
+bool Is(const QObject* o) {
+    return qobject_cast<const T*>(o) != nullptr;
 }
 
 PropertyAdapter TextProperty(std::string name, std::function<QString(QObject*)> read,
@@ -66,7 +72,9 @@ ClassAdapter Derive(const TClassInfo* info, const ClassAdapter& base, std::vecto
     return adapter;
 }
 
-struct Table {
+// Every class adapter, built once. Each Declare... function fills the adapters of one family; an
+// adapter derives from one declared before it.
+struct Table final {
     TClassInfo ControlInfo{"TControl", &ComponentClass()};
     TClassInfo FormInfo{"TForm", &ControlInfo};
     TClassInfo GroupBoxInfo{"TGroupBox", &ControlInfo};
@@ -90,68 +98,15 @@ struct Table {
         Panel, StatusBar, PopupMenu, MenuItem, Marker, Font, Strings, StatusPanels, LabelPanel, MessagePanel;
 
     Table() {
-        Component = {&ComponentClass(), false, false, {}};
-        Declare(Component.All, {TextProperty(
-                                   "Name", [](QObject* o) { return o->objectName(); },
-                                   [](QObject* o, const QString& v) { o->setObjectName(v); })});
-        Control = Derive(&ControlInfo, Component,
-                         {ObjectProperty("Font", [this](QObject* o) { return WrapFacet(o, Font, kFont); }),
-                          TextProperty(
-                              "Hint", [](QObject* o) { return As<QWidget>(o)->toolTip(); },
-                              [](QObject* o, const QString& v) { As<QWidget>(o)->setToolTip(v); }),
-                          DynamicProperty("HelpKeyword")});
-        const auto caption = [](auto read, auto write) { return TextProperty("Caption", read, write); };
-        Form = Derive(&FormInfo, Control,
-                      {caption([](QObject* o) { return As<QWidget>(o)->windowTitle(); },
-                               [](QObject* o, const QString& v) { As<QWidget>(o)->setWindowTitle(v); }),
-                       DynamicProperty("HelpFile")});
-        GroupBox = Derive(&GroupBoxInfo, Control,
-                          {caption([](QObject* o) { return As<QGroupBox>(o)->title(); },
-                                   [](QObject* o, const QString& v) { As<QGroupBox>(o)->setTitle(v); })});
-        Label = Derive(&LabelInfo, Control,
-                       {caption([](QObject* o) { return As<QLabel>(o)->text(); },
-                                [](QObject* o, const QString& v) { As<QLabel>(o)->setText(v); })});
-        Button = Derive(&ButtonInfo, Control,
-                        {caption([](QObject* o) { return As<QAbstractButton>(o)->text(); },
-                                 [](QObject* o, const QString& v) { As<QAbstractButton>(o)->setText(v); })});
-        MenuButton = Derive(&MenuButtonInfo, Button, {ObjectProperty("DropDownMenu", [](QObject* o) {
-            return WrapObject(As<QToolButton>(o)->menu());
-        })});
-        ComboBox =
-            Derive(&ComboBoxInfo, Control,
-                   {TextProperty(
-                        "Text", [](QObject* o) { return As<QComboBox>(o)->currentText(); },
-                        [](QObject* o, const QString& v) { As<QComboBox>(o)->setCurrentText(v); }),
-                    DynamicProperty("ImeName"),
-                    ObjectProperty("Items", [this](QObject* o) { return WrapFacet(o, Strings, kItems); })});
-        Edit = Derive(&EditInfo, Control,
-                      {TextProperty(
-                           "Text", [](QObject* o) { return As<QLineEdit>(o)->text(); },
-                           [](QObject* o, const QString& v) { As<QLineEdit>(o)->setText(v); }),
-                       DynamicProperty("ImeName")});
-        SpinEdit = Derive(&SpinEditInfo, Control, {OtherProperty("Value"), DynamicProperty("ImeName")});
-        Panel = Derive(&PanelInfo, Control, {DynamicProperty("Caption")});
-        StatusBar = Derive(
-            &StatusBarInfo, Control,
-            {ObjectProperty("Panels", [this](QObject* o) { return WrapFacet(o, StatusPanels, kPanels); }),
-             DynamicProperty("SimpleText")});
-        PopupMenu = Derive(&PopupMenuInfo, Component, {});
-        MenuItem = Derive(
-            &MenuItemInfo, Component,
-            {TextProperty(
-                 "Caption", [](QObject* o) { return As<QAction>(o)->text(); },
-                 [](QObject* o, const QString& v) { As<QAction>(o)->setText(v); }),
-             // QAction answers its text as tool tip when none was set; only a tool tip of its own is a Hint.
-             TextProperty(
-                 "Hint",
-                 [](QObject* o) {
-                     auto* a = As<QAction>(o);
-                     QString text = a->text();
-                     text.remove(QLatin1Char('&'));
-                     return a->toolTip() == text ? QString() : a->toolTip();
-                 },
-                 [](QObject* o, const QString& v) { As<QAction>(o)->setToolTip(v); })});
-        Marker = Derive(&MarkerInfo, Component, {});
+        DeclareFacets();
+        DeclareCaptionedControls();
+        DeclareInputControls();
+        DeclareContainersAndMenus();
+    }
+
+    // The parts of an object that the layer shows as objects of their own: a widget's font, a combo
+    // box's items, a status bar's panels.
+    void DeclareFacets() {
         Font = {&FontInfo, false, false, {}};
         Declare(Font.All, {TextProperty(
                               "Name", [](QObject* o) { return As<QWidget>(o)->font().family(); },
@@ -176,6 +131,82 @@ struct Table {
                 {TextProperty(
                     "Text", [](QObject* o) { return As<QStatusBar>(o)->currentMessage(); },
                     [](QObject* o, const QString& v) { As<QStatusBar>(o)->showMessage(v); })});
+    }
+
+    // Every component, every control, and the controls whose one text is their Caption.
+    void DeclareCaptionedControls() {
+        Component = {&ComponentClass(), false, false, {}};
+        Declare(Component.All, {TextProperty(
+                                   "Name", [](QObject* o) { return o->objectName(); },
+                                   [](QObject* o, const QString& v) { o->setObjectName(v); })});
+        Control = Derive(&ControlInfo, Component,
+                         {ObjectProperty("Font", [this](QObject* o) { return WrapFacet(o, Font, kFont); }),
+                          TextProperty(
+                              "Hint", [](QObject* o) { return As<QWidget>(o)->toolTip(); },
+                              [](QObject* o, const QString& v) { As<QWidget>(o)->setToolTip(v); }),
+                          DynamicProperty("HelpKeyword")});
+        const auto caption = [](auto read, auto write) { return TextProperty("Caption", read, write); };
+        Form = Derive(&FormInfo, Control,
+                      {caption([](QObject* o) { return As<QWidget>(o)->windowTitle(); },
+                               [](QObject* o, const QString& v) { As<QWidget>(o)->setWindowTitle(v); }),
+                       DynamicProperty("HelpFile")});
+        GroupBox = Derive(&GroupBoxInfo, Control,
+                          {caption([](QObject* o) { return As<QGroupBox>(o)->title(); },
+                                   [](QObject* o, const QString& v) { As<QGroupBox>(o)->setTitle(v); })});
+        // Written through Qt's property system, so that a label class that redeclares its "text"
+        // property (one whose size follows its text, say) sees the write.
+        Label = Derive(&LabelInfo, Control,
+                       {caption([](QObject* o) { return As<QLabel>(o)->text(); },
+                                [](QObject* o, const QString& v) { o->setProperty("text", v); })});
+        Button = Derive(&ButtonInfo, Control,
+                        {caption([](QObject* o) { return As<QAbstractButton>(o)->text(); },
+                                 [](QObject* o, const QString& v) { As<QAbstractButton>(o)->setText(v); })});
+        MenuButton = Derive(&MenuButtonInfo, Button, {ObjectProperty("DropDownMenu", [](QObject* o) {
+            return WrapObject(As<QToolButton>(o)->menu());
+        })});
+    }
+
+    // The controls that hold what the user enters or picks.
+    void DeclareInputControls() {
+        ComboBox =
+            Derive(&ComboBoxInfo, Control,
+                   {TextProperty(
+                        "Text", [](QObject* o) { return As<QComboBox>(o)->currentText(); },
+                        [](QObject* o, const QString& v) { As<QComboBox>(o)->setCurrentText(v); }),
+                    DynamicProperty("ImeName"),
+                    ObjectProperty("Items", [this](QObject* o) { return WrapFacet(o, Strings, kItems); })});
+        Edit = Derive(&EditInfo, Control,
+                      {TextProperty(
+                           "Text", [](QObject* o) { return As<QLineEdit>(o)->text(); },
+                           [](QObject* o, const QString& v) { As<QLineEdit>(o)->setText(v); }),
+                       DynamicProperty("ImeName")});
+        SpinEdit = Derive(&SpinEditInfo, Control, {OtherProperty("Value"), DynamicProperty("ImeName")});
+    }
+
+    // The controls that hold others, the menus, and the marker a translated component owns.
+    void DeclareContainersAndMenus() {
+        Panel = Derive(&PanelInfo, Control, {DynamicProperty("Caption")});
+        StatusBar = Derive(
+            &StatusBarInfo, Control,
+            {ObjectProperty("Panels", [this](QObject* o) { return WrapFacet(o, StatusPanels, kPanels); }),
+             DynamicProperty("SimpleText")});
+        PopupMenu = Derive(&PopupMenuInfo, Component, {});
+        MenuItem = Derive(
+            &MenuItemInfo, Component,
+            {TextProperty(
+                 "Caption", [](QObject* o) { return As<QAction>(o)->text(); },
+                 [](QObject* o, const QString& v) { As<QAction>(o)->setText(v); }),
+             // QAction answers its text as tool tip when none was set; only a tool tip of its own is a Hint.
+             TextProperty(
+                 "Hint",
+                 [](QObject* o) {
+                     auto* a = As<QAction>(o);
+                     QString text = a->text();
+                     text.remove(QLatin1Char('&'));
+                     return a->toolTip() == text ? QString() : a->toolTip();
+                 },
+                 [](QObject* o, const QString& v) { As<QAction>(o)->setToolTip(v); })});
+        Marker = Derive(&MarkerInfo, Component, {});
     }
 };
 
@@ -202,38 +233,28 @@ MarkerObject::MarkerObject(std::unique_ptr<TGnuGettextComponentMarker> marker, Q
 
 const ClassAdapter& AdapterFor(const QObject* object) {
     const Table& t = Classes();
-    if (object == nullptr || qobject_cast<const MarkerObject*>(object)) {
-        return object ? t.Marker : t.Component;
+    if (object == nullptr) {
+        return t.Component;
     }
-    if (qobject_cast<const QAction*>(object)) {
-        return t.MenuItem;
-    }
-    if (qobject_cast<const QMenu*>(object)) {
-        return t.PopupMenu;
-    }
-    if (qobject_cast<const QComboBox*>(object)) {
-        return t.ComboBox;
-    }
-    if (qobject_cast<const QAbstractSpinBox*>(object)) {
-        return t.SpinEdit;
-    }
-    if (qobject_cast<const QLineEdit*>(object)) {
-        return t.Edit;
-    }
-    if (qobject_cast<const QToolButton*>(object)) {
-        return t.MenuButton;
-    }
-    if (qobject_cast<const QAbstractButton*>(object)) {
-        return t.Button;
-    }
-    if (qobject_cast<const QLabel*>(object)) {
-        return t.Label;
-    }
-    if (qobject_cast<const QGroupBox*>(object)) {
-        return t.GroupBox;
-    }
-    if (qobject_cast<const QStatusBar*>(object)) {
-        return t.StatusBar;
+    // The first kind that the object is wins: a more derived Qt class stands before its base.
+    using IsKind = bool (*)(const QObject*);
+    static constexpr std::pair<IsKind, ClassAdapter Table::*> kKinds[] = {
+        {Is<MarkerObject>, &Table::Marker},
+        {Is<QAction>, &Table::MenuItem},
+        {Is<QMenu>, &Table::PopupMenu},
+        {Is<QComboBox>, &Table::ComboBox},
+        {Is<QAbstractSpinBox>, &Table::SpinEdit},
+        {Is<QLineEdit>, &Table::Edit},
+        {Is<QToolButton>, &Table::MenuButton},
+        {Is<QAbstractButton>, &Table::Button},
+        {Is<QLabel>, &Table::Label},
+        {Is<QGroupBox>, &Table::GroupBox},
+        {Is<QStatusBar>, &Table::StatusBar},
+    };
+    for (const auto& [is, adapter] : kKinds) {
+        if (is(object)) {
+            return t.*adapter;
+        }
     }
     if (const auto* widget = qobject_cast<const QWidget*>(object)) {
         return widget->isWindow() ? t.Form : t.Panel;

@@ -194,12 +194,8 @@ ObjectPtr WrapObject(QObject* object) {
     return WrapFacet(object, AdapterFor(object), 0);
 }
 
-const TClassInfo& ClassOf(const QObject* object) {
-    return *AdapterFor(object).Info;
-}
-
-void TranslateComponent(QObject* component, std::string_view domain) {
-    i18n::TranslateComponent(WrapObject(component), domain);
+void TranslateComponent(QObject* component) {
+    i18n::TranslateComponent(WrapObject(component));
 }
 
 void RetranslateComponent(QObject* component) {

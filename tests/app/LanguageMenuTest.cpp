@@ -9,11 +9,14 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include "app/PortSpinEdit.h"
 #include "tests/app/LanguageTestSupport.h"
+#include "tests/net/LoopbackPeers.h"
 
 namespace apptest {
 namespace {
@@ -98,8 +101,11 @@ TEST(LanguageMenuTest, EachSwitchShowsEveryTextInTheChosenLanguageAndReloadsTheF
         f.Choose(step.number);
 
         ExpectLanguage(f, step.number, name);
-        EXPECT_EQ(f.Marks(), std::string(4, '0').replace(static_cast<std::size_t>(step.number), 1, "1"));
-        EXPECT_EQ(f.Window().SysParameter().nLanguageID, step.number);
+        const std::string mark = std::string(4, '0').replace(static_cast<std::size_t>(step.number), 1, "1");
+        EXPECT_EQ(f.Marks(), mark);
+        // The menu marks the number in force when it opens, and clears no mark.
+        f.OpenMenu();
+        EXPECT_EQ(f.Marks(), mark);
         EXPECT_NE(f.fixture.File().find("nLanguageID=" + std::to_string(step.number) + "\r\n"),
                   std::string::npos);
         EXPECT_EQ(f.fixture.Find<QLineEdit>("tntedt_Other")->text(), other);
@@ -143,11 +149,11 @@ TEST(LanguageMenuTest, AutomaticSavesTheUserLanguageAndShowsTheDetectedOne) {
 
         ExpectLanguage(f, row.shownLanguage, "after Automatic");
         EXPECT_EQ(f.Marks(), row.marksAfterClick);
-        EXPECT_EQ(f.Window().SysParameter().nLanguageID, row.savedNumber);
         EXPECT_NE(f.fixture.File().find("nLanguageID=" + std::to_string(row.savedNumber) + "\r\n"),
                   std::string::npos);
         EXPECT_EQ(f.fixture.Find<QComboBox>("tntcomb_ServiceNetwork")->currentIndex(), 1);
 
+        // Opening the menu marks the number in force: the saved one.
         f.OpenMenu();
         const std::string savedMark =
             std::string(4, '0').replace(static_cast<std::size_t>(row.savedNumber), 1, "1");
@@ -199,7 +205,9 @@ TEST(LanguageMenuTest, FailedLanguageWriteKeepsTheNewLanguageAndSkipsTheReload) 
     f.Choose(3);
 
     ExpectLanguage(f, 3, "after the failed write");
-    EXPECT_EQ(f.Window().SysParameter().nLanguageID, 3);
+    EXPECT_EQ(f.Marks(), "0001");
+    // The number in force, which the menu marks when it opens, is the new one.
+    f.OpenMenu();
     EXPECT_EQ(f.Marks(), "0001");
     ASSERT_EQ(f.fixture.messages.boxes.size(), 1u);
     const RecordedBox& box = f.fixture.messages.boxes[0];
@@ -264,7 +272,7 @@ TEST(LanguageMenuTest, UnreadableCatalogFileStillLetsTheStoredFieldsIntoTheWindo
         const std::string before = f.fixture.File();
         f.Show();
         EXPECT_EQ(f.fixture.Find<QComboBox>("tntcomb_ServerNetMode")->currentIndex(), 1);
-        EXPECT_EQ(f.fixture.Find<app::PortSpinEdit>("rzspnedt_Port")->Text(), "7000");
+        EXPECT_EQ(f.fixture.Find<app::PortSpinEdit>("rzspnedt_Port")->text(), "7000");
         EXPECT_EQ(f.fixture.Find<QLineEdit>("tntedt_DomainAddress")->text(), "dtu.example");
         EXPECT_EQ(f.fixture.Find<QLineEdit>("tntedt_DTUNumber")->text(), "TQ-GP000042");
         EXPECT_FALSE(f.fixture.Find<QLineEdit>("tntedt_StaticIP")->isEnabled());
@@ -287,6 +295,39 @@ TEST(LanguageMenuTest, PopupAddsTheMarkOfTheNumberInForceAndClearsNone) {
     f.Window().LoadSettings();
     f.OpenMenu();
     EXPECT_EQ(f.Marks(), "0011");
+}
+
+TEST(LanguageMenuTest, ChecksTakeThePromptCaptionInTheLanguageOfTheClick) {
+    nettest::Listener listener;
+    struct Row {
+        const char* name;
+        const char* button;
+        int mode;
+        int languageAtTheClick;
+        int languageChosenDuringTheCheck;
+        const char* caption;
+    };
+    const Row rows[] = {
+        {"port test, English then Chinese", "tntbtn_TestServerPort", 0, 1, 2, "Prompt"},
+        {"port test, Chinese then English", "tntbtn_TestServerPort", 0, 2, 1, "提示"},
+        {"mapping judgement of a domain", "tntbtn_JudgeMaping", 1, 3, 1, "提示"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string port = std::to_string(listener.port());
+        LanguageFixture f(MainSection({"nLanguageID=" + std::to_string(row.languageAtTheClick),
+                                       "Server address mode=" + std::to_string(row.mode), "Port=" + port,
+                                       "Static IP=127.0.0.1", "Domain address=127.0.0.1", "DTU number=X"}),
+                          true);
+        f.locale.lang = "en";
+        f.Show();
+        // The user picks another language while the check lets window events through.
+        QTimer::singleShot(0, [&] { f.Choose(row.languageChosenDuringTheCheck); });
+        QTest::mouseClick(f.fixture.Find<QPushButton>(row.button), Qt::LeftButton);
+        ExpectLanguage(f, row.languageChosenDuringTheCheck, "after the check");
+        ASSERT_EQ(f.fixture.messages.boxes.size(), 1u);
+        EXPECT_EQ(f.fixture.messages.boxes[0].caption, QString::fromUtf8(row.caption));
+    }
 }
 
 }  // namespace

@@ -7,6 +7,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QComboBox>
@@ -27,6 +31,7 @@ namespace {
 
 using apptest::MainSection;
 using apptest::WindowFixture;
+using apptest::WriteBytes;
 
 TEST(MainWindowTest, ControlsSitInTheirContainersWithTheirGeometryAndTexts) {
     WindowFixture fixture;
@@ -172,7 +177,7 @@ TEST(MainWindowTest, FirstStartWritesPortStaticIpAndDtuNumberInThatOrder) {
     EXPECT_EQ(fixture.File(), MainSection({"Port=6000", std::string("Static IP=") + apptest::kLocalAddress,
                                            "DTU number=TQ-GP000001"}));
     EXPECT_EQ(fixture.Find<QComboBox>("tntcomb_ServerNetMode")->currentIndex(), 0);
-    EXPECT_EQ(fixture.Find<app::PortSpinEdit>("rzspnedt_Port")->Text(), "6000");
+    EXPECT_EQ(fixture.Find<app::PortSpinEdit>("rzspnedt_Port")->text(), "6000");
     EXPECT_EQ(fixture.Find<QLineEdit>("tntedt_StaticIP")->text(), apptest::kLocalAddress);
     EXPECT_EQ(fixture.Find<QLineEdit>("tntedt_DomainAddress")->text(), "");
     EXPECT_EQ(fixture.Find<QComboBox>("tntcomb_SMSCommandType")->currentIndex(), 0);
@@ -243,6 +248,34 @@ TEST(MainWindowTest, StoredValuesAreShownAndOnlyChangedTextsWrittenBack) {
          "TQ-GP0000012345",
          0,
          {}},
+        {"negative port shows 1000, file keeps it",
+         {"Port=-5", "Static IP=1.2.3.4", "DTU number=X"},
+         0,
+         "1000",
+         "X",
+         0,
+         {}},
+        {"port that is no number shows and stores the default",
+         {"Port=abc", "Static IP=1.2.3.4", "DTU number=X"},
+         0,
+         "6000",
+         "X",
+         0,
+         MainSection({"Port=6000", "Static IP=1.2.3.4", "DTU number=X"})},
+        {"keys spelt in another case are the same keys",
+         {"server ADDRESS mode=1", "port=8000", "STATIC IP=1.2.3.4", "dtu number=TQ-GP000009"},
+         1,
+         "8000",
+         "TQ-GP000009",
+         0,
+         {}},
+        {"blanks and quotes around values are not written back",
+         {"Port = 7000 ", "Static IP=1.2.3.4", "DTU number = \"TQ-GP000003\""},
+         0,
+         "7000",
+         "TQ-GP000003",
+         0,
+         {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -250,7 +283,7 @@ TEST(MainWindowTest, StoredValuesAreShownAndOnlyChangedTextsWrittenBack) {
         WindowFixture fixture(stored, true);
         fixture.Show();
         EXPECT_EQ(fixture.Find<QComboBox>("tntcomb_ServerNetMode")->currentIndex(), row.mode);
-        EXPECT_EQ(fixture.Find<app::PortSpinEdit>("rzspnedt_Port")->Text(), row.port);
+        EXPECT_EQ(fixture.Find<app::PortSpinEdit>("rzspnedt_Port")->text(), row.port);
         EXPECT_EQ(fixture.Find<QLineEdit>("tntedt_DTUNumber")->text(), row.dtuNumber);
         EXPECT_EQ(fixture.Find<QComboBox>("tntcomb_ServiceNetwork")->currentIndex(), row.apn);
         EXPECT_EQ(fixture.File(), row.fileAfter.empty() ? stored : row.fileAfter);
@@ -270,6 +303,109 @@ TEST(MainWindowTest, StartWithEveryValueStoredAlreadyLeavesTheFileUntouched) {
     // Every write replaces the file by a new one, so an unchanged inode means no write happened.
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(fixture.File(), stored);
+}
+
+TEST(MainWindowTest, ReloadWritesBackTheFieldsWhoseShownTextItChanges) {
+    const std::vector<std::string> start = {"Port=6000", "Static IP=1.2.3.4", "DTU number=TQ-GP0000012345"};
+    const struct {
+        const char* name;
+        std::vector<std::string> stored;
+        std::function<void(WindowFixture&)> between;  // after the start, before the reload
+        QString port;
+        QString other;
+        QString dtuNumber;
+        std::vector<std::string> fileAfter;
+        std::size_t boxes;
+    } rows[] = {
+        {"a port below the range shows 1000 since the start: no change",
+         {"Port=500", "Static IP=1.2.3.4", "DTU number=X"},
+         [](WindowFixture&) {},
+         "1000",
+         "",
+         "X",
+         {"Port=500", "Static IP=1.2.3.4", "DTU number=X", "nLanguageID=1"},
+         0},
+        {"a typed port below the range is placed as 1000 and written",
+         start,
+         [](WindowFixture& f) {
+             f.Find<app::PortSpinEdit>("rzspnedt_Port")->findChild<QLineEdit*>()->selectAll();
+             QTest::keyClicks(f.Find<app::PortSpinEdit>("rzspnedt_Port"), "50");
+         },
+         "1000",
+         "",
+         "TQ-GP0000012345",
+         {"Port=1000", "Static IP=1.2.3.4", "DTU number=TQ-GP0000012345", "nLanguageID=1"},
+         0},
+        {"a typed text whose write failed is replaced by the file's and written",
+         start,
+         [](WindowFixture& f) {
+             std::filesystem::permissions(f.settingsPath, std::filesystem::perms::owner_read);
+             QTest::keyClicks(f.Find<QLineEdit>("tntedt_Other"), "ab");
+             std::filesystem::permissions(
+                 f.settingsPath, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+         },
+         "6000",
+         "",
+         "TQ-GP0000012345",
+         {"Port=6000", "Static IP=1.2.3.4", "DTU number=TQ-GP0000012345", "nLanguageID=1", "Other APN="},
+         2},
+        {"a long DTU number comes back whole into a field the user shortened",
+         start,
+         [](WindowFixture& f) {
+             auto* edit = f.Find<QLineEdit>("tntedt_DTUNumber");
+             edit->end(false);
+             QTest::keyClick(edit, Qt::Key_Backspace);
+             // Another program puts the long number back.
+             WriteBytes(f.settingsPath,
+                        MainSection({"Port=6000", "Static IP=1.2.3.4", "DTU number=TQ-GP0000012345"}));
+         },
+         "6000",
+         "",
+         "TQ-GP0000012345",
+         {"Port=6000", "Static IP=1.2.3.4", "DTU number=TQ-GP0000012345", "nLanguageID=1"},
+         0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WindowFixture fixture(MainSection(row.stored), true);
+        fixture.Show();
+        row.between(fixture);
+        // Without a localization engine a language choice saves its number and reloads the fields.
+        fixture.Find<QAction>("tntmntm_English")->trigger();
+        EXPECT_EQ(fixture.Find<app::PortSpinEdit>("rzspnedt_Port")->text(), row.port);
+        EXPECT_EQ(fixture.Find<QLineEdit>("tntedt_Other")->text(), row.other);
+        EXPECT_EQ(fixture.Find<QLineEdit>("tntedt_DTUNumber")->text(), row.dtuNumber);
+        EXPECT_EQ(fixture.File(), MainSection(row.fileAfter));
+        EXPECT_EQ(fixture.messages.boxes.size(), row.boxes);
+    }
+}
+
+TEST(MainWindowTest, CommandFormatLabelTakesTheWidthOfItsTextAndFont) {
+    WindowFixture fixture;
+    fixture.Show();
+    auto* label = fixture.Find<QLabel>("tntlbl_SMSCommandFormat");
+    ASSERT_NE(label, nullptr);
+    const struct {
+        const char* name;
+        std::function<void(QLabel*)> change;
+    } rows[] = {
+        {"a shorter text", [](QLabel* l) { l->setProperty("text", QStringLiteral("SMS")); }},
+        {"a text wider than the room to the left",
+         [](QLabel* l) { l->setProperty("text", QStringLiteral("A very long caption that cannot fit")); }},
+        {"a larger font",
+         [](QLabel* l) {
+             QFont font = l->font();
+             font.setPixelSize(16);
+             l->setFont(font);
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.change(label);
+        EXPECT_EQ(label->width(), std::min(label->fontMetrics().horizontalAdvance(label->text()), 108));
+        EXPECT_EQ(label->geometry().right() + 1, 108);
+        EXPECT_EQ(label->geometry().top(), 112);
+    }
 }
 
 TEST(MainWindowTest, ServerModeEnablesItsControls) {

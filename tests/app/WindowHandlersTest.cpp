@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 
 #include "app/KeyboardLimitedEdit.h"
 #include "app/PortSpinEdit.h"
@@ -16,7 +20,14 @@
 namespace {
 
 using apptest::MainSection;
+using apptest::ReadBytes;
 using apptest::WindowFixture;
+using apptest::WriteBytes;
+
+// The bytes of the settings file; empty where there is none (or a folder stands in its place).
+std::string FileBytes(const std::string& path) {
+    return std::filesystem::is_regular_file(path) ? ReadBytes(path) : std::string();
+}
 
 const std::string kStart = MainSection({"Port=6000", "Static IP=1.2.3.4", "DTU number=TQ-GP000001"});
 
@@ -95,6 +106,31 @@ TEST(WindowHandlersTest, DtuNumberTakesElevenCharactersFromTheKeyboardOnly) {
     }
 }
 
+TEST(WindowHandlersTest, DtuFieldShowsAPlacedTextWholeWithOneChangeAndKeepsItsLimit) {
+    apptest::Application();
+    app::KeyboardLimitedEdit edit(11);
+    const struct {
+        const char* name;
+        QString placed;
+        QString typed;
+        QString shownAfterTyping;
+    } rows[] = {
+        {"longer than the limit", "TQ-GP0000012345", "6", "TQ-GP0000012345"},
+        {"short after a long one", "TQ", "-GP0000012", "TQ-GP000001"},
+        {"as long as the limit", "TQ-GP000009", "2", "TQ-GP000009"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QSignalSpy changes(&edit, &QLineEdit::textChanged);
+        edit.ShowWhole(row.placed);
+        ASSERT_EQ(changes.size(), 1);
+        EXPECT_EQ(changes.front().front().toString(), row.placed);
+        edit.end(false);
+        QTest::keyClicks(&edit, row.typed);
+        EXPECT_EQ(edit.text(), row.shownAfterTyping);
+    }
+}
+
 TEST(WindowHandlersTest, GenerationSmsShowsTheCommandOrTheFirstMissingField) {
     const struct {
         const char* name;
@@ -140,23 +176,57 @@ TEST(WindowHandlersTest, GenerationSmsShowsTheCommandOrTheFirstMissingField) {
     }
 }
 
+TEST(WindowHandlersTest, RefusedWriteBacksAtTheStartPlaceEveryFieldAndShowOneBox) {
+    const struct {
+        const char* name;
+        std::function<std::string(WindowFixture&)> settingsPath;
+        int apn;
+    } rows[] = {
+        {"missing folder", [](WindowFixture& f) { return f.dir.File("missing-folder/GPRSInfo.ini"); }, 0},
+        {"read-only file",
+         [](WindowFixture& f) {
+             WriteBytes(f.settingsPath, MainSection({"Service network(APN)=2"}));
+             std::filesystem::permissions(f.settingsPath, std::filesystem::perms::owner_read |
+                                                              std::filesystem::perms::group_read |
+                                                              std::filesystem::perms::others_read);
+             return f.settingsPath;
+         },
+         2},
+        {"folder in place of the file",
+         [](WindowFixture& f) {
+             std::filesystem::create_directory(f.settingsPath);
+             return f.settingsPath;
+         },
+         0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        WindowFixture fixture;
+        const std::string path = row.settingsPath(fixture);
+        const std::string before = FileBytes(path);
+        app::Ttntfrm_Main& window = fixture.Show(path);
+
+        // Port, Static IP and DTU number are each tried; the first refusal is shown, once.
+        ASSERT_EQ(fixture.messages.boxes.size(), 1u);
+        EXPECT_TRUE(fixture.messages.boxes[0].error);
+        EXPECT_EQ(fixture.messages.boxes[0].caption, "TQ-3VOVE SMS configuration tool");
+        EXPECT_EQ(fixture.messages.boxes[0].text, QString::fromStdString("Unable to write to " + path + "."));
+        EXPECT_EQ(fixture.messages.boxes[0].owner, &window);
+        EXPECT_EQ(fixture.Find<app::PortSpinEdit>("rzspnedt_Port")->text(), "6000");
+        EXPECT_EQ(fixture.Find<QLineEdit>("tntedt_StaticIP")->text(), apptest::kLocalAddress);
+        EXPECT_EQ(fixture.Find<QComboBox>("tntcomb_SMSCommandType")->currentIndex(), 0);
+        EXPECT_EQ(fixture.Find<QComboBox>("tntcomb_ServiceNetwork")->currentIndex(), row.apn);
+        EXPECT_EQ(fixture.Find<QLineEdit>("tntedt_DTUNumber")->text(), "TQ-GP000001");
+        EXPECT_EQ(FileBytes(path), before);
+    }
+}
+
 TEST(WindowHandlersTest, RefusedWriteShowsTheErrorBoxAndTheProgramGoesOn) {
     WindowFixture fixture;
     const std::string unwritable = fixture.dir.File("missing-folder/GPRSInfo.ini");
-    app::Ttntfrm_Main& window = fixture.Show(unwritable);
-
-    // Every write-back of the start fails; the fields are placed all the same and one box tells.
+    fixture.Show(unwritable);
     const QString expected = QString::fromStdString("Unable to write to " + unwritable + ".");
     ASSERT_EQ(fixture.messages.boxes.size(), 1u);
-    EXPECT_TRUE(fixture.messages.boxes[0].error);
-    EXPECT_EQ(fixture.messages.boxes[0].caption, "TQ-3VOVE SMS configuration tool");
-    EXPECT_EQ(fixture.messages.boxes[0].text, expected);
-    EXPECT_EQ(fixture.messages.boxes[0].owner, &window);
-    EXPECT_EQ(fixture.Find<app::PortSpinEdit>("rzspnedt_Port")->Text(), "6000");
-    EXPECT_EQ(fixture.Find<QLineEdit>("tntedt_StaticIP")->text(), apptest::kLocalAddress);
-    EXPECT_EQ(fixture.Find<QComboBox>("tntcomb_SMSCommandType")->currentIndex(), 0);
-    EXPECT_EQ(fixture.Find<QComboBox>("tntcomb_ServiceNetwork")->currentIndex(), 0);
-    EXPECT_EQ(fixture.Find<QLineEdit>("tntedt_DTUNumber")->text(), "TQ-GP000001");
 
     // Each keystroke fails on its own; the field keeps what was typed.
     auto* other = fixture.Find<QLineEdit>("tntedt_Other");
@@ -170,12 +240,12 @@ TEST(WindowHandlersTest, RefusedWriteShowsTheErrorBoxAndTheProgramGoesOn) {
     EXPECT_TRUE(fixture.Find<QLineEdit>("tntedt_StaticIP")->isEnabled());
     EXPECT_FALSE(fixture.Find<QLineEdit>("tntedt_DomainAddress")->isEnabled());
 
-    // The port cut fails inside the nested change and is shown once.
+    // The cut of the sixth digit is saved with it: one box for that keystroke.
     const std::size_t before = fixture.messages.boxes.size();
     auto* port = fixture.Find<app::PortSpinEdit>("rzspnedt_Port");
     port->findChild<QLineEdit*>()->selectAll();
     QTest::keyClicks(port, "123456");
-    EXPECT_EQ(port->Text(), "99999");
+    EXPECT_EQ(port->text(), "99999");
     EXPECT_EQ(fixture.messages.boxes.size(), before + 6);
     for (const auto& box : fixture.messages.boxes) {
         EXPECT_EQ(box.text, expected);

@@ -35,7 +35,7 @@ struct RecordedBox {
     QString text;
 };
 
-// Records every box instead of showing it; an optional action runs at each box (a user's reaction).
+// Records every box instead of showing it, and counts the beeps.
 class RecordingPresenter final : public app::MessagePresenter {
 public:
     void ShowPrompt(QWidget* owner, const QString& caption, const QString& text) override {
@@ -44,7 +44,9 @@ public:
     void ShowError(QWidget* owner, const QString& caption, const QString& text) override {
         boxes.push_back({true, owner, caption, text});
     }
+    void Beep() override { ++beeps; }
     std::vector<RecordedBox> boxes;
+    int beeps = 0;
 };
 
 using sms::testing::ReadBytes;
