@@ -1,9 +1,8 @@
 #pragma once
 
-// Where the localization engine's own messages ("Localization problem", "Error") go: a message box
-// without owner in the window program, a line on standard error on the command line.
+// Where the localization engine's own messages ("Localization problem", "Error") go in the window
+// program: a message box without owner (the command line's sink is app/cli/StreamEngineMessages.h).
 
-#include <iosfwd>
 #include <string>
 
 #include "i18n/GnuGettextInstance.h"
@@ -21,17 +20,6 @@ public:
 
 private:
     MessagePresenter& messages_;
-};
-
-// Writes "caption: text" and a line end to `stream` (standard error by default).
-class StreamEngineMessages final : public i18n::MessageSink {
-public:
-    StreamEngineMessages();
-    explicit StreamEngineMessages(std::ostream& stream) : stream_(stream) {}
-    void ShowMessage(const std::string& caption, const std::string& text) override;
-
-private:
-    std::ostream& stream_;
 };
 
 }  // namespace app

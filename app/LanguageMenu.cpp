@@ -6,7 +6,7 @@
 #include <QMenu>
 
 #include "app/AutoWidthLabel.h"
-#include "app/LanguageCodes.h"
+#include "app/cli/LanguageCodes.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
 #include "sms/Settings.h"

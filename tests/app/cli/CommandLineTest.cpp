@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "app/cli/CommandLine.h"
 
 #include <algorithm>
 #include <fstream>
@@ -8,9 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include "app/cli/CliHelp.h"
 #include "net/ServerChecks.h"
 #include "net/WanAddress.h"
-#include "tests/app/ProgramRunner.h"
+#include "tests/app/cli/ProgramRunner.h"
 #include "tests/net/LoopbackPeers.h"
 #include "tests/sms/TempDir.h"
 
@@ -129,7 +130,7 @@ TEST_F(CommandLineTest, HelpAndVersion) {
     EXPECT_EQ(version.out, "15.1.27.0\n");
     const Outcome help = RunProgram({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out, HelpText());
+    EXPECT_EQ(help.out, HelpText({}));
     EXPECT_NE(help.out.find("--other-apn"), std::string::npos);
 }
 

@@ -1,0 +1,40 @@
+#pragma once
+
+// The subcommands of the command line, one run function each (one file each, named after it), all of
+// the same shape so that the runner dispatches them from one table.
+//
+// A run function reads the request's fields, writes its result to `out` and its messages to `err`,
+// and returns the exit status: kExitDone, kExitFailed (a missing field, a failed check or request),
+// never kExitUsage, which only the parser's faults give. It may throw on a fault of the program's
+// own (the runner reports it on `err` with status 1).
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+
+#include "app/cli/CliOptions.h"
+
+namespace app {
+
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// The translation of an English text; an empty function leaves it in English.
+using TranslateFn = std::function<std::string(const std::string&)>;
+
+// Where a subcommand writes and in which language.
+struct CliOutput {
+    std::ostream& out;
+    std::ostream& err;
+    TranslateFn translate;
+    // True when `err` is a terminal that a person watches: progress lines go there only then.
+    bool errIsTerminal = false;
+};
+
+int RunSms(const CliRequest& request, const CliOutput& output);
+int RunCheckPort(const CliRequest& request, const CliOutput& output);
+int RunJudgeMapping(const CliRequest& request, const CliOutput& output);
+int RunWanIp(const CliRequest& request, const CliOutput& output);
+
+}  // namespace app
