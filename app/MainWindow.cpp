@@ -32,9 +32,11 @@ std::string Utf8(const QString& text) {
 
 }  // namespace
 
-Ttntfrm_Main::Ttntfrm_Main(MessagePresenter& messages, std::string settingsPath, QWidget* parent)
+Ttntfrm_Main::Ttntfrm_Main(MessagePresenter& messages, std::string settingsPath, QWidget* parent,
+                           net::HostResolver& resolver)
     : QWidget(parent),
       messages_(messages),
+      resolver_(resolver),
       settingsPath_(std::move(settingsPath)),
       guard_([this](const std::exception_ptr& error) { ReportError(error); }) {
     BuildControls();
@@ -126,7 +128,7 @@ void Ttntfrm_Main::TntFormShow() {
 void Ttntfrm_Main::LoadSettings() {
     // One reading of the file serves the fields and the texts they are compared with below.
     const sms::SettingsSnapshot file(settingsPath_);
-    const sms::TGPRSInfo info = sms::LoadSettings(file, [] { return net::GetLocalIP(); });
+    const sms::TGPRSInfo info = sms::LoadSettings(file, [this] { return net::GetLocalIP(resolver_); });
     // A write-back that would store the text the file holds already changes nothing in the file;
     // skipping it spares a file replacement (and its flush to disk) for every field at each start.
     storedWhileLoading_.clear();

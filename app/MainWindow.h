@@ -18,6 +18,7 @@
 #include <QWidget>
 
 #include "app/HandlerGuard.h"
+#include "net/AddressLookup.h"
 #include "net/EventPump.h"
 #include "sms/Settings.h"
 
@@ -57,9 +58,10 @@ public:
     static constexpr int kDtuNumberKeyboardLimit = 11;
 
     // `messages` shows the prompt and error boxes and must outlive the window. `settingsPath` is the
-    // settings file to use; empty means GPRSInfo.ini beside the program.
+    // settings file to use; empty means GPRSInfo.ini beside the program. `resolver` answers the local
+    // address and the server checks' look-ups and must outlive the window.
     explicit Ttntfrm_Main(MessagePresenter& messages, std::string settingsPath = {},
-                          QWidget* parent = nullptr);
+                          QWidget* parent = nullptr, net::HostResolver& resolver = net::SystemResolver());
     ~Ttntfrm_Main() override;
 
     const std::string& SettingsPath() const { return settingsPath_; }
@@ -149,6 +151,7 @@ private:
     net::EventPump WindowPump();
 
     MessagePresenter& messages_;
+    net::HostResolver& resolver_;
     std::string settingsPath_;
     tagSysParameter sysParameter_;
     HandlerGuard guard_;

@@ -59,7 +59,7 @@ void Ttntfrm_Main::tntbtn_TestServerPortClick() {
     const net::PortTestResult result = net::RunServerPortTest(
         target, TranslateUtf8,
         [this](const std::string& status) { tntstsbr_StatusPanel->setText(QString::fromStdString(status)); },
-        WindowPump());
+        WindowPump(), resolver_);
     if (result.abandoned || closed_) {
         return;
     }
@@ -79,7 +79,7 @@ void Ttntfrm_Main::tntbtn_JudgeMapingClick() {
     CheckScope scope(checkRunning_);
     const QString caption = Translate("Prompt");
     const net::MappingResult result =
-        net::JudgePortMapping(ServerAddressFields(), TranslateUtf8, WindowPump());
+        net::JudgePortMapping(ServerAddressFields(), TranslateUtf8, WindowPump(), resolver_);
     if (result.abandoned || closed_) {
         return;
     }

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 
 #include "app/Translate.h"
+#include "base/ErrorText.h"
 
 namespace app {
 
@@ -30,12 +31,7 @@ void QMessageBoxPresenter::ShowMessage(QWidget* owner, const QString& caption, c
 }
 
 QString ErrorBoxText(const QString& message) {
-    // A sentence that already ends in punctuation such as "!" or ")" sorts before "." and keeps its
-    // own ending; one that ends in a letter or digit gets a full stop.
-    if (!message.isEmpty() && message.back() > QChar(u'.')) {
-        return message + u'.';
-    }
-    return message;
+    return QString::fromStdString(base::WithFullStop(message.toStdString()));
 }
 
 QString ErrorBoxText(const std::exception_ptr& error) {

@@ -14,8 +14,8 @@
 #include "app/MessageBoxes.h"
 #include "app/WindowApplication.h"
 #include "app/cli/WindowArguments.h"
+#include "base/ProgramPath.h"
 #include "i18n/EngineStartup.h"
-#include "i18n/FileLocator.h"
 #include "i18n/qt/BuiltInTextTranslator.h"
 
 namespace app {
@@ -62,8 +62,7 @@ int RunWindow(int argc, char** argv) {
     // The engine starts once the toolkit can show its message boxes and before any window exists;
     // it shuts down after the window is gone (objects die in reverse order).
     WindowEngineMessages engineMessages(messages);
-    const i18n::EngineSession engine(i18n::CurrentProgramFileName(), i18n::SystemLocaleSource(),
-                                     engineMessages);
+    const i18n::EngineSession engine(base::ProgramFilePath(), i18n::SystemLocaleSource(), engineMessages);
     i18n::qt::InstallBuiltInTextTranslator();
     Ttntfrm_Main window(messages, options.settingsPath);
 

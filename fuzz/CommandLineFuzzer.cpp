@@ -74,8 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (CountPlaceholders(error->format) != error->arguments.size()) {
             Violation();
         }
-        const std::string message = app::FillPlaceholders(error->format, error->arguments);
-        for (const std::string& argument : error->arguments) {
+        const std::string message = base::FillPlaceholders(error->format, error->arguments);
+        for (const base::FormatArg& arg : error->arguments) {
+            const std::string& argument = std::get<std::string>(arg);
             if (message.find(argument) == std::string::npos) {
                 Violation();
             }

@@ -36,8 +36,8 @@ std::string ReplacementLoadStr(unsigned id) {
     return LookupBuiltInText(sms::DefaultLoadStr(id));
 }
 
-std::string ReplacementFmtLoadStr(unsigned id, const std::vector<sms::FormatArg>& args) {
-    return sms::FormatText(ReplacementLoadStr(id), args);
+std::string ReplacementFmtLoadStr(unsigned id, const std::vector<base::FormatArg>& args) {
+    return base::FillPlaceholders(ReplacementLoadStr(id), args);
 }
 
 }  // namespace i18n

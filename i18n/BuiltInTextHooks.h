@@ -32,8 +32,6 @@ public:
             enabled_ = false;
         }
     }
-    bool Enabled() const noexcept { return enabled_; }
-    Loader Original() const noexcept { return original_; }
 
 private:
     std::atomic<Loader>& slot_;
@@ -51,7 +49,7 @@ std::string ReplacementLoadResString(const sms::ResStringRec& rec);
 // String loader by identifier: the first non-empty text among sms::ResourceModules() (cut to 1023
 // bytes), passed through LookupBuiltInText on any thread.
 std::string ReplacementLoadStr(unsigned id);
-// Formatting loader: ReplacementLoadStr, then formatted with `args`.
-std::string ReplacementFmtLoadStr(unsigned id, const std::vector<sms::FormatArg>& args);
+// Formatting loader: ReplacementLoadStr, then filled with `args` by base::FillPlaceholders.
+std::string ReplacementFmtLoadStr(unsigned id, const std::vector<base::FormatArg>& args);
 
 }  // namespace i18n

@@ -5,8 +5,6 @@
 #include <set>
 #include <string>
 
-#include "i18n/AsciiText.h"
-
 namespace i18n {
 
 // A class of the object-access layer: a name and its base class (none for a root class).

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "i18n/AsciiText.h"
+#include "base/AsciiText.h"
 #include "i18n/FileLocator.h"
 #include "i18n/GnuGettextInstance.h"
 
@@ -85,7 +85,7 @@ void TDomain::OpenCatalog() {
     }
     catalog_ = locator_.AcquireCatalog(path);
 
-    if (UpperCaseAscii(GetHeaderField("Content-Type")).find("CHARSET=UTF-8") == std::string::npos) {
+    if (base::UpperCaseAscii(GetHeaderField("Content-Type")).find("CHARSET=UTF-8") == std::string::npos) {
         CloseCatalog();
         active_ = false;
         messages_.ShowMessage(
@@ -118,7 +118,7 @@ void TDomain::SetLanguageCode(std::string_view code) {
 }
 
 std::string TDomain::GetHeaderField(std::string_view name) {
-    const std::string prefix = UpperCaseAscii(name) + ": ";
+    const std::string prefix = base::UpperCaseAscii(name) + ": ";
     const std::string_view header = Lookup("").Text;
     std::size_t start = 0;
     while (start < header.size()) {
@@ -127,7 +127,7 @@ std::string TDomain::GetHeaderField(std::string_view name) {
             end = header.size();
         }
         const std::string_view line = header.substr(start, end - start);
-        if (line.size() >= prefix.size() && UpperCaseAscii(line.substr(0, prefix.size())) == prefix) {
+        if (line.size() >= prefix.size() && base::UpperCaseAscii(line.substr(0, prefix.size())) == prefix) {
             std::string_view value = line.substr(prefix.size());
             while (!value.empty() && IsBlankOrControl(value.front())) {
                 value.remove_prefix(1);

@@ -1,11 +1,10 @@
 #include "i18n/FileLocator.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <mutex>
-#include <system_error>
 
-#include "i18n/AsciiText.h"
+#include "base/AsciiText.h"
+#include "base/ProgramPath.h"
 #include "i18n/Errors.h"
 
 namespace i18n {
@@ -23,15 +22,10 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
 
 }  // namespace
 
-std::string CurrentProgramFileName() {
-    std::error_code error;
-    std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : path.string();
-}
-
 bool CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const noexcept {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(AsciiUpper(x)) < static_cast<unsigned char>(AsciiUpper(y));
+        return static_cast<unsigned char>(base::AsciiUpper(x)) <
+               static_cast<unsigned char>(base::AsciiUpper(y));
     });
 }
 
@@ -43,14 +37,13 @@ TFileLocator::TFileLocator(std::string programFileName, ResourceFinder findResou
 TFileLocator::~TFileLocator() = default;
 
 void TFileLocator::ScanProgramFile() {
-    const std::size_t slash = programFileName_.rfind('/');
-    programDirectory_ = slash == std::string::npos ? std::string() : programFileName_.substr(0, slash + 1);
+    programDirectory_ = base::FolderWithSeparator(programFileName_);
 }
 
 std::string TFileLocator::ResourceNameFor(std::string_view relativePath) {
     std::string name(relativePath);
     for (char& c : name) {
-        c = (c == '/' || c == '\\') ? '_' : AsciiUpper(c);
+        c = (c == '/' || c == '\\') ? '_' : base::AsciiUpper(c);
     }
     ReplaceAll(name, "_LC_MESSAGES_", "_");
     ReplaceAll(name, ".MO", "");

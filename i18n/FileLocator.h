@@ -22,9 +22,6 @@
 
 namespace i18n {
 
-// The full path of the running program (from /proc/self/exe); empty when the system does not say.
-std::string CurrentProgramFileName();
-
 // ASCII-only, case-insensitive ordering of keys (relative paths, sharing keys).
 struct CaseInsensitiveLess {
     bool operator()(std::string_view a, std::string_view b) const noexcept;

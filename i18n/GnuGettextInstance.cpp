@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "i18n/AsciiText.h"
+#include "base/AsciiText.h"
+#include "base/ProgramPath.h"
 #include "i18n/Domain.h"
 #include "i18n/FileLocator.h"
 #include "i18n/LocaleIdentifiers.h"
@@ -41,9 +42,7 @@ TGnuGettextInstance::TGnuGettextInstance(TFileLocator& locator, const std::strin
       messages_(messages),
       creatorThreadId_(std::this_thread::get_id()),
       currentDomain_("default") {
-    const std::size_t slash = programFileName.rfind('/');
-    defaultDirectory_ =
-        (slash == std::string::npos ? std::string() : programFileName.substr(0, slash + 1)) + "locale";
+    defaultDirectory_ = base::FolderWithSeparator(programFileName) + "locale";
     SelectLanguage("");
     BindDomainDirectory("default", defaultDirectory_);
     SetCurrentDomain("default");
@@ -100,7 +99,7 @@ void TGnuGettextInstance::SetCurrentDomain(std::string_view domain) {
 
 TDomain& TGnuGettextInstance::FindDomain(std::string_view domain) {
     for (const std::unique_ptr<TDomain>& known : domains_) {
-        if (EqualsIgnoringAsciiCase(known->Name(), domain)) {
+        if (base::EqualsIgnoringAsciiCase(known->Name(), domain)) {
             return *known;
         }
     }
@@ -115,7 +114,7 @@ std::string TGnuGettextInstance::DetectSystemLanguage() {
     std::string language = locale_.UserLanguageName();
     const std::string country = locale_.UserCountryName();
     if (IsTwoLetters(language) && IsTwoLetters(country)) {
-        if (EqualsIgnoringAsciiCase(language, "no")) {
+        if (base::EqualsIgnoringAsciiCase(language, "no")) {
             language = "nb";
         }
         return language + "_" + country;

@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "i18n/AsciiText.h"
+#include "base/AsciiText.h"
 
 namespace i18n {
 
@@ -43,7 +43,7 @@ std::string_view LanguageCodeForThreadLocale(unsigned localeId) noexcept {
 
 unsigned LocaleIdForCode(std::string_view code) noexcept {
     for (const auto& [id, known] : kLocaleIds) {
-        if (EqualsIgnoringAsciiCase(known, code)) {
+        if (base::EqualsIgnoringAsciiCase(known, code)) {
             return id;
         }
     }

@@ -1,11 +1,11 @@
 #include "i18n/MoFile.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstring>
 
-#include "i18n/CatalogFileBytes.h"
+#include "base/WholeFile.h"
 #include "i18n/Errors.h"
+#include "i18n/MoSearch.h"
 
 namespace i18n {
 
@@ -24,25 +24,42 @@ std::uint32_t ReadLittleEndian(const std::byte* at) noexcept {
     return value;
 }
 
+std::string ReadCatalogFile(const std::string& fileName) {
+    base::WholeFile file = base::ReadWholeFile(fileName, TMoFile::kMaxFileSize);
+    switch (file.failure) {
+        case base::WholeFile::Failure::None:
+            break;
+        case base::WholeFile::Failure::CannotOpen:
+        case base::WholeFile::Failure::NotRegular:
+            throw EGGIOError("Cannot open file " + fileName);
+        case base::WholeFile::Failure::CannotStat:
+        case base::WholeFile::Failure::TooLarge:
+            throw EGGIOError("Cannot create memory map on file " + fileName);
+        case base::WholeFile::Failure::ReadFailed:
+            throw EGGIOError("Cannot map file " + fileName +
+                             " into memory. Reason: " + std::strerror(file.systemError));
+    }
+    return std::move(file.bytes);
+}
+
 }  // namespace
 
 TMoFile::TMoFile(std::span<const std::byte> bytes, const std::string& fileName)
-    : buffer_(bytes.begin(), bytes.end()) {
-    data_ = buffer_.data();
-    size_ = buffer_.size();
+    : bytes_(reinterpret_cast<const char*>(bytes.data()), bytes.size()) {
+    data_ = reinterpret_cast<const std::byte*>(bytes_.data());
+    size_ = bytes_.size();
     Load(fileName);
 }
 
 TMoFile::TMoFile(const std::string& fileName, std::int64_t offset, std::int64_t size)
-    : fileBytes_(std::make_unique<CatalogFileBytes>(fileName)) {
-    const std::span<const std::byte> file = fileBytes_->Data();
-    const std::uint64_t fileSize = file.size();
+    : bytes_(ReadCatalogFile(fileName)) {
+    const std::uint64_t fileSize = bytes_.size();
     // The range comes from the caller; a range outside the file is as bad as a broken header.
     if (offset < 0 || size < 0 || static_cast<std::uint64_t>(offset) > fileSize ||
         static_cast<std::uint64_t>(size) > fileSize - static_cast<std::uint64_t>(offset)) {
         throw EGGIOError("This file is not a valid GNU gettext mo file: " + fileName);
     }
-    data_ = file.data() + offset;
+    data_ = reinterpret_cast<const std::byte*>(bytes_.data()) + offset;
     size_ = size == 0 ? fileSize - static_cast<std::uint64_t>(offset) : static_cast<std::uint64_t>(size);
     Load(fileName);
 }
@@ -84,11 +101,7 @@ void TMoFile::Load(const std::string& fileName) {
         }
     }
 
-    std::uint64_t probe = 1;
-    for (std::uint32_t n = entryCount_; n != 0; n /= 2) {
-        probe *= 2;
-    }
-    firstProbe_ = static_cast<std::uint32_t>(probe / 2);
+    firstProbe_ = FirstProbeFor(entryCount_);
     firstStep_ = static_cast<std::int32_t>(firstProbe_ / 2);
 }
 
@@ -102,45 +115,14 @@ std::string_view TMoFile::String(std::uint32_t tableOffset, std::uint32_t index)
     return {reinterpret_cast<const char*>(data_) + Word(entry + 4), Word(entry)};
 }
 
-template <typename OnProbe>
-TMoFile::LookupResult TMoFile::Search(std::string_view msgid, OnProbe onProbe) const noexcept {
-    if (entryCount_ == 0) {
+TMoFile::LookupResult TMoFile::Lookup(std::string_view msgid) const noexcept {
+    const std::uint32_t found = SearchIdentifiers(
+        msgid, entryCount_, [this](std::uint32_t i) { return String(identifiersOffset_, i); },
+        [](std::uint32_t) {});
+    if (found == 0) {
         return {msgid, false};
     }
-    std::uint32_t i = firstProbe_;
-    std::uint32_t step = static_cast<std::uint32_t>(firstStep_);
-    for (;;) {
-        onProbe(i);
-        const std::string_view id = String(identifiersOffset_, i);
-        const std::size_t common = std::min(msgid.size(), id.size());
-        // memcmp compares as unsigned char, which is the order the catalog is sorted in.
-        int order = common == 0 ? 0 : std::memcmp(msgid.data(), id.data(), common);
-        if (order == 0) {
-            order = msgid.size() < id.size() ? -1 : (msgid.size() > id.size() ? 1 : 0);
-        }
-        if (order == 0) {
-            return {String(translationsOffset_, i), true};
-        }
-        if (step == 0) {
-            return {msgid, false};
-        }
-        if (order < 0) {
-            i = i < step + 1 ? 1 : i - step;
-        } else {
-            i = static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t{i} + step, entryCount_));
-        }
-        step /= 2;
-    }
-}
-
-TMoFile::LookupResult TMoFile::Lookup(std::string_view msgid) const noexcept {
-    return Search(msgid, [](std::uint32_t) {});
-}
-
-std::vector<std::uint32_t> TMoFile::ProbeSequence(std::string_view msgid) const {
-    std::vector<std::uint32_t> probes;
-    Search(msgid, [&probes](std::uint32_t i) { probes.push_back(i); });
-    return probes;
+    return {String(translationsOffset_, found), true};
 }
 
 }  // namespace i18n

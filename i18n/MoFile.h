@@ -6,18 +6,13 @@
 // string (offset + length + its NUL) must lie inside the data. After that a lookup reads only bytes known
 // to be there, parses nothing and allocates nothing.
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace i18n {
-
-class CatalogFileBytes;
 
 class TMoFile {
 public:
@@ -34,21 +29,26 @@ public:
     TMoFile(std::span<const std::byte> bytes, const std::string& fileName);
 
     // The catalog that starts at `offset` of the disk file `fileName` and is `size` bytes long (size 0:
-    // up to the end of the file), read whole. Throws EGGIOError: the open and map errors of
-    // CatalogFileBytes, or "This file is not a valid GNU gettext mo file: " + fileName when the range lies
-    // outside the file or its bytes are not a sound MO catalog.
+    // up to the end of the file), read whole into memory rather than mapped: a mapped file that another
+    // program truncates while it is in use (msgfmt rewrites its output in place) would kill the process
+    // with SIGBUS at the next access to a lost page. Throws EGGIOError:
+    //   "Cannot open file " + fileName                 it cannot be opened or is not a regular file;
+    //   "Cannot create memory map on file " + fileName its size cannot be read or exceeds kMaxFileSize;
+    //   "Cannot map file " + fileName + " into memory. Reason: " + the system's text for a read error;
+    //   "This file is not a valid GNU gettext mo file: " + fileName when the range lies outside the file
+    //   or its bytes are not a sound MO catalog.
     TMoFile(const std::string& fileName, std::int64_t offset, std::int64_t size);
+
+    // Largest file taken as a catalog; a larger one is refused instead of filling the memory.
+    static constexpr std::size_t kMaxFileSize = 64 * 1024 * 1024;
 
     ~TMoFile();
     TMoFile(const TMoFile&) = delete;
     TMoFile& operator=(const TMoFile&) = delete;
 
-    // Binary search of the sorted identifier table (unsigned byte order, shorter string first on a common
-    // prefix). The hash table of the file is not used. Never throws.
+    // SearchIdentifiers (i18n/MoSearch.h) over the sorted identifier table. The hash table of the file
+    // is not used. Never throws.
     LookupResult Lookup(std::string_view msgid) const noexcept;
-
-    // The 1-based table indexes that Lookup compares `msgid` with, in order.
-    std::vector<std::uint32_t> ProbeSequence(std::string_view msgid) const;
 
     bool SwapBytes() const noexcept { return swapBytes_; }
     std::uint32_t EntryCount() const noexcept { return entryCount_; }
@@ -58,20 +58,17 @@ public:
     std::uint32_t FirstProbe() const noexcept { return firstProbe_; }
     std::int32_t FirstStep() const noexcept { return firstStep_; }
 
-    // Number of holders; changed only by TFileLocator under its lock.
-    int UserCount() const noexcept { return userCount_.load(std::memory_order_relaxed); }
-    int AddUser() noexcept { return userCount_.fetch_add(1, std::memory_order_relaxed) + 1; }
-    int RemoveUser() noexcept { return userCount_.fetch_sub(1, std::memory_order_relaxed) - 1; }
+    // Number of holders; changed only by TFileLocator under its lock, which is what keeps it consistent.
+    int UserCount() const noexcept { return userCount_; }
+    int AddUser() noexcept { return ++userCount_; }
+    int RemoveUser() noexcept { return --userCount_; }
 
 private:
     void Load(const std::string& fileName);
     std::uint32_t Word(std::size_t offset) const noexcept;
     std::string_view String(std::uint32_t tableOffset, std::uint32_t index) const noexcept;
-    template <typename OnProbe>
-    LookupResult Search(std::string_view msgid, OnProbe onProbe) const noexcept;
 
-    std::vector<std::byte> buffer_;
-    std::unique_ptr<CatalogFileBytes> fileBytes_;
+    std::string bytes_;  // the catalog, or the whole file that holds it
     const std::byte* data_ = nullptr;
     std::size_t size_ = 0;
     bool swapBytes_ = false;
@@ -80,7 +77,7 @@ private:
     std::uint32_t translationsOffset_ = 0;
     std::uint32_t firstProbe_ = 0;
     std::int32_t firstStep_ = 0;
-    std::atomic<int> userCount_{0};
+    int userCount_ = 0;
 };
 
 }  // namespace i18n

@@ -4,6 +4,7 @@
 #include <exception>
 #include <set>
 
+#include "base/AsciiText.h"
 #include "i18n/Errors.h"
 
 namespace i18n {
@@ -144,7 +145,7 @@ void TranslateObjectTree(TGnuGettextInstance& engine, const ObjectPtr& root, std
         }
         const std::set<std::string> skip = SkipSet(engine, *object->Class());
         for (const PropertyInfo& property : object->Properties()) {
-            if (property.Kind != PropertyKind::Other && !skip.contains(UpperCaseAscii(property.Name))) {
+            if (property.Kind != PropertyKind::Other && !skip.contains(base::UpperCaseAscii(property.Name))) {
                 TranslateTextProperty(engine, *object, property, queue, domain, object);
             }
         }
@@ -225,7 +226,7 @@ void TGnuGettextInstance::RetranslateComponent(const ObjectPtr& component) {
 }
 
 void TGnuGettextInstance::TP_GlobalIgnoreClassProperty(const TClassInfo& cls, std::string_view propertyName) {
-    std::string name = UpperCaseAscii(propertyName);
+    std::string name = base::UpperCaseAscii(propertyName);
     for (auto it = GlobalClassRules.begin(); it != GlobalClassRules.end(); ++it) {
         if (it->RuleClass == &cls) {
             it->IgnoredProperties.insert(name);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstring>
 #include <memory>
 
@@ -100,13 +99,6 @@ public:
     }
 };
 
-std::atomic<HostResolver*> testResolver{nullptr};
-
-HostResolver& CurrentResolver() {
-    HostResolver* resolver = testResolver.load();
-    return resolver != nullptr ? *resolver : SystemResolver();
-}
-
 }  // namespace
 
 HostResolver& SystemResolver() {
@@ -114,13 +106,8 @@ HostResolver& SystemResolver() {
     return resolver;
 }
 
-HostResolver* SetResolverForTesting(HostResolver* resolver) {
-    return testResolver.exchange(resolver);
-}
-
-std::string GetLocalIP() {
+std::string GetLocalIP(HostResolver& resolver) {
     try {
-        HostResolver& resolver = CurrentResolver();
         const std::string hostName = resolver.HostName();
         if (hostName.empty()) {
             return {};
@@ -144,12 +131,12 @@ std::string GetLocalIP() {
     }
 }
 
-std::string ResolveHostIP(const std::string& name, const EventPump& pump) {
+std::string ResolveHostIP(const std::string& name, const EventPump& pump, HostResolver& resolver) {
     try {
         if (!PumpEvents(pump)) {
             return {};
         }
-        const std::vector<std::string> addresses = CurrentResolver().Resolve(name);
+        const std::vector<std::string> addresses = resolver.Resolve(name);
         return addresses.empty() ? std::string{} : addresses.back();
     } catch (...) {
         return {};

@@ -1,7 +1,6 @@
 #include "net/CurlLibrary.h"
 
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include <dlfcn.h>
@@ -63,10 +62,8 @@ CurlLibrary Load() {
 
 const CurlLibrary& LoadedCurl() {
     // A failed load is not remembered, so that a later click tries again.
-    static std::mutex mutex;
     static CurlLibrary loaded{};
     static bool ready = false;
-    const std::lock_guard lock(mutex);
     if (!ready) {
         loaded = Load();
         ready = true;

@@ -23,7 +23,8 @@ struct CurlLibrary {
     decltype(&curl_multi_info_read) multi_info_read;
 };
 
-// The loaded and globally initialised library; it stays loaded until the program ends. Thread-safe.
+// The loaded and globally initialised library; it stays loaded until the program ends. Requests run
+// on one thread only (the window's, or the command line's main thread), so the first load needs no lock.
 // Throws WanRequestError when libcurl or one of its entry points cannot be loaded.
 const CurlLibrary& LoadedCurl();
 

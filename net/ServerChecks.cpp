@@ -1,7 +1,7 @@
 #include "net/ServerChecks.h"
 
-#include "net/AddressLookup.h"
-#include "net/MessageFormat.h"
+#include "base/AsciiText.h"
+#include "base/Placeholders.h"
 #include "net/TcpConnect.h"
 
 namespace net {
@@ -15,8 +15,10 @@ constexpr const char* kEqualVerdict =
 constexpr const char* kUnequalVerdict =
     "The local IP network segment with the WAN IP is different, you need to do port mapping in router.";
 
-std::string Translated(const TranslateFn& translate, const std::string& text) {
-    return translate ? translate(text) : text;
+// A translated message with the address as entered and the port filled in.
+std::string Filled(const base::TranslateFn& translate, const char* english, const std::string& address,
+                   int port) {
+    return base::FillPlaceholders(base::TranslateOrKeep(translate, english), {address, port});
 }
 
 // Once the caller's pump has asked to stop, every later pump point stops too, without asking again.
@@ -57,9 +59,9 @@ ModeField FieldOfMode(const ServerTarget& target) {
 
 }  // namespace
 
-PortTestResult RunServerPortTest(const ServerTarget& target, const TranslateFn& translate,
+PortTestResult RunServerPortTest(const ServerTarget& target, const base::TranslateFn& translate,
                                  const std::function<void(const std::string&)>& setStatus,
-                                 const EventPump& pump) {
+                                 const EventPump& pump, HostResolver& resolver) {
     PortTestResult result;
     StickyPump sticky(pump);
     const EventPump guarded = sticky.AsPump();
@@ -68,16 +70,16 @@ PortTestResult RunServerPortTest(const ServerTarget& target, const TranslateFn& 
     std::string entered;
     std::string resolved;
     if (field.text != nullptr) {
-        if (TrimControlAndSpace(*field.text).empty()) {
+        if (base::TrimBlanks(*field.text).empty()) {
             result.missingField = field.label;
             return result;
         }
         entered = *field.text;
         if (setStatus) {
-            setStatus(FillAddressAndPort(Translated(translate, kStatusText), entered, target.port));
+            setStatus(Filled(translate, kStatusText, entered, target.port));
         }
         guarded();
-        resolved = ResolveHostIP(entered, guarded);
+        resolved = ResolveHostIP(entered, guarded, resolver);
     }
 
     result.connected = !sticky.abandoned() && TestTcpConnect(resolved, target.port, guarded);
@@ -86,32 +88,33 @@ PortTestResult RunServerPortTest(const ServerTarget& target, const TranslateFn& 
         result.connected = false;
         return result;
     }
-    result.outcomeText = FillAddressAndPort(
-        Translated(translate, result.connected ? kSuccessText : kFailureText), entered, target.port);
+    result.outcomeText =
+        Filled(translate, result.connected ? kSuccessText : kFailureText, entered, target.port);
     return result;
 }
 
-MappingResult JudgePortMapping(const ServerTarget& target, const TranslateFn& translate,
-                               const EventPump& pump) {
+MappingResult JudgePortMapping(const ServerTarget& target, const base::TranslateFn& translate,
+                               const EventPump& pump, HostResolver& resolver) {
     MappingResult result;
     const ModeField field = FieldOfMode(target);
     if (field.text == nullptr) {
         return result;
     }
-    if (TrimControlAndSpace(*field.text).empty()) {
+    if (base::TrimBlanks(*field.text).empty()) {
         result.missingField = field.label;
         return result;
     }
 
     StickyPump sticky(pump);
     // The static IP is compared as typed: a host name or a stray space there is a different address.
-    const std::string server = target.mode == 0 ? *field.text : ResolveHostIP(*field.text, sticky.AsPump());
+    const std::string server =
+        target.mode == 0 ? *field.text : ResolveHostIP(*field.text, sticky.AsPump(), resolver);
     if (sticky.abandoned()) {
         result.abandoned = true;
         return result;
     }
-    const std::string local = GetLocalIP();
-    result.verdictText = Translated(translate, server == local ? kEqualVerdict : kUnequalVerdict);
+    const std::string local = GetLocalIP(resolver);
+    result.verdictText = base::TranslateOrKeep(translate, server == local ? kEqualVerdict : kUnequalVerdict);
     return result;
 }
 

@@ -7,12 +7,11 @@
 #include <optional>
 #include <string>
 
+#include "base/Translate.h"
+#include "net/AddressLookup.h"
 #include "net/EventPump.h"
 
 namespace net {
-
-// Gives the translation of an English message; an empty function leaves messages in English.
-using TranslateFn = std::function<std::string(const std::string&)>;
 
 // The server fields as the window shows them at the click (texts untrimmed).
 struct ServerTarget {
@@ -36,10 +35,11 @@ struct PortTestResult {
 // resolved address is connected to. Any other mode connects to an empty address (which fails) without
 // validation or status text. The outcome text is the translated success or failure text, filled with
 // the text as entered (empty for no mode) and the port. Only "%s" and "%d" of a translation are
-// filled. When the pump asks to stop at any point, `abandoned` is set and nothing else.
-PortTestResult RunServerPortTest(const ServerTarget& target, const TranslateFn& translate,
+// filled (base::FillPlaceholders). When the pump asks to stop at any point, `abandoned` is set and
+// nothing else. Names are resolved by `resolver`.
+PortTestResult RunServerPortTest(const ServerTarget& target, const base::TranslateFn& translate,
                                  const std::function<void(const std::string&)>& setStatus,
-                                 const EventPump& pump = {});
+                                 const EventPump& pump = {}, HostResolver& resolver = SystemResolver());
 
 struct MappingResult {
     std::optional<std::string> missingField;
@@ -50,8 +50,8 @@ struct MappingResult {
 // The port-mapping judgement. Validation as in RunServerPortTest. Mode 0 compares the untrimmed static
 // IP text with GetLocalIP(), mode 1 the last address of the untrimmed domain (ResolveHostIP) with
 // GetLocalIP(), both exactly; equal texts give the "identical" verdict, others the "different" one.
-// Any other mode gives empty verdict text and looks nothing up.
-MappingResult JudgePortMapping(const ServerTarget& target, const TranslateFn& translate,
-                               const EventPump& pump = {});
+// Any other mode gives empty verdict text and looks nothing up. Both addresses come from `resolver`.
+MappingResult JudgePortMapping(const ServerTarget& target, const base::TranslateFn& translate,
+                               const EventPump& pump = {}, HostResolver& resolver = SystemResolver());
 
 }  // namespace net

@@ -11,26 +11,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "base/FileDescriptor.h"
+
 namespace net {
 namespace {
-
-class SocketHandle {
-public:
-    explicit SocketHandle(int descriptor) : descriptor_(descriptor) {}
-    ~SocketHandle() {
-        if (descriptor_ >= 0) {
-            ::close(descriptor_);
-        }
-    }
-    SocketHandle(const SocketHandle&) = delete;
-    SocketHandle& operator=(const SocketHandle&) = delete;
-
-    int get() const { return descriptor_; }
-    bool valid() const { return descriptor_ >= 0; }
-
-private:
-    int descriptor_;
-};
 
 bool ConnectionEstablished(int descriptor) {
     int error = 0;
@@ -50,7 +34,7 @@ bool TestTcpConnect(const std::string& address, int port, const EventPump& pump,
         const bool usablePort = port >= 1 && port <= 65535;
         target.sin_port = htons(static_cast<std::uint16_t>(usablePort ? port : 0));
 
-        SocketHandle socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        const base::FileDescriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
         // The caller's status text gets painted here, before the attempt starts waiting.
         if (!PumpEvents(pump) || !socket.valid() || !usableAddress || !usablePort) {
             return false;

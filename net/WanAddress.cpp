@@ -1,8 +1,10 @@
 #include "net/WanAddress.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include <curl/curl.h>
 
@@ -76,6 +78,53 @@ void Check(CURLcode code, const char* what) {
     }
 }
 
+// What a transfer writes into while it runs: the reply and libcurl's detailed error text.
+struct Transfer {
+    ReplyBuffer reply;
+    std::array<char, CURL_ERROR_SIZE> errorDetail{};
+};
+
+// Sets every option of the request. `noProxy` and `transfer` must outlive it.
+void Configure(CURL* handle, const std::string& url, std::chrono::milliseconds timeout,
+               const std::string& noProxy, Transfer& transfer) {
+    const CurlLibrary& curl = LoadedCurl();
+    Check(curl.easy_setopt(handle, CURLOPT_URL, url.c_str()), "URL");
+    Check(curl.easy_setopt(handle, CURLOPT_HTTPGET, 1L), "method");
+    Check(curl.easy_setopt(handle, CURLOPT_WRITEFUNCTION, &StoreBody), "body");
+    Check(curl.easy_setopt(handle, CURLOPT_WRITEDATA, &transfer.reply), "body");
+    Check(curl.easy_setopt(handle, CURLOPT_ERRORBUFFER, transfer.errorDetail.data()), "errors");
+    Check(curl.easy_setopt(handle, CURLOPT_NOSIGNAL, 1L), "signals");
+    Check(curl.easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout.count())), "time-out");
+    Check(curl.easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
+                           static_cast<long>(std::min(timeout, kConnectPhaseTimeout).count())),
+          "time-out");
+    Check(curl.easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L), "redirects");
+    Check(curl.easy_setopt(handle, CURLOPT_MAXREDIRS, kMaxRedirects), "redirects");
+    Check(curl.easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https"), "protocols");
+    Check(curl.easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"), "protocols");
+    Check(curl.easy_setopt(handle, CURLOPT_NOPROXY, noProxy.c_str()), "proxy");
+}
+
+// Lets the transfer of `easy` advance without waiting; its result once it has ended, nullopt while it
+// runs. Throws WanRequestError when the transfer can no longer end with a result.
+std::optional<CURLcode> Perform(CURLM* multi, CURL* easy) {
+    const CurlLibrary& curl = LoadedCurl();
+    int running = 0;
+    if (curl.multi_perform(multi, &running) != CURLM_OK) {
+        throw WanRequestError("The HTTP request failed.");
+    }
+    int queued = 0;
+    while (CURLMsg* message = curl.multi_info_read(multi, &queued)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+            return message->data.result;
+        }
+    }
+    if (running == 0) {
+        throw WanRequestError("The HTTP request ended without a result.");
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string WanIpUrl() {
@@ -108,28 +157,11 @@ std::string GetWanIPFrom(const std::string& url, const EventPump& pump, std::chr
     if (!easy || !multi) {
         throw WanRequestError("Could not create the HTTP request.");
     }
-
-    ReplyBuffer reply;
-    char errorDetail[CURL_ERROR_SIZE] = {};
+    Transfer transfer;
     const std::string noProxy = NoProxyList();
-    CURL* handle = easy.get();
-    Check(curl.easy_setopt(handle, CURLOPT_URL, url.c_str()), "URL");
-    Check(curl.easy_setopt(handle, CURLOPT_HTTPGET, 1L), "method");
-    Check(curl.easy_setopt(handle, CURLOPT_WRITEFUNCTION, &StoreBody), "body");
-    Check(curl.easy_setopt(handle, CURLOPT_WRITEDATA, &reply), "body");
-    Check(curl.easy_setopt(handle, CURLOPT_ERRORBUFFER, errorDetail), "errors");
-    Check(curl.easy_setopt(handle, CURLOPT_NOSIGNAL, 1L), "signals");
-    Check(curl.easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout.count())), "time-out");
-    Check(curl.easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS,
-                           static_cast<long>(std::min(timeout, kConnectPhaseTimeout).count())),
-          "time-out");
-    Check(curl.easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L), "redirects");
-    Check(curl.easy_setopt(handle, CURLOPT_MAXREDIRS, kMaxRedirects), "redirects");
-    Check(curl.easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https"), "protocols");
-    Check(curl.easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"), "protocols");
-    Check(curl.easy_setopt(handle, CURLOPT_NOPROXY, noProxy.c_str()), "proxy");
+    Configure(easy.get(), url, timeout, noProxy, transfer);
 
-    if (curl.multi_add_handle(multi.get(), handle) != CURLM_OK) {
+    if (curl.multi_add_handle(multi.get(), easy.get()) != CURLM_OK) {
         throw WanRequestError("Could not start the HTTP request.");
     }
     // The easy handle must leave the multi handle before either is cleaned up, on every path.
@@ -137,26 +169,14 @@ std::string GetWanIPFrom(const std::string& url, const EventPump& pump, std::chr
         CURLM* multi;
         CURL* easy;
         ~Detach() { LoadedCurl().multi_remove_handle(multi, easy); }
-    } detach{multi.get(), handle};
+    } detach{multi.get(), easy.get()};
 
     for (;;) {
-        int running = 0;
-        if (curl.multi_perform(multi.get(), &running) != CURLM_OK) {
-            throw WanRequestError("The HTTP request failed.");
-        }
-        int queued = 0;
-        while (CURLMsg* message = curl.multi_info_read(multi.get(), &queued)) {
-            if (message->msg != CURLMSG_DONE || message->easy_handle != handle) {
-                continue;
+        if (const std::optional<CURLcode> code = Perform(multi.get(), easy.get())) {
+            if (*code != CURLE_OK && !(*code == CURLE_WRITE_ERROR && transfer.reply.capped)) {
+                throw WanRequestError(ErrorText(*code, transfer.errorDetail.data()));
             }
-            const CURLcode code = message->data.result;
-            if (code != CURLE_OK && !(code == CURLE_WRITE_ERROR && reply.capped)) {
-                throw WanRequestError(ErrorText(code, errorDetail));
-            }
-            return CutH2Address(reply.body);
-        }
-        if (running == 0) {
-            throw WanRequestError("The HTTP request ended without a result.");
+            return CutH2Address(transfer.reply.body);
         }
         if (curl.multi_poll(multi.get(), nullptr, 0, static_cast<int>(kPumpWait.count()), nullptr) !=
             CURLM_OK) {

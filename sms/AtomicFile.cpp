@@ -1,8 +1,6 @@
 #include "sms/AtomicFile.h"
 
-#include <atomic>
 #include <cerrno>
-#include <mutex>
 #include <set>
 
 #include <dirent.h>
@@ -11,30 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/FileDescriptor.h"
+
 namespace sms {
 namespace {
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports the result, since a failed close can mean lost data.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -62,20 +40,16 @@ bool WriteAll(int fd, const std::string& content) {
 // A writer killed between creating its temporary file and renaming it leaves that file behind, and
 // each run has a new process id, so such files would pile up. The first write to a target in this
 // process removes the temporaries of writers that no longer run (never those of a live process).
-void RemoveStrayTemporaries(const std::string& folder, const std::string& base) {
-    static std::mutex mutex;
+void RemoveStrayTemporaries(const std::string& folder, const std::string& name) {
     static std::set<std::string> done;
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        if (!done.insert(folder + "/" + base).second) {
-            return;
-        }
+    if (!done.insert(folder + "/" + name).second) {
+        return;
     }
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
         return;
     }
-    const std::string prefix = "." + base + ".tmp-";
+    const std::string prefix = "." + name + ".tmp-";
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
         if (!name.starts_with(prefix)) {
@@ -95,40 +69,22 @@ void RemoveStrayTemporaries(const std::string& folder, const std::string& base) 
     ::closedir(dir);
 }
 
-}  // namespace
-
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (file.get() < 0) {
-        return std::nullopt;
-    }
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return std::nullopt;
-    }
-    std::string content;
-    content.resize(static_cast<std::size_t>(info.st_size));
-    std::size_t done = 0;
-    for (;;) {
-        if (done == content.size()) {
-            // The file may have grown since fstat; keep reading until the end really comes.
-            content.resize(content.size() + 4096);
+// Creates a new, empty temporary file for `name` in `folder` and sets `path` to it; the descriptor,
+// or -1 when no file could be created.
+int CreateTemporary(const std::string& folder, const std::string& name, std::string& path) {
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = folder + "/." + name + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        // 0666 lets the umask decide for a new file, as any editor would create it.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
         }
-        const ssize_t n = ::read(file.get(), content.data() + done, content.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return std::nullopt;
-        }
-        if (n == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(n);
     }
-    content.resize(done);
-    return content;
+    return -1;
 }
+
+}  // namespace
 
 std::optional<std::string> FollowSymlinks(const std::string& path) {
     std::string current = path;
@@ -149,12 +105,11 @@ std::optional<std::string> FollowSymlinks(const std::string& path) {
 }
 
 bool ReplaceFileAtomically(const std::string& target, const std::string& content) {
-    static std::atomic<unsigned> counter{0};
     const std::string folder = FolderOf(target);
-    const std::string base =
+    const std::string name =
         target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
 
-    RemoveStrayTemporaries(folder, base);
+    RemoveStrayTemporaries(folder, name);
 
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;
@@ -165,20 +120,10 @@ bool ReplaceFileAtomically(const std::string& target, const std::string& content
     }
 
     std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary =
-            folder + "/." + base + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        // 0666 lets the umask decide for a new file, as any editor would create it.
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    if (fd < 0) {
+    base::FileDescriptor file(CreateTemporary(folder, name, temporary));
+    if (!file.valid()) {
         return false;
     }
-    FileDescriptor file(fd);
     bool ok = true;
     if (existed) {
         // A root process keeps the owner; for anyone else fchown fails harmlessly.
@@ -195,8 +140,8 @@ bool ReplaceFileAtomically(const std::string& target, const std::string& content
         return false;
     }
     // The rename itself lives in the folder; without this a power cut could bring the old file back.
-    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) {
+    const base::FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.valid()) {
         ::fsync(dir.get());
     }
     return true;

@@ -1,16 +1,12 @@
 #pragma once
 
-// Reading a small file whole, and replacing a file's content so that a crash or kill at any moment
-// leaves either the old content or the new one on disk, never a truncated file.
+// Replacing a file's content so that a crash or kill at any moment leaves either the old content or
+// the new one on disk, never a truncated file.
 
 #include <optional>
 #include <string>
 
 namespace sms {
-
-// The bytes of the regular file at `path`, or nullopt when it is missing, not a regular file or
-// cannot be read. Never blocks on a FIFO or device.
-std::optional<std::string> ReadWholeFile(const std::string& path);
 
 // `path` with its chain of symbolic links followed to the file they lead to (which may not exist
 // yet); `path` itself when it is no link. nullopt for a loop or a chain longer than 40 links.
@@ -20,7 +16,8 @@ std::optional<std::string> FollowSymlinks(const std::string& path);
 // a temporary file in the same folder is written, flushed to disk, given the old file's permissions
 // (and owner, when allowed) and renamed over `target`; then the folder is flushed. A new file gets
 // 0666 less the umask. Returns false, leaving `target` untouched and no temporary file behind, when
-// any step fails or the folder is writable by nobody (which stops root as well).
+// any step fails or the folder is writable by nobody (which stops root as well). Settings are written
+// on the window's thread only (the command line never writes), so calls are not made concurrently.
 bool ReplaceFileAtomically(const std::string& target, const std::string& content);
 
 }  // namespace sms

@@ -142,8 +142,8 @@ std::string DefaultLoadStr(unsigned id) {
     return {};
 }
 
-std::string DefaultFmtLoadStr(unsigned id, const std::vector<FormatArg>& args) {
-    return FormatText(DefaultLoadStr(id), args);
+std::string DefaultFmtLoadStr(unsigned id, const std::vector<base::FormatArg>& args) {
+    return base::FillPlaceholders(DefaultLoadStr(id), args);
 }
 
 std::atomic<ResStringLoader>& ResStringLoaderSlot() {
@@ -167,36 +167,8 @@ std::string LoadResString(const ResStringRec& rec) {
 std::string LoadStr(unsigned id) {
     return StringLoaderSlot().load()(id);
 }
-std::string FmtLoadStr(unsigned id, const std::vector<FormatArg>& args) {
+std::string FmtLoadStr(unsigned id, const std::vector<base::FormatArg>& args) {
     return FormatStringLoaderSlot().load()(id, args);
-}
-
-std::string FormatText(std::string_view format, const std::vector<FormatArg>& args) {
-    std::string out;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        char c = format[i];
-        if (c != '%' || i + 1 == format.size()) {
-            out.push_back(c);
-            continue;
-        }
-        char kind = format[i + 1];
-        if (kind == '%') {
-            out.push_back('%');
-            ++i;
-        } else if ((kind == 's' || kind == 'd') && next < args.size()) {
-            const FormatArg& arg = args[next++];
-            if (const auto* text = std::get_if<std::string>(&arg)) {
-                out += *text;
-            } else {
-                out += std::to_string(std::get<long long>(arg));
-            }
-            ++i;
-        } else {
-            out.push_back(c);
-        }
-    }
-    return out;
 }
 
 std::string UnableToWriteText(const std::string& path) {

@@ -10,8 +10,9 @@
 #include <map>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
+
+#include "base/Placeholders.h"
 
 namespace sms {
 
@@ -53,11 +54,9 @@ struct ResStringRec {
     unsigned Identifier = 0;
 };
 
-using FormatArg = std::variant<std::string, long long>;
-
 using ResStringLoader = std::string (*)(const ResStringRec&);
 using StringLoader = std::string (*)(unsigned id);
-using FormatStringLoader = std::string (*)(unsigned id, const std::vector<FormatArg>& args);
+using FormatStringLoader = std::string (*)(unsigned id, const std::vector<base::FormatArg>& args);
 
 // The slots; each holds the loader in force.
 std::atomic<ResStringLoader>& ResStringLoaderSlot();
@@ -65,19 +64,15 @@ std::atomic<StringLoader>& StringLoaderSlot();
 std::atomic<FormatStringLoader>& FormatStringLoaderSlot();
 
 // The default loaders: the stored text of the reference or identifier ("" when none), and that text
-// formatted with `args`.
+// filled with `args` by base::FillPlaceholders.
 std::string DefaultLoadResString(const ResStringRec& rec);
 std::string DefaultLoadStr(unsigned id);
-std::string DefaultFmtLoadStr(unsigned id, const std::vector<FormatArg>& args);
+std::string DefaultFmtLoadStr(unsigned id, const std::vector<base::FormatArg>& args);
 
 // Calls through the slots.
 std::string LoadResString(const ResStringRec& rec);
 std::string LoadStr(unsigned id);
-std::string FmtLoadStr(unsigned id, const std::vector<FormatArg>& args);
-
-// `format` with "%s" and "%d" replaced by the arguments in order and "%%" by "%"; a placeholder without
-// an argument stays as written.
-std::string FormatText(std::string_view format, const std::vector<FormatArg>& args);
+std::string FmtLoadStr(unsigned id, const std::vector<base::FormatArg>& args);
 
 // The text of a refused settings write: SUnableToWrite, "Unable to write to %s", with `path` in place
 // of %s, fetched through the formatting loader, so that it is translated while the engine runs.

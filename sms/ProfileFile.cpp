@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/WholeFile.h"
 #include "sms/AtomicFile.h"
 #include "sms/BuiltInTexts.h"
 #include "sms/ProfileText.h"
@@ -15,11 +16,11 @@ namespace {
 
 std::optional<std::string> ReadValue(const std::string& path, std::string_view section,
                                      std::string_view key) {
-    std::optional<std::string> content = ReadWholeFile(path);
-    if (!content) {
+    base::WholeFile content = base::ReadWholeFile(path);
+    if (!content.ok()) {
         return std::nullopt;
     }
-    const ProfileText text(std::move(*content));
+    const ProfileText text(std::move(content.bytes));
     const std::optional<std::string_view> value = text.Find(section, key);
     if (!value) {
         return std::nullopt;
@@ -58,11 +59,11 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
         if (!S_ISREG(info.st_mode) || ::access(target->c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0) {
             throw refuse();
         }
-        std::optional<std::string> content = ReadWholeFile(*target);
-        if (!content) {
+        base::WholeFile content = base::ReadWholeFile(*target);
+        if (!content.ok()) {
             throw refuse();
         }
-        old = std::move(*content);
+        old = std::move(content.bytes);
     } else if (errno != ENOENT) {
         throw refuse();
     }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "base/AsciiText.h"
+
 namespace sms {
 namespace {
 
@@ -13,22 +15,6 @@ std::size_t ByteOrderMarkSize(std::string_view text) {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Narrows [begin, end) of `text` past blanks at both ends.
@@ -49,7 +35,7 @@ int HexDigit(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
-    const char lower = AsciiLower(c);
+    const char lower = base::AsciiLower(c);
     if (lower >= 'a' && lower <= 'f') {
         return lower - 'a' + 10;
     }
@@ -63,67 +49,78 @@ ProfileText::ProfileText(std::string text) : text_(std::move(text)) {
 }
 
 void ProfileText::Parse() {
-    const std::size_t size = text_.size();
     // Editors that save UTF-8 with a byte-order mark put it before the first section header.
     std::size_t pos = ByteOrderMarkSize(text_);
-    while (pos < size) {
-        Line line;
-        line.begin = pos;
-        std::size_t end = text_.find_first_of("\r\n", pos);
-        if (end == std::string::npos) {
-            end = size;
-            line.next = size;
-        } else if (text_[end] == '\r' && end + 1 < size && text_[end + 1] == '\n') {
-            line.next = end + 2;
-        } else {
-            line.next = end + 1;
-        }
-        line.end = end;
-
-        std::size_t first = pos;
-        std::size_t last = end;
-        DropBlanks(text_, first, last);
-        if (first < last && text_[first] == '[') {
-            const std::size_t close = text_.find(']', first + 1);
-            if (close != std::string::npos && close < last) {
-                std::size_t nameBegin = first + 1;
-                std::size_t nameEnd = close;
-                DropBlanks(text_, nameBegin, nameEnd);
-                line.kind = LineKind::Section;
-                line.nameBegin = nameBegin;
-                line.nameSize = nameEnd - nameBegin;
-            }
-        } else if (first < last && text_[first] != ';') {
-            const std::size_t equals = text_.find('=', first);
-            if (equals != std::string::npos && equals < last) {
-                std::size_t keyEnd = equals;
-                std::size_t keyBegin = first;
-                DropBlanks(text_, keyBegin, keyEnd);
-                std::size_t valueBegin = equals + 1;
-                std::size_t valueEnd = last;
-                DropBlanks(text_, valueBegin, valueEnd);
-                if (valueEnd - valueBegin >= 2 && (text_[valueBegin] == '"' || text_[valueBegin] == '\'') &&
-                    text_[valueEnd - 1] == text_[valueBegin]) {
-                    ++valueBegin;
-                    --valueEnd;
-                }
-                line.kind = LineKind::Key;
-                line.nameBegin = keyBegin;
-                line.nameSize = keyEnd - keyBegin;
-                line.valueBegin = valueBegin;
-                line.valueSize = valueEnd - valueBegin;
-            }
-        }
+    while (pos < text_.size()) {
+        Line line = LineAt(pos);
+        Classify(line);
         lines_.push_back(line);
         pos = line.next;
     }
+}
+
+ProfileText::Line ProfileText::LineAt(std::size_t pos) const {
+    Line line;
+    line.begin = pos;
+    std::size_t end = text_.find_first_of("\r\n", pos);
+    if (end == std::string::npos) {
+        end = text_.size();
+        line.next = end;
+    } else if (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n') {
+        line.next = end + 2;
+    } else {
+        line.next = end + 1;
+    }
+    line.end = end;
+    return line;
+}
+
+void ProfileText::Classify(Line& line) const {
+    std::size_t first = line.begin;
+    std::size_t last = line.end;
+    DropBlanks(text_, first, last);
+    if (first == last || text_[first] == ';') {
+        return;
+    }
+    if (text_[first] == '[') {
+        const std::size_t close = text_.find(']', first + 1);
+        if (close != std::string::npos && close < last) {
+            std::size_t nameBegin = first + 1;
+            std::size_t nameEnd = close;
+            DropBlanks(text_, nameBegin, nameEnd);
+            line.kind = LineKind::Section;
+            line.nameBegin = nameBegin;
+            line.nameSize = nameEnd - nameBegin;
+        }
+        return;
+    }
+    const std::size_t equals = text_.find('=', first);
+    if (equals == std::string::npos || equals >= last) {
+        return;
+    }
+    std::size_t keyEnd = equals;
+    std::size_t keyBegin = first;
+    DropBlanks(text_, keyBegin, keyEnd);
+    std::size_t valueBegin = equals + 1;
+    std::size_t valueEnd = last;
+    DropBlanks(text_, valueBegin, valueEnd);
+    if (valueEnd - valueBegin >= 2 && (text_[valueBegin] == '"' || text_[valueBegin] == '\'') &&
+        text_[valueEnd - 1] == text_[valueBegin]) {
+        ++valueBegin;
+        --valueEnd;
+    }
+    line.kind = LineKind::Key;
+    line.nameBegin = keyBegin;
+    line.nameSize = keyEnd - keyBegin;
+    line.valueBegin = valueBegin;
+    line.valueSize = valueEnd - valueBegin;
 }
 
 ProfileText::KeyLocation ProfileText::Locate(std::string_view section, std::string_view key) const {
     KeyLocation location;
     std::size_t i = 0;
     for (; i < lines_.size(); ++i) {
-        if (lines_[i].kind == LineKind::Section && EqualsIgnoringAsciiCase(Name(lines_[i]), section)) {
+        if (lines_[i].kind == LineKind::Section && base::EqualsIgnoringAsciiCase(Name(lines_[i]), section)) {
             location.sectionLine = i;
             break;
         }
@@ -136,7 +133,7 @@ ProfileText::KeyLocation ProfileText::Locate(std::string_view section, std::stri
             continue;
         }
         location.lastKeyLine = i;
-        if (!location.keyLine && EqualsIgnoringAsciiCase(Name(lines_[i]), key)) {
+        if (!location.keyLine && base::EqualsIgnoringAsciiCase(Name(lines_[i]), key)) {
             location.keyLine = i;
         }
     }

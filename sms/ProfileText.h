@@ -65,6 +65,10 @@ private:
     };
 
     void Parse();
+    // The line that starts at `pos`, unclassified.
+    Line LineAt(std::size_t pos) const;
+    // Sets the kind, name and value of `line`.
+    void Classify(Line& line) const;
     KeyLocation Locate(std::string_view section, std::string_view key) const;
     std::string_view Name(const Line& line) const { return {text_.data() + line.nameBegin, line.nameSize}; }
 

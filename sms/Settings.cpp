@@ -2,15 +2,13 @@
 
 #include <string>
 
-#include <unistd.h>
-
-#include "sms/AtomicFile.h"
+#include "base/ProgramPath.h"
+#include "base/WholeFile.h"
 #include "sms/ProfileFile.h"
 
 namespace sms {
 
-SettingsSnapshot::SettingsSnapshot(const std::string& path)
-    : text_(ReadWholeFile(path).value_or(std::string())) {}
+SettingsSnapshot::SettingsSnapshot(const std::string& path) : text_(base::ReadWholeFile(path).bytes) {}
 
 std::optional<std::string> SettingsSnapshot::Text(std::string_view key) const {
     const std::optional<std::string_view> value = text_.Find(keys::kSection, key);
@@ -57,13 +55,7 @@ void SaveSetting(const std::string& path, std::string_view key, int value) {
 }
 
 std::string SettingsPathBesideProgram() {
-    std::string program(4096, '\0');
-    const ssize_t n = ::readlink("/proc/self/exe", program.data(), program.size());
-    if (n <= 0 || static_cast<std::size_t>(n) >= program.size()) {
-        return std::string(kSettingsFileName);
-    }
-    program.resize(static_cast<std::size_t>(n));
-    return program.substr(0, program.rfind('/') + 1) + std::string(kSettingsFileName);
+    return base::FolderWithSeparator(base::ProgramFilePath()) + std::string(kSettingsFileName);
 }
 
 }  // namespace sms

@@ -1,5 +1,7 @@
 #include "sms/SmsCommand.h"
 
+#include "base/AsciiText.h"
+
 namespace sms {
 namespace {
 
@@ -11,22 +13,45 @@ SmsCommandResult Failure(std::string_view label) {
     return {false, {}, std::string(label)};
 }
 
-std::string_view TrimmedView(std::string_view text) {
-    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
+// A field of the command: its trimmed text, or the label that names it when it is missing.
+struct Field {
+    std::string_view text;
+    std::string_view missingLabel;
+};
+
+// The server address of the mode; no text and no label for a mode without an address field.
+Field AddressOf(const TGPRSInfo& info) {
+    switch (info.ServerAddressMode) {
+        case 0:
+            return {base::TrimBlanks(info.StaticIP), kLabelStaticIp};
+        case 1:
+            return {base::TrimBlanks(info.DomainAddress), kLabelDomainAddress};
+        default:
+            return {};
     }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
+}
+
+// The APN of the list index; only "Other" can be missing, an index outside the list gives no APN.
+Field ApnOf(const TGPRSInfo& info) {
+    switch (info.ServiceNetwork) {
+        case 0:
+            return {"CMNET", {}};
+        case 1:
+            return {"CMWAP", {}};
+        case 2:
+            return {"UNINET", {}};
+        case 3:
+            return {base::TrimBlanks(info.OtherAPN), kLabelServiceNetwork};
+        default:
+            return {};
     }
-    return text;
+}
+
+bool IsMissing(const Field& field) {
+    return field.text.empty() && !field.missingLabel.empty();
 }
 
 }  // namespace
-
-std::string TrimBlanks(std::string_view text) {
-    return std::string(TrimmedView(text));
-}
 
 SmsCommandResult GenerateSMSCommand(const TGPRSInfo& info) {
     if (info.SMSCommandType == 1) {
@@ -35,63 +60,32 @@ SmsCommandResult GenerateSMSCommand(const TGPRSInfo& info) {
     if (info.SMSCommandType != 0) {
         return Success({});
     }
-
-    std::string_view address;
-    if (info.ServerAddressMode == 0) {
-        address = TrimmedView(info.StaticIP);
-        if (address.empty()) {
-            return Failure(kLabelStaticIp);
+    const Field address = AddressOf(info);
+    const Field apn = ApnOf(info);
+    const Field dtu{base::TrimBlanks(info.DTUNumber), kLabelDtuNumber};
+    for (const Field* field : {&address, &apn, &dtu}) {
+        if (IsMissing(*field)) {
+            return Failure(field->missingLabel);
         }
-    } else if (info.ServerAddressMode == 1) {
-        address = TrimmedView(info.DomainAddress);
-        if (address.empty()) {
-            return Failure(kLabelDomainAddress);
-        }
-    }
-
-    std::string_view apn;
-    switch (info.ServiceNetwork) {
-        case 0:
-            apn = "CMNET";
-            break;
-        case 1:
-            apn = "CMWAP";
-            break;
-        case 2:
-            apn = "UNINET";
-            break;
-        case 3:
-            apn = TrimmedView(info.OtherAPN);
-            if (apn.empty()) {
-                return Failure(kLabelServiceNetwork);
-            }
-            break;
-        default:
-            break;
-    }
-
-    const std::string_view dtu = TrimmedView(info.DTUNumber);
-    if (dtu.empty()) {
-        return Failure(kLabelDtuNumber);
     }
     if (info.ServerAddressMode != 0 && info.ServerAddressMode != 1) {
         return Success({});
     }
 
     const std::string port = std::to_string(info.Port);
-    SmsCommandResult result{true, {}, {}};
-    std::string& command = result.command;
-    command.reserve(8 + address.size() + 1 + port.size() + 3 + apn.size() + 3 + dtu.size() + 1);
+    std::string command;
+    command.reserve(8 + address.text.size() + 1 + port.size() + 3 + apn.text.size() + 3 + dtu.text.size() +
+                    1);
     command.append(info.ServerAddressMode == 0 ? "(A55A#1*" : "(A55A#2*");
-    command.append(address).append("*").append(port);
-    command.append("#3*").append(apn);
-    command.append("#4*").append(dtu).append(")");
-    return result;
+    command.append(address.text).append("*").append(port);
+    command.append("#3*").append(apn.text);
+    command.append("#4*").append(dtu.text).append(")");
+    return {true, std::move(command), {}};
 }
 
-std::string FormatValidationMessage(const TranslateFn& translate, const std::string& label) {
-    const auto tr = [&translate](const std::string& text) { return translate ? translate(text) : text; };
-    return tr(std::string(kPleaseEnterValid)) + " \"" + tr(label) + "\"";
+std::string FormatValidationMessage(const base::TranslateFn& translate, const std::string& label) {
+    return base::TranslateOrKeep(translate, std::string(kPleaseEnterValid)) + " \"" +
+           base::TranslateOrKeep(translate, label) + "\"";
 }
 
 }  // namespace sms

@@ -2,10 +2,10 @@
 
 // Composition and validation of the SMS command sent to the DTU. Pure: no file, no window.
 
-#include <functional>
 #include <string>
 #include <string_view>
 
+#include "base/Translate.h"
 #include "sms/Settings.h"
 
 namespace sms {
@@ -27,24 +27,18 @@ inline constexpr std::string_view kLabelServiceNetwork = "Service network(APN)";
 inline constexpr std::string_view kLabelDtuNumber = "DTU number";
 inline constexpr std::string_view kPleaseEnterValid = "Please enter valid";
 
-// Removes every byte of code 32 or less (space and control characters) from both ends. Bytes of
-// UTF-8 multibyte characters are all above 127, so such characters are kept whole.
-std::string TrimBlanks(std::string_view text);
-
 // Composes the command from the fields of `info`:
 // - SMSCommandType 1: "(A55A#s)"; any value but 0 and 1: success with empty text. Nothing is checked.
 // - SMSCommandType 0: "(A55A#<1|2>*<address>*<port>#3*<APN>#4*<DTU number>)" with trimmed texts.
 //   The address is the static IP (mode 0) or the domain (mode 1); the APN is CMNET, CMWAP, UNINET
-//   or the Other APN for list indexes 0 to 3, empty for any other. Checks, in this order, that the
+//   or the Other APN for list indexes 0 to 3, empty for any other. Texts are trimmed by
+//   base::TrimBlanks (bytes of code 32 or less at both ends). Checks, in this order, that the
 //   address of the mode, the Other APN (index 3 only) and the DTU number are not empty, and fails
 //   with the first missing one's label. A mode other than 0 and 1 checks no address and, when the
 //   other checks pass, gives success with empty text.
 SmsCommandResult GenerateSMSCommand(const TGPRSInfo& info);
 
-// Translation of an English message identifier; the identity until a catalog is in force.
-using TranslateFn = std::function<std::string(const std::string&)>;
-
-// `translate("Please enter valid") + " \"" + translate(label) + "\""`.
-std::string FormatValidationMessage(const TranslateFn& translate, const std::string& label);
+// `translate("Please enter valid") + " \"" + translate(label) + "\""`; English when `translate` is empty.
+std::string FormatValidationMessage(const base::TranslateFn& translate, const std::string& label);
 
 }  // namespace sms

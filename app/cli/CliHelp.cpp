@@ -73,9 +73,8 @@ std::string EnglishHelpText() {
     return help;
 }
 
-std::string HelpText(const TranslateFn& translate) {
-    std::string english = EnglishHelpText();
-    return translate ? translate(english) : english;
+std::string HelpText(const base::TranslateFn& translate) {
+    return base::TranslateOrKeep(translate, EnglishHelpText());
 }
 
 }  // namespace app

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/cli/Subcommands.h"
+#include "base/Translate.h"
 
 namespace app {
 
@@ -14,6 +14,6 @@ namespace app {
 std::string EnglishHelpText();
 
 // The help text through `translate` (English when it is empty).
-std::string HelpText(const TranslateFn& translate);
+std::string HelpText(const base::TranslateFn& translate);
 
 }  // namespace app

@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "base/AsciiText.h"
+
 namespace app {
 namespace {
 
@@ -14,19 +16,6 @@ struct Choice {
 constexpr std::array<Choice, 2> kTypes{{{"config", 0}, {"query", 1}}};
 constexpr std::array<Choice, 2> kModes{{{"static", 0}, {"domain", 1}}};
 constexpr std::array<Choice, 4> kApns{{{"cmnet", 0}, {"cmwap", 1}, {"uninet", 2}, {"other", 3}}};
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 template <std::size_t N>
 std::string ChoiceList(const std::array<Choice, N>& choices) {
@@ -41,7 +30,7 @@ std::string ChoiceList(const std::array<Choice, N>& choices) {
 template <std::size_t N>
 std::optional<int> FindChoice(const std::array<Choice, N>& choices, std::string_view text) {
     for (const Choice& choice : choices) {
-        if (EqualsIgnoringAsciiCase(choice.name, text)) {
+        if (base::EqualsIgnoringAsciiCase(choice.name, text)) {
             return choice.value;
         }
     }
@@ -236,23 +225,6 @@ std::string SubcommandNameList() {
         list += kCliSubcommands[i].name;
     }
     return list;
-}
-
-std::string FillPlaceholders(const std::string& format, const std::vector<std::string>& arguments) {
-    std::string result;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's') {
-            if (next < arguments.size()) {
-                result += arguments[next];
-            }
-            ++next;
-            ++i;
-        } else {
-            result += format[i];
-        }
-    }
-    return result;
 }
 
 }  // namespace app

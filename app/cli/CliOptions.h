@@ -21,6 +21,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/Placeholders.h"
+
 namespace app {
 
 enum class CliCommand { Help, Version, Sms, CheckPort, JudgeMapping, WanIp };
@@ -60,11 +62,11 @@ struct CliRequest {
     CliFieldOverrides fields;
 };
 
-// A usage fault, as an English format with "%s" placeholders filled in order by `arguments`, so that
-// the format can be translated before it is filled.
+// A usage fault, as an English format with "%s" placeholders filled in order by `arguments`
+// (base::FillPlaceholders), so that the format can be translated before it is filled.
 struct CliUsageError {
     std::string format;
-    std::vector<std::string> arguments;
+    std::vector<base::FormatArg> arguments;
 };
 
 using CliParseResult = std::variant<CliRequest, CliUsageError>;
@@ -74,8 +76,5 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args);
 
 // The subcommand names as a sentence lists them: "sms, check-port, judge-mapping or wan-ip".
 std::string SubcommandNameList();
-
-// `format` with each "%s" replaced by the next of `arguments` (missing ones by nothing).
-std::string FillPlaceholders(const std::string& format, const std::vector<std::string>& arguments);
 
 }  // namespace app

@@ -10,8 +10,10 @@
 #include "app/cli/LanguageCodes.h"
 #include "app/cli/StreamEngineMessages.h"
 #include "app/cli/Terminal.h"
+#include "base/Placeholders.h"
+#include "base/ProgramPath.h"
+#include "base/Translate.h"
 #include "i18n/EngineStartup.h"
-#include "i18n/FileLocator.h"
 #include "sms/ProfileFile.h"
 #include "sms/Settings.h"
 
@@ -69,10 +71,6 @@ std::string TranslateForTerminal(const std::string& english) {
     return text;
 }
 
-std::string Translated(const CliOutput& output, const std::string& english) {
-    return output.translate ? output.translate(english) : english;
-}
-
 int RunRequest(const CliRequest& request, const CliOutput& output) {
     for (const Runner& runner : kRunners) {
         if (runner.command == request.command) {
@@ -90,8 +88,10 @@ int RunCommandLine(const std::vector<std::string>& args, const CliOutput& output
     try {
         const CliParseResult parsed = ParseCommandLine(args);
         if (const auto* error = std::get_if<CliUsageError>(&parsed)) {
-            output.err << "dtusms: " << FillPlaceholders(Translated(output, error->format), error->arguments)
-                       << ". " << Translated(output, "See dtusms --help.") << '\n';
+            output.err << "dtusms: "
+                       << base::FillPlaceholders(base::TranslateOrKeep(output.translate, error->format),
+                                                 error->arguments)
+                       << ". " << base::TranslateOrKeep(output.translate, "See dtusms --help.") << '\n';
             return kExitUsage;
         }
         const CliRequest& request = std::get<CliRequest>(parsed);
@@ -108,8 +108,7 @@ int RunCommandLine(int argc, char* argv[]) {
     int status = kExitFailed;
     try {
         StreamEngineMessages engineMessages(std::cerr);
-        const i18n::EngineSession engine(i18n::CurrentProgramFileName(), i18n::SystemLocaleSource(),
-                                         engineMessages);
+        const i18n::EngineSession engine(base::ProgramFilePath(), i18n::SystemLocaleSource(), engineMessages);
         status =
             RunCommandLine(args, {std::cout, std::cerr, TranslateForTerminal, StandardErrorIsTerminal()});
     } catch (const std::exception& error) {

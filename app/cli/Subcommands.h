@@ -8,11 +8,10 @@
 // never kExitUsage, which only the parser's faults give. It may throw on a fault of the program's
 // own (the runner reports it on `err` with status 1).
 
-#include <functional>
 #include <iosfwd>
-#include <string>
 
 #include "app/cli/CliOptions.h"
+#include "base/Translate.h"
 
 namespace app {
 
@@ -20,14 +19,11 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
-// The translation of an English text; an empty function leaves it in English.
-using TranslateFn = std::function<std::string(const std::string&)>;
-
 // Where a subcommand writes and in which language.
 struct CliOutput {
     std::ostream& out;
     std::ostream& err;
-    TranslateFn translate;
+    base::TranslateFn translate;  // empty: English
     // True when `err` is a terminal that a person watches: progress lines go there only then.
     bool errIsTerminal = false;
 };

@@ -1,9 +1,9 @@
 // dtusms wan-ip: prints this computer's public address as the IP-echo page reports it.
 
 #include <ostream>
-#include <string>
 
 #include "app/cli/Subcommands.h"
+#include "base/ErrorText.h"
 #include "net/WanAddress.h"
 
 namespace app {
@@ -14,12 +14,8 @@ int RunWanIp(const CliRequest& /*request*/, const CliOutput& output) {
         output.out << net::GetWanIP() << '\n';
         return kExitDone;
     } catch (const net::WanRequestError& error) {
-        // The window's error box ends a text that closes on a letter or digit with a full stop.
-        std::string text = error.what();
-        if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') {
-            text += '.';
-        }
-        output.err << text << '\n';
+        // Worded as the window's error box shows it.
+        output.err << base::WithFullStop(error.what()) << '\n';
         return kExitFailed;
     }
 }

@@ -5,7 +5,7 @@
 
 #include "app/cli/PluginLoader.h"
 #include "app/cli/WindowArguments.h"
-#include "i18n/FileLocator.h"
+#include "base/ProgramPath.h"
 
 namespace app {
 namespace {
@@ -28,7 +28,7 @@ int LaunchWindow(int argc, char** argv) {
         return 2;
     }
     const auto loaded =
-        LoadPlugin(PluginFolders(i18n::CurrentProgramFileName()), kWindowLibraryFileName, kWindowMainSymbol);
+        LoadPlugin(PluginFolders(base::ProgramFilePath()), kWindowLibraryFileName, kWindowMainSymbol);
     if (const auto* error = std::get_if<PluginLoadError>(&loaded)) {
         std::fprintf(stderr, "dtusms: cannot load the window: %s\n", error->message.c_str());
         return 1;

@@ -18,8 +18,8 @@
 #include "app/EngineMessages.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
+#include "base/ProgramPath.h"
 #include "i18n/EngineStartup.h"
-#include "i18n/FileLocator.h"
 #include "i18n/qt/QtObjectAccess.h"
 #include "sms/Settings.h"
 #include "tests/i18n/EnglishLocale.h"
@@ -64,7 +64,7 @@ private:
 };
 
 struct Running {
-    Running() : sink(messages), engine(i18n::CurrentProgramFileName(), locale, sink) {}
+    Running() : sink(messages), engine(base::ProgramFilePath(), locale, sink) {}
     EnglishLocale locale;
     SilentPresenter messages;
     app::WindowEngineMessages sink;
@@ -136,7 +136,7 @@ void BM_FirstTranslationPassOfTheMainWindow(benchmark::State& state) {
         auto window = std::make_unique<app::Ttntfrm_Main>(messages, folder.File());
         // Start-up selects the automatic language; a Chinese one makes every text a real lookup.
         std::optional<i18n::EngineSession> engine;
-        engine.emplace(i18n::CurrentProgramFileName(), locale, sink);
+        engine.emplace(base::ProgramFilePath(), locale, sink);
         i18n::DefaultInstance().SelectLanguage("zh_cn");
         const auto start = std::chrono::steady_clock::now();
         i18n::qt::TranslateComponent(window.get());

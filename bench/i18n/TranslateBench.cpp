@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "i18n/CatalogFileBytes.h"
+#include "base/WholeFile.h"
 #include "i18n/FileLocator.h"
 #include "i18n/GnuGettextInstance.h"
 #include "i18n/MoFile.h"
@@ -139,10 +139,10 @@ BENCHMARK_CAPTURE(BM_Dgettext, hit, kHit);
 BENCHMARK_CAPTURE(BM_Dgettext, miss, kMiss);
 
 std::vector<std::string> CatalogKeysAndGaps() {
-    const i18n::CatalogFileBytes file(kCatalog.string());
+    const std::string file = base::ReadWholeFile(kCatalog.string()).bytes;
     const i18n::TMoFile catalog(kCatalog.string(), 0, 0);
     std::vector<std::string> keys;
-    const auto* data = reinterpret_cast<const char*>(file.Data().data());
+    const char* data = file.data();
     for (std::uint32_t i = 0; i < catalog.EntryCount(); ++i) {
         std::uint32_t entry[2];
         std::memcpy(entry, data + catalog.IdentifiersOffset() + 8 * i, sizeof entry);
@@ -168,8 +168,8 @@ BENCHMARK(BM_MoFileLookup);
 
 // The reference: a plain lower-bound binary search over the same little-endian table in memory.
 void BM_PlainBinarySearch(benchmark::State& state) {
-    const i18n::CatalogFileBytes file(kCatalog.string());
-    const char* data = reinterpret_cast<const char*>(file.Data().data());
+    const std::string file = base::ReadWholeFile(kCatalog.string()).bytes;
+    const char* data = file.data();
     std::uint32_t header[5];
     std::memcpy(header, data, sizeof header);
     const std::uint32_t n = header[2], ids = header[3], strs = header[4];

@@ -17,8 +17,8 @@
 #include <QMenu>
 
 #include "app/EngineMessages.h"
+#include "base/ProgramPath.h"
 #include "i18n/EngineStartup.h"
-#include "i18n/FileLocator.h"
 #include "tests/app/WindowTestSupport.h"
 
 namespace apptest {
@@ -164,7 +164,7 @@ public:
 
     SettableLocale locale;
     // The engine looks for catalog files in the locale folder beside this file.
-    std::string programFile = i18n::CurrentProgramFileName();
+    std::string programFile = base::ProgramFilePath();
     WindowFixture fixture;
     app::WindowEngineMessages sink;
     std::optional<i18n::EngineSession> engine;

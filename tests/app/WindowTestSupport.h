@@ -69,7 +69,8 @@ public:
 
     // Creates and shows the window (the settings are loaded as it is shown).
     app::Ttntfrm_Main& Show(const std::string& path = {}) {
-        window = std::make_unique<app::Ttntfrm_Main>(messages, path.empty() ? settingsPath : path);
+        window = std::make_unique<app::Ttntfrm_Main>(messages, path.empty() ? settingsPath : path, nullptr,
+                                                     resolver);
         window->show();
         return *window;
     }

@@ -39,7 +39,8 @@ TEST(WindowTranslationOnMainWindowTest, FirstPassRecordsExactlyTheWindowTexts) {
     LanguageFixture f;
     f.locale.lang = "en";
     f.StartEngine();
-    f.fixture.window = std::make_unique<app::Ttntfrm_Main>(f.fixture.messages, f.fixture.settingsPath);
+    f.fixture.window = std::make_unique<app::Ttntfrm_Main>(f.fixture.messages, f.fixture.settingsPath,
+                                                           nullptr, f.fixture.resolver);
 
     i18n::TGnuGettextComponentMarker* marker = i18n::FindMarker(i18n::qt::WrapObject(f.fixture.window.get()));
     ASSERT_NE(marker, nullptr);
@@ -66,7 +67,8 @@ TEST(WindowTranslationOnMainWindowTest, FirstPassShowsTheAutomaticLanguageUntilT
     LanguageFixture f(MainSection({"nLanguageID=1", "Server address mode=1"}), true);
     f.locale.lang = "zh_TW.UTF-8";
     f.StartEngine();
-    f.fixture.window = std::make_unique<app::Ttntfrm_Main>(f.fixture.messages, f.fixture.settingsPath);
+    f.fixture.window = std::make_unique<app::Ttntfrm_Main>(f.fixture.messages, f.fixture.settingsPath,
+                                                           nullptr, f.fixture.resolver);
     EXPECT_EQ(f.Shown("rzMenubtn_Language"), QStringLiteral("語言"));
     EXPECT_EQ(f.fixture.Find<QComboBox>("tntcomb_ServerNetMode")->itemText(1), QStringLiteral("域名解析"));
 

@@ -25,19 +25,11 @@ namespace {
 // computer's own address is 127.0.0.1 whatever machine the test runs on.
 class LoopbackHost final : public net::HostResolver {
 public:
-    LoopbackHost() : previous_(net::SetResolverForTesting(this)) {}
-    ~LoopbackHost() override { net::SetResolverForTesting(previous_); }
-    LoopbackHost(const LoopbackHost&) = delete;
-    LoopbackHost& operator=(const LoopbackHost&) = delete;
-
     std::vector<std::string> Resolve(const std::string& name) override {
         return net::SystemResolver().Resolve(name);
     }
     std::string HostName() override { return "localhost"; }
     std::vector<std::string> InterfaceAddresses() override { return {}; }
-
-private:
-    net::HostResolver* previous_;
 };
 
 struct CliRun {
@@ -97,22 +89,22 @@ TEST(NetworkFaultsTest, HostNameOf300CharactersResolvesToNothingAndEveryCheckFai
     for (const std::string& name : names) {
         SCOPED_TRACE(name.substr(0, 24) + "... (" + std::to_string(name.size()) + " bytes)");
         ASSERT_EQ(300u, name.size());
-        EXPECT_EQ("", net::ResolveHostIP(name));
+        EXPECT_EQ("", net::ResolveHostIP(name, {}, host));
         EXPECT_FALSE(net::TestTcpConnect(name, 6000));
 
-        const net::PortTestResult domain = net::RunServerPortTest({1, "", name, 6000}, {}, {});
+        const net::PortTestResult domain = net::RunServerPortTest({1, "", name, 6000}, {}, {}, {}, host);
         EXPECT_FALSE(domain.missingField.has_value());
         EXPECT_FALSE(domain.connected);
         EXPECT_EQ("With IP =" + name + ", port =6000 of server connection is failed!", domain.outcomeText);
-        const net::PortTestResult staticIp = net::RunServerPortTest({0, name, "", 6000}, {}, {});
+        const net::PortTestResult staticIp = net::RunServerPortTest({0, name, "", 6000}, {}, {}, {}, host);
         EXPECT_FALSE(staticIp.connected);
         EXPECT_EQ(domain.outcomeText, staticIp.outcomeText);
 
         const std::string different =
             "The local IP network segment with the WAN IP is different, you need to do port mapping in "
             "router.";
-        EXPECT_EQ(different, net::JudgePortMapping({1, "", name, 6000}, {}).verdictText);
-        EXPECT_EQ(different, net::JudgePortMapping({0, name, "", 6000}, {}).verdictText);
+        EXPECT_EQ(different, net::JudgePortMapping({1, "", name, 6000}, {}, {}, host).verdictText);
+        EXPECT_EQ(different, net::JudgePortMapping({0, name, "", 6000}, {}, {}, host).verdictText);
 
         faults::TempFolder folder;
         const CliRun cli = RunCli(

@@ -21,7 +21,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "sms/AtomicFile.h"
+#include "base/WholeFile.h"
 #include "sms/ProfileText.h"
 #include "sms/Settings.h"
 #include "tests/faults/FaultsSupport.h"
@@ -90,7 +90,7 @@ int Wait(pid_t pid) {
 using Values = std::map<std::string, std::string, std::less<>>;
 
 Values ReadAll(const std::string& path) {
-    const sms::ProfileText text(sms::ReadWholeFile(path).value_or(""));
+    const sms::ProfileText text(base::ReadWholeFile(path).bytes);
     Values values;
     for (int k = 0; k < kKeyCount; ++k) {
         if (const std::optional<std::string_view> value = text.Find(sms::keys::kSection, KeyOf(k))) {

@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "sms/AtomicFile.h"
+#include "base/AsciiText.h"
+#include "base/WholeFile.h"
 #include "sms/ProfileFile.h"
 #include "sms/ProfileText.h"
 #include "sms/Settings.h"
@@ -26,7 +27,7 @@ sms::TGPRSInfo Load(const std::string& path) {
 }
 
 std::string RawValue(const std::string& path, std::string_view key) {
-    const sms::ProfileText text(sms::ReadWholeFile(path).value_or(""));
+    const sms::ProfileText text(base::ReadWholeFile(path).bytes);
     return std::string(text.Find(sms::keys::kSection, key).value_or("<missing>"));
 }
 
@@ -183,11 +184,12 @@ TEST(SettingsPathFaultsTest, CjkAndEmojiDtuNumberRoundTripsAsUtf8) {
         sms::SaveSetting(path, sms::keys::kPort, 6001);
         const sms::TGPRSInfo info = Load(path);
         // Blanks at the ends are dropped by the reader, as for any value; nothing else changes.
-        EXPECT_EQ(sms::TrimBlanks(number), info.DTUNumber);
-        EXPECT_EQ(sms::TrimBlanks(number), RawValue(path, sms::keys::kDtuNumber));
+        const std::string trimmed(base::TrimBlanks(number));
+        EXPECT_EQ(trimmed, info.DTUNumber);
+        EXPECT_EQ(trimmed, RawValue(path, sms::keys::kDtuNumber));
         const sms::SmsCommandResult command = sms::GenerateSMSCommand(info);
         ASSERT_TRUE(command.ok);
-        EXPECT_EQ("(A55A#1*192.168.1.100*6001#3*CMNET#4*" + sms::TrimBlanks(number) + ")", command.command);
+        EXPECT_EQ("(A55A#1*192.168.1.100*6001#3*CMNET#4*" + trimmed + ")", command.command);
     }
 }
 

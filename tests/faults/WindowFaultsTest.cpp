@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "sms/AtomicFile.h"
+#include "base/WholeFile.h"
 #include "sms/ProfileText.h"
 #include "sms/Settings.h"
 #include "tests/app/WindowTestSupport.h"
@@ -18,7 +18,7 @@
 namespace {
 
 std::string StoredStaticIp(const std::string& path) {
-    const sms::ProfileText text(sms::ReadWholeFile(path).value_or(""));
+    const sms::ProfileText text(base::ReadWholeFile(path).bytes);
     return std::string(text.Find(sms::keys::kSection, sms::keys::kStaticIp).value_or("<missing>"));
 }
 

@@ -157,17 +157,5 @@ TEST(Hook, PutsTheReplacedLoaderBack) {
     EXPECT_EQ(slot.load()(4), "other 4");
 }
 
-TEST(FormatText, FillsPlaceholdersInOrder) {
-    const std::vector<std::tuple<std::string, std::vector<sms::FormatArg>, std::string>> rows{
-        {"Unable to write to %s", {std::string("/a b")}, "Unable to write to /a b"},
-        {"%d%% of %s", {42LL, std::string("x")}, "42% of x"},
-        {"missing %s and %d", {std::string("one")}, "missing one and %d"},
-        {"trailing %", {}, "trailing %"},
-    };
-    for (const auto& [format, args, expected] : rows) {
-        EXPECT_EQ(sms::FormatText(format, args), expected) << format;
-    }
-}
-
 }  // namespace
 }  // namespace i18n::test

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/AsciiText.h"
 #include "i18n/ObjectAccess.h"
 #include "i18n/WindowTranslation.h"
 
@@ -113,7 +114,7 @@ public:
     std::vector<ObjectPtr> OwnedComponents() const override { return Owned; }
     ObjectPtr FindComponent(const std::string& name) const override {
         for (const ObjectPtr& o : Owned) {
-            if (UpperCaseAscii(o->ReadText("Name")) == UpperCaseAscii(name)) {
+            if (base::EqualsIgnoringAsciiCase(o->ReadText("Name"), name)) {
                 return o;
             }
         }

@@ -42,31 +42,33 @@ TEST_F(AddressLookupTest, LocalAddressSkipsLoopbackAndFallsBackToInterfaces) {
             fake_.entries[row.hostName] = row.hostAddresses;
         }
         fake_.interfaces = row.interfaces;
-        EXPECT_EQ(row.expected, net::GetLocalIP());
+        EXPECT_EQ(row.expected, net::GetLocalIP(fake_));
     }
 }
 
 TEST_F(AddressLookupTest, ResolveGivesLastAddressOfTheList) {
     fake_.entries["server.example"] = {"10.0.0.1", "10.0.0.2", "10.0.0.3"};
     fake_.entries["single.example"] = {"203.0.113.7"};
-    EXPECT_EQ("10.0.0.3", net::ResolveHostIP("server.example"));
-    EXPECT_EQ("203.0.113.7", net::ResolveHostIP("single.example"));
-    EXPECT_EQ("", net::ResolveHostIP("missing.example"));
+    EXPECT_EQ("10.0.0.3", net::ResolveHostIP("server.example", {}, fake_));
+    EXPECT_EQ("203.0.113.7", net::ResolveHostIP("single.example", {}, fake_));
+    EXPECT_EQ("", net::ResolveHostIP("missing.example", {}, fake_));
     // Untrimmed text is resolved as it stands, not cleaned up.
-    EXPECT_EQ("", net::ResolveHostIP(" single.example"));
+    EXPECT_EQ("", net::ResolveHostIP(" single.example", {}, fake_));
 }
 
 TEST_F(AddressLookupTest, ResolvePumpsOnceAndAnAbandoningPumpResolvesNothing) {
     fake_.entries["server.example"] = {"10.0.0.1"};
     int pumps = 0;
-    EXPECT_EQ("10.0.0.1", net::ResolveHostIP("server.example", [&] {
-                  ++pumps;
-                  return true;
-              }));
+    const net::EventPump pump = [&] {
+        ++pumps;
+        return true;
+    };
+    EXPECT_EQ("10.0.0.1", net::ResolveHostIP("server.example", pump, fake_));
     EXPECT_EQ(1, pumps);
     EXPECT_EQ(1u, fake_.resolved.size());
 
-    EXPECT_EQ("", net::ResolveHostIP("server.example", [] { return false; }));
+    EXPECT_EQ("", net::ResolveHostIP(
+                      "server.example", [] { return false; }, fake_));
     EXPECT_EQ(1u, fake_.resolved.size());
 }
 

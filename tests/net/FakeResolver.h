@@ -1,6 +1,6 @@
 #pragma once
 
-// A resolver with a made-up host name, host table and interface list, installed for one test.
+// A resolver with a made-up host name, host table and interface list, passed to the functions under test.
 
 #include <map>
 #include <string>
@@ -14,8 +14,7 @@ class FakeResolver final : public net::HostResolver {
 public:
     using Addresses = std::vector<std::string>;
 
-    FakeResolver() : previous_(net::SetResolverForTesting(this)) {}
-    ~FakeResolver() override { net::SetResolverForTesting(previous_); }
+    FakeResolver() = default;
     FakeResolver(const FakeResolver&) = delete;
     FakeResolver& operator=(const FakeResolver&) = delete;
 
@@ -31,9 +30,6 @@ public:
     }
     std::string HostName() override { return hostName; }
     Addresses InterfaceAddresses() override { return interfaces; }
-
-private:
-    net::HostResolver* previous_;
 };
 
 }  // namespace nettest

@@ -101,8 +101,8 @@ TEST(ServerPortTest, ValidatesResolvesAndReportsTheAddressAsEntered) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         std::string status;
-        const net::PortTestResult result =
-            net::RunServerPortTest(row.target, Marked, [&](const std::string& text) { status = text; });
+        const net::PortTestResult result = net::RunServerPortTest(
+            row.target, Marked, [&](const std::string& text) { status = text; }, {}, resolver);
         EXPECT_EQ(row.missingField, result.missingField);
         EXPECT_EQ(row.status, status);
         EXPECT_EQ(row.outcome, result.outcomeText);
@@ -122,12 +122,12 @@ TEST(ServerPortTest, BlankFieldTouchesNothingAndTheOrderOfStepsHolds) {
     };
     const auto setStatus = [&](const std::string&) { events.push_back("status"); };
 
-    net::RunServerPortTest({1, "", "  ", listener.port()}, Marked, setStatus, pump);
+    net::RunServerPortTest({1, "", "  ", listener.port()}, Marked, setStatus, pump, resolver);
     EXPECT_EQ(Events{}, events);
     EXPECT_EQ(std::vector<std::string>{}, resolver.resolved);
 
     const net::PortTestResult result =
-        net::RunServerPortTest({1, "", "server.example", listener.port()}, Marked, setStatus, pump);
+        net::RunServerPortTest({1, "", "server.example", listener.port()}, Marked, setStatus, pump, resolver);
     EXPECT_TRUE(result.connected);
     // Status, a pump to paint it, the resolver's own pump, the connect's pump after socket creation.
     EXPECT_EQ((Events{"status", "pump", "pump", "pump"}), events);
@@ -142,7 +142,8 @@ TEST(ServerPortTest, PumpThatAsksToStopAbandonsAtEachPoint) {
         SCOPED_TRACE(stopAt);
         int pumps = 0;
         const net::PortTestResult result = net::RunServerPortTest(
-            {0, "server.example", "", listener.port()}, Marked, {}, [&] { return ++pumps < stopAt; });
+            {0, "server.example", "", listener.port()}, Marked, {}, [&] { return ++pumps < stopAt; },
+            resolver);
         EXPECT_TRUE(result.abandoned);
         EXPECT_FALSE(result.connected);
         EXPECT_EQ("", result.outcomeText);
@@ -204,28 +205,29 @@ TEST(PortMappingTest, ComparesTheServerAddressWithTheFirstLocalAddress) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        const net::MappingResult result = net::JudgePortMapping(row.target, Marked);
+        const net::MappingResult result = net::JudgePortMapping(row.target, Marked, {}, resolver);
         EXPECT_EQ(row.missingField, result.missingField);
         EXPECT_EQ(row.verdict, result.verdictText);
         EXPECT_FALSE(result.abandoned);
     }
 
     resolver.resolved.clear();
-    net::JudgePortMapping({5, "192.168.1.20", "same.example", 6000}, Marked);
-    net::JudgePortMapping({1, "", "  ", 6000}, Marked);
+    net::JudgePortMapping({5, "192.168.1.20", "same.example", 6000}, Marked, {}, resolver);
+    net::JudgePortMapping({1, "", "  ", 6000}, Marked, {}, resolver);
     EXPECT_EQ(std::vector<std::string>{}, resolver.resolved);
 }
 
 TEST(PortMappingTest, NothingFoundOnEitherSideIsEqualAndAStopIsAbandoned) {
     nettest::FakeResolver resolver;
     resolver.hostName = "ws";
-    const net::MappingResult bothEmpty = net::JudgePortMapping({1, "", "missing.example", 6000}, {});
+    const net::MappingResult bothEmpty =
+        net::JudgePortMapping({1, "", "missing.example", 6000}, {}, {}, resolver);
     EXPECT_EQ("The local IP network segment with the WAN IP is identical, users do not need port mapping.",
               bothEmpty.verdictText);
 
     resolver.entries = {{"ws", {"10.0.0.1"}}, {"same.example", {"10.0.0.1"}}};
-    const net::MappingResult stopped =
-        net::JudgePortMapping({1, "", "same.example", 6000}, Marked, [] { return false; });
+    const net::MappingResult stopped = net::JudgePortMapping(
+        {1, "", "same.example", 6000}, Marked, [] { return false; }, resolver);
     EXPECT_TRUE(stopped.abandoned);
     EXPECT_EQ("", stopped.verdictText);
 }

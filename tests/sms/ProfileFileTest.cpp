@@ -194,7 +194,7 @@ TEST(ProfileFileTest, RefusesAReadOnlyFileOrFolder) {
 }
 
 TEST(ProfileFileTest, WriteErrorTextPassesThroughTheFormattingLoader) {
-    const FormatStringLoader bracketing = [](unsigned id, const std::vector<FormatArg>& args) {
+    const FormatStringLoader bracketing = [](unsigned id, const std::vector<base::FormatArg>& args) {
         return "[" + DefaultFmtLoadStr(id, args) + "]";
     };
     const FormatStringLoader original = FormatStringLoaderSlot().exchange(bracketing);

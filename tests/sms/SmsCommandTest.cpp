@@ -88,15 +88,16 @@ TEST(SmsCommandTest, TrimRemovesEveryByteUpToSpace) {
     for (int c = 1; c <= 32; ++c) {
         allLow += static_cast<char>(c);
     }
-    EXPECT_EQ(TrimBlanks(allLow + "a" + allLow + "b" + allLow), "a" + allLow + "b");
-    EXPECT_EQ(TrimBlanks(std::string("\0x\0", 3)), "x");
-    EXPECT_EQ(TrimBlanks("\x7f\xc2\xa0"), "\x7f\xc2\xa0");
-    EXPECT_EQ(TrimBlanks(allLow), "");
+    const std::string inner = "a" + allLow + "b";
+    const SmsCommandResult trimmed = GenerateSMSCommand(
+        Fields(1, "", allLow + inner + allLow, 6000, 3, std::string("\0x\0", 3), "\x7f\xc2\xa0"));
+    EXPECT_EQ(trimmed.command, "(A55A#2*" + inner + "*6000#3*x#4*\x7f\xc2\xa0)");
+    EXPECT_EQ(GenerateSMSCommand(Fields(0, allLow, "", 6000, 0, "", "D")).failedLabel, "Static IP");
 }
 
 TEST(SmsCommandTest, ValidationMessageJoinsTranslatedPieces) {
     EXPECT_EQ(FormatValidationMessage({}, "Static IP"), "Please enter valid \"Static IP\"");
-    const TranslateFn upper = [](const std::string& text) { return "<" + text + ">"; };
+    const base::TranslateFn upper = [](const std::string& text) { return "<" + text + ">"; };
     EXPECT_EQ(FormatValidationMessage(upper, "DTU number"), "<Please enter valid> \"<DTU number>\"");
 }
 

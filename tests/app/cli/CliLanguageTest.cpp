@@ -10,8 +10,8 @@
 
 #include "app/cli/CliOptions.h"
 #include "app/cli/CommandLine.h"
+#include "base/ProgramPath.h"
 #include "i18n/EngineStartup.h"
-#include "i18n/FileLocator.h"
 #include "tests/app/cli/ProgramRunner.h"
 #include "tests/i18n/TestSupport.h"
 #include "tests/sms/TempDir.h"
@@ -47,7 +47,7 @@ TEST(CliLanguageTest, ParserKeepsTheLanguageCodeAsWritten) {
     const CliParseResult missing = ParseCommandLine({"sms", "--lang"});
     const auto* error = std::get_if<CliUsageError>(&missing);
     ASSERT_NE(error, nullptr);
-    EXPECT_EQ(FillPlaceholders(error->format, error->arguments),
+    EXPECT_EQ(base::FillPlaceholders(error->format, error->arguments),
               "--lang needs a language code such as en, zh_cn or zh_tw (\"\" for automatic)");
 }
 
@@ -55,7 +55,7 @@ class CliLanguageInProcess : public ::testing::Test {
 protected:
     void SetUp() override {
         locale_.Lang = "en";
-        i18n::StartEngine(i18n::CurrentProgramFileName(), locale_, sink_);
+        i18n::StartEngine(base::ProgramFilePath(), locale_, sink_);
     }
     void TearDown() override { i18n::ShutdownEngine(); }
 

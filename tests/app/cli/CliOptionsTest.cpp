@@ -14,7 +14,7 @@ using Args = std::vector<std::string>;
 CliRequest Parsed(const Args& args) {
     const CliParseResult result = ParseCommandLine(args);
     if (const auto* error = std::get_if<CliUsageError>(&result)) {
-        ADD_FAILURE() << "usage error: " << FillPlaceholders(error->format, error->arguments);
+        ADD_FAILURE() << "usage error: " << base::FillPlaceholders(error->format, error->arguments);
         return {};
     }
     return std::get<CliRequest>(result);
@@ -23,7 +23,7 @@ CliRequest Parsed(const Args& args) {
 std::string UsageError(const Args& args) {
     const CliParseResult result = ParseCommandLine(args);
     const auto* error = std::get_if<CliUsageError>(&result);
-    return error ? FillPlaceholders(error->format, error->arguments) : "(parsed)";
+    return error ? base::FillPlaceholders(error->format, error->arguments) : "(parsed)";
 }
 
 TEST(CliOptionsTest, ChoosesTheCommand) {
@@ -109,12 +109,6 @@ TEST(CliOptionsTest, NamesTheFlagAndWhatItAccepts) {
     for (const auto& row : rows) {
         EXPECT_EQ(UsageError(row.args), row.expected);
     }
-}
-
-TEST(CliOptionsTest, FillsPlaceholdersInOrder) {
-    EXPECT_EQ(FillPlaceholders("%s-%s", {"a", "b"}), "a-b");
-    EXPECT_EQ(FillPlaceholders("%s %s", {"only"}), "only ");
-    EXPECT_EQ(FillPlaceholders("100% %d %s", {"%s"}), "100% %d %s");
 }
 
 }  // namespace

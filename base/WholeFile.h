@@ -1,0 +1,34 @@
+#pragma once
+
+// Reading a file whole into memory.
+
+#include <cstddef>
+#include <limits>
+#include <string>
+
+namespace base {
+
+struct WholeFile {
+    enum class Failure {
+        None,
+        CannotOpen,  // open() failed
+        CannotStat,  // fstat() failed
+        NotRegular,  // a folder, FIFO, device or socket
+        TooLarge,    // more than the caller's limit
+        ReadFailed,  // read() failed; systemError holds errno
+    };
+    std::string bytes;  // empty unless ok()
+    Failure failure = Failure::None;
+    int systemError = 0;
+
+    bool ok() const noexcept { return failure == Failure::None; }
+};
+
+// The bytes of the regular file at `path`, read up to its end even when it grows or shrinks while it
+// is read. Never blocks on a FIFO or device and never makes a terminal the controlling one. Refuses a
+// file longer than `maxSize` bytes, checked before and while reading, so that a huge or growing file
+// cannot fill the memory. Interrupted reads are retried. Never throws but std::bad_alloc.
+WholeFile ReadWholeFile(const std::string& path,
+                        std::size_t maxSize = std::numeric_limits<std::size_t>::max());
+
+}  // namespace base
