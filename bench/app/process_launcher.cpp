@@ -42,8 +42,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     clock_gettime(CLOCK_MONOTONIC, &end);
-    const double seconds =
-        static_cast<double>(end.tv_sec - start.tv_sec) + static_cast<double>(end.tv_nsec - start.tv_nsec) * 1e-9;
+    const double seconds = static_cast<double>(end.tv_sec - start.tv_sec) +
+                           static_cast<double>(end.tv_nsec - start.tv_nsec) * 1e-9;
     std::printf("%d %.9f %ld\n", status, seconds, usage.ru_maxrss);
     return 0;
 }
