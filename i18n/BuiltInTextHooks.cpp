@@ -9,6 +9,7 @@ namespace i18n {
 
 namespace {
 
+// Set at start-up, read by the loaders on whatever thread fetches a text.
 std::atomic<bool> wideResources{true};
 
 }  // namespace

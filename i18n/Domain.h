@@ -55,7 +55,6 @@ public:
     const std::string& Directory() const noexcept { return directory_; }
     const std::string& LanguageCode() const noexcept { return languageCode_; }
     const TMoFile* Catalog() const noexcept { return catalog_; }
-    bool OpenFailed() const noexcept { return openFailed_; }
     bool Active() const noexcept { return active_; }
     State CurrentState() const noexcept;
 

@@ -29,6 +29,8 @@ EngineState& State() {
     return state;
 }
 
+// Start-up and shutdown run on the window's thread, but the built-in-text loaders (and Qt's texts
+// through them) may ask for the engine and its creator thread from any thread.
 std::atomic<TGnuGettextInstance*> runningEngine{nullptr};
 std::atomic<std::thread::id> creatorThread{};
 

@@ -86,7 +86,6 @@ public:
     std::thread::id CreatorThreadId() const noexcept { return creatorThreadId_; }
     // The domains created so far, in creation order.
     const std::vector<std::unique_ptr<TDomain>>& Domains() const noexcept { return domains_; }
-    TFileLocator& Locator() noexcept { return locator_; }
     LocaleSource& Locale() noexcept { return locale_; }
     MessageSink& Messages() noexcept { return messages_; }
 

@@ -21,7 +21,7 @@ constexpr std::array<Entry, 25> kThreadLocaleCodes{{
     {2070, "pt_PT"}, {2077, "sv_FI"}, {3082, "es_ES"}, {3084, "fr_CA"}, {4103, "de_LU"},
 }};
 
-// Identifiers read both ways; where two identifiers share a code, the first one listed is its answer.
+// The identifier of each code; where two identifiers share a code, the first one listed is its answer.
 constexpr std::array<Entry, 28> kLocaleIds{{
     {2052, "zh_CN"}, {1028, "zh_TW"}, {3076, "zh_HK"}, {1030, "da_DK"}, {1031, "de_DE"}, {1032, "el_GR"},
     {1033, "en_US"}, {1034, "es_ES"}, {1035, "fi_FI"}, {1036, "fr_FR"}, {1039, "is_IS"}, {1040, "it_IT"},
@@ -48,15 +48,6 @@ unsigned LocaleIdForCode(std::string_view code) noexcept {
         }
     }
     return 0;
-}
-
-std::string_view CodeForLocaleId(unsigned localeId) noexcept {
-    for (const auto& [id, code] : kLocaleIds) {
-        if (id == localeId) {
-            return code;
-        }
-    }
-    return "";
 }
 
 }  // namespace i18n

@@ -14,7 +14,4 @@ std::string_view LanguageCodeForThreadLocale(unsigned localeId) noexcept;
 // 0 when unknown.
 unsigned LocaleIdForCode(std::string_view code) noexcept;
 
-// The language_COUNTRY code of an identifier (2052 -> "zh_CN"); "" when unknown.
-std::string_view CodeForLocaleId(unsigned localeId) noexcept;
-
 }  // namespace i18n

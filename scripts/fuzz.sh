@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets in build-fuzz/ (clang, with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs each one for a fixed time, starting from its seed corpus in
-# fuzz/corpus/<target>/. Fails when a target finds a crash, a leak or a broken property; the input
+# UndefinedBehaviorSanitizer) and runs each one for a fixed time, starting from its seeds: its own
+# corpus in fuzz/corpus/<target>/ and the named fixtures of the tests (tests/data/<folder>/), which
+# are kept there only. Fails when a target finds a crash, a leak or a broken property; the input
 # that did it is left in build-fuzz/artifacts/<target>/.
 #
 # Usage: scripts/fuzz.sh [seconds-per-target [target ...]]
@@ -15,11 +16,10 @@ seconds="${1:-15}"
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=()
-    for dir in fuzz/corpus/*/; do
-        targets+=("$(basename "$dir")")
-    done
+    targets=(command_line h2_cut mo_catalog profile_file)
 fi
+# The test fixtures each target starts from besides its own corpus.
+declare -A fixture_seeds=([h2_cut]=tests/data/net [mo_catalog]=tests/data/i18n [profile_file]=tests/data/sms)
 
 scripts/install-deps.sh clang libclang-rt-14-dev
 
@@ -39,8 +39,14 @@ for target in "${targets[@]}"; do
     mkdir -p "$work" "$artifacts"
     echo "== fuzz_$target for ${seconds}s"
     log="$build/fuzz_$target.log"
+    seeds=()
+    for dir in "fuzz/corpus/$target" "${fixture_seeds[$target]:-}"; do
+        if [ -n "$dir" ] && [ -d "$dir" ]; then
+            seeds+=("$dir")
+        fi
+    done
     if "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
-        -artifact_prefix="$artifacts/" "$work" "fuzz/corpus/$target" >"$log" 2>&1; then
+        -artifact_prefix="$artifacts/" "$work" "${seeds[@]}" >"$log" 2>&1; then
         grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || true
     else
         tail -n 60 "$log"

@@ -23,9 +23,9 @@ struct Field {
 Field AddressOf(const TGPRSInfo& info) {
     switch (info.ServerAddressMode) {
         case 0:
-            return {base::TrimBlanks(info.StaticIP), kLabelStaticIp};
+            return {base::TrimBlanks(info.StaticIP), keys::kStaticIp};
         case 1:
-            return {base::TrimBlanks(info.DomainAddress), kLabelDomainAddress};
+            return {base::TrimBlanks(info.DomainAddress), keys::kDomainAddress};
         default:
             return {};
     }
@@ -41,7 +41,7 @@ Field ApnOf(const TGPRSInfo& info) {
         case 2:
             return {"UNINET", {}};
         case 3:
-            return {base::TrimBlanks(info.OtherAPN), kLabelServiceNetwork};
+            return {base::TrimBlanks(info.OtherAPN), keys::kServiceNetwork};
         default:
             return {};
     }
@@ -62,7 +62,7 @@ SmsCommandResult GenerateSMSCommand(const TGPRSInfo& info) {
     }
     const Field address = AddressOf(info);
     const Field apn = ApnOf(info);
-    const Field dtu{base::TrimBlanks(info.DTUNumber), kLabelDtuNumber};
+    const Field dtu{base::TrimBlanks(info.DTUNumber), keys::kDtuNumber};
     for (const Field* field : {&address, &apn, &dtu}) {
         if (IsMissing(*field)) {
             return Failure(field->missingLabel);

@@ -20,11 +20,8 @@ struct SmsCommandResult {
 
 inline constexpr std::string_view kRunningQueryCommand = "(A55A#s)";
 
-// The labels that name a missing field (English message identifiers) and the message's lead text.
-inline constexpr std::string_view kLabelStaticIp = "Static IP";
-inline constexpr std::string_view kLabelDomainAddress = "Domain address";
-inline constexpr std::string_view kLabelServiceNetwork = "Service network(APN)";
-inline constexpr std::string_view kLabelDtuNumber = "DTU number";
+// The lead text of the message that names a missing field. The field is named by its English caption
+// (a message identifier), which is also the name of its key in the settings file.
 inline constexpr std::string_view kPleaseEnterValid = "Please enter valid";
 
 // Composes the command from the fields of `info`:

@@ -22,6 +22,7 @@
 #include "i18n/FileLocator.h"
 #include "i18n/GnuGettextInstance.h"
 #include "i18n/MoFile.h"
+#include "tests/i18n/EnglishLocale.h"
 
 // GCC takes the malloc inside the counting operator new below for a mismatch with delete; it is not one.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
@@ -57,17 +58,10 @@ constexpr const char* kMiss = "Server address mode is not in the catalog";
 
 const fs::path kCatalog = fs::path(DTUSMS_COMPILED_CATALOGS) / "zh_CN.mo";
 
-struct NoMessages final : i18n::MessageSink {
-    void ShowMessage(const std::string&, const std::string&) override {}
+struct FixedLocale final : i18n::test::ConstantLocale {
+    FixedLocale() : i18n::test::ConstantLocale("zh_CN.UTF-8", "zh", "CN", 2052) {}
 };
-
-struct FixedLocale final : i18n::LocaleSource {
-    std::string LangVariable() override { return "zh_CN.UTF-8"; }
-    std::string UserLanguageName() override { return "zh"; }
-    std::string UserCountryName() override { return "CN"; }
-    unsigned ThreadLocaleId() override { return 2052; }
-    unsigned UserDefaultLangId() override { return 2052; }
-};
+using NoMessages = i18n::test::SilentMessages;
 
 void CountAllocations(benchmark::State& state, std::uint64_t before) {
     state.counters["allocs"] = benchmark::Counter(static_cast<double>(allocations.load() - before),

@@ -14,17 +14,14 @@
 #include "i18n/FileLocator.h"
 #include "i18n/GnuGettextInstance.h"
 #include "tests/faults/FaultsSupport.h"
+#include "tests/i18n/EnglishLocale.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct NoLocale final : i18n::LocaleSource {
-    std::string LangVariable() override { return "C"; }
-    std::string UserLanguageName() override { return ""; }
-    std::string UserCountryName() override { return ""; }
-    unsigned ThreadLocaleId() override { return 1033; }
-    unsigned UserDefaultLangId() override { return 1033; }
+struct NoLocale final : i18n::test::ConstantLocale {
+    NoLocale() : i18n::test::ConstantLocale("C", "", "", 1033) {}
 };
 
 struct RecordingSink final : i18n::MessageSink {

@@ -1,10 +1,13 @@
 #include "i18n/MoFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,6 +20,7 @@
 namespace i18n {
 namespace {
 
+namespace fs = std::filesystem;
 using test::BigEndianTwin;
 using test::Fixture;
 using test::ReadBytes;
@@ -164,6 +168,37 @@ TEST(MoFileTest, UnsignedByteOrderDecidesAndTheShorterStringComesFirst) {
     EXPECT_EQ("4", catalog.Lookup("\xc3\xa9").Text);
     EXPECT_EQ("5", catalog.Lookup("\x7f").Text);
     EXPECT_FALSE(catalog.Lookup("\xc3").Found);
+}
+
+// Only regular files of a sane size are read: a FIFO at a catalog path must not block the window
+// waiting for a writer, and a huge file must not be read into memory.
+TEST(MoFileTest, PathsThatAreNoCatalogFileAreRefusedAtOnce) {
+    const fs::path dir = fs::temp_directory_path() / ("dtusms-mofile-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string fifo = (dir / "fifo.mo").string();
+    ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
+    const std::string huge = (dir / "huge.mo").string();
+    std::ofstream(huge, std::ios::binary).put('\0');
+    fs::resize_file(huge, TMoFile::kMaxFileSize + 1);
+
+    struct Row {
+        std::string path;
+        std::string message;
+    };
+    const Row rows[] = {
+        {fifo, "Cannot open file " + fifo},
+        {dir.string(), "Cannot open file " + dir.string()},
+        {huge, "Cannot create memory map on file " + huge},
+    };
+    for (const Row& row : rows) {
+        try {
+            TMoFile catalog(row.path, 0, 0);
+            ADD_FAILURE() << row.path << " was accepted";
+        } catch (const EGGIOError& error) {
+            EXPECT_EQ(row.message, error.what());
+        }
+    }
+    fs::remove_all(dir);
 }
 
 TEST(MoFileTest, BrokenCatalogsAreRefusedAtLoadWithAClearMessage) {
