@@ -1,7 +1,7 @@
 #pragma once
 
-// Where the localization engine's own messages ("Localization problem", "Error") go: a message box
-// without owner in the window program, a line on standard error on the command line.
+// Where the localization engine's own messages ("Localization problem", "Error") go in the window
+// program: a message box without owner (the command line's sink is app/cli/StreamEngineMessages.h).
 
 #include <string>
 
@@ -20,12 +20,6 @@ public:
 
 private:
     MessagePresenter& messages_;
-};
-
-// Writes "caption: text" and a line end to standard error.
-class StreamEngineMessages final : public i18n::MessageSink {
-public:
-    void ShowMessage(const std::string& caption, const std::string& text) override;
 };
 
 }  // namespace app

@@ -5,7 +5,7 @@
 #include <QAction>
 #include <QMenu>
 
-#include "app/LanguageCodes.h"
+#include "app/cli/LanguageCodes.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
 #include "sms/Settings.h"

@@ -1,12 +1,9 @@
 #include "app/WindowStartup.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <optional>
+#include <functional>
 #include <string>
-#include <string_view>
-#include <vector>
+#include <utility>
 
 #include <QEvent>
 #include <QPixmap>
@@ -16,6 +13,7 @@
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/WindowApplication.h"
+#include "app/cli/WindowArguments.h"
 #include "base/ProgramPath.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/BuiltInTextTranslator.h"
@@ -23,109 +21,6 @@
 namespace app {
 
 namespace {
-
-struct WindowOptions {
-    bool exitAfterPaint = false;
-    std::optional<std::string> screenshotFile;
-    std::string settingsPath;
-    std::vector<char*> qtArguments;  // argv for QApplication, without the program's own options
-    bool platformGiven = false;
-    // An argument that is no window option: the arguments are for the command line instead.
-    bool foreignArgument = false;
-    std::string error;
-};
-
-// Qt's own command-line options (one or two leading dashes), and whether each takes a value.
-std::optional<bool> QtOptionTakesValue(std::string_view argument) {
-    if (argument.size() < 2 || argument[0] != '-') {
-        return std::nullopt;
-    }
-    std::string_view name = argument.substr(argument[1] == '-' ? 2 : 1);
-    if (const auto equals = name.find('='); equals != std::string_view::npos) {
-        name = name.substr(0, equals);
-        argument = {};
-    }
-    static constexpr std::string_view kWithValue[] = {
-        "platform",      "platformpluginpath",
-        "platformtheme", "plugin",
-        "style",         "stylesheet",
-        "session",       "display",
-        "geometry",      "qwindowgeometry",
-        "qwindowicon",   "qwindowtitle",
-        "title",         "name",
-        "visual",        "fontengine",
-        "qmljsdebugger",
-    };
-    static constexpr std::string_view kFlags[] = {"reverse", "nograb",      "dograb",
-                                                  "sync",    "widgetcount", "testability"};
-    for (std::string_view option : kWithValue) {
-        if (name == option) {
-            return !argument.empty();
-        }
-    }
-    for (std::string_view option : kFlags) {
-        if (name == option) {
-            return false;
-        }
-    }
-    return std::nullopt;
-}
-
-bool IsPlatformOption(std::string_view argument) {
-    return argument == "-platform" || argument == "--platform" || argument.starts_with("-platform=") ||
-           argument.starts_with("--platform=");
-}
-
-// The value of "--name=VALUE" when `argument` has that form for one of the window's file options.
-std::optional<std::string_view> AttachedFileValue(std::string_view argument, std::string_view& name) {
-    for (std::string_view option : {std::string_view("--screenshot"), std::string_view("--settings")}) {
-        if (argument.size() > option.size() && argument.starts_with(option) &&
-            argument[option.size()] == '=') {
-            name = option;
-            return argument.substr(option.size() + 1);
-        }
-    }
-    return std::nullopt;
-}
-
-WindowOptions ParseWindowOptions(int argc, char** argv) {
-    WindowOptions options;
-    options.qtArguments.push_back(argv[0]);
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        std::string_view attachedName;
-        if (argument == "--exit-after-paint") {
-            options.exitAfterPaint = true;
-        } else if (const std::optional<std::string_view> value = AttachedFileValue(argument, attachedName)) {
-            (attachedName == "--screenshot" ? options.screenshotFile.emplace() : options.settingsPath) =
-                std::string(*value);
-        } else if (argument == "--screenshot" || argument == "--settings") {
-            if (i + 1 >= argc) {
-                options.error = std::string(argument) + " needs a file name";
-                return options;
-            }
-            (argument == "--screenshot" ? options.screenshotFile.emplace() : options.settingsPath) =
-                argv[++i];
-        } else if (const std::optional<bool> takesValue = QtOptionTakesValue(argument)) {
-            options.platformGiven = options.platformGiven || IsPlatformOption(argument);
-            options.qtArguments.push_back(argv[i]);
-            if (*takesValue && i + 1 < argc) {
-                options.qtArguments.push_back(argv[++i]);
-            }
-        } else {
-            options.foreignArgument = true;
-            options.error = "unknown window option " + std::string(argument);
-            return options;
-        }
-    }
-    options.qtArguments.push_back(nullptr);
-    return options;
-}
-
-bool EnvironmentSet(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-}
 
 // Acts once, after the window's first paint has been handled.
 class FirstPaintAction final : public QObject {
@@ -150,22 +45,14 @@ private:
 
 }  // namespace
 
-bool IsWindowInvocation(int argc, char** argv) {
-    return !ParseWindowOptions(argc, argv).foreignArgument;
-}
-
 int RunWindow(int argc, char** argv) {
     WindowOptions options = ParseWindowOptions(argc, argv);
     if (!options.error.empty()) {
         std::fprintf(stderr, "dtusms: %s\n", options.error.c_str());
         return 2;
     }
-    if (!options.platformGiven && !EnvironmentSet("QT_QPA_PLATFORM") && !EnvironmentSet("DISPLAY") &&
-        !EnvironmentSet("WAYLAND_DISPLAY")) {
-        std::fprintf(stderr,
-                     "dtusms: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset); "
-                     "set QT_QPA_PLATFORM=offscreen to run it without one, or use a command-line "
-                     "subcommand (dtusms --help).\n");
+    if (!HasDisplay(options)) {
+        std::fprintf(stderr, "%s\n", kNoDisplayMessage);
         return 2;
     }
 

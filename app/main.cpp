@@ -1,19 +1,21 @@
+// main() of dtusms. It links no toolkit: a subcommand, --help and --version run at once, and the
+// window library is loaded only when the arguments ask for the window.
+
 #include <cstdio>
 #include <exception>
 
-#include "app/CommandLine.h"
-#include "app/WindowStartup.h"
+#include "app/cli/CommandLine.h"
+#include "app/cli/WindowArguments.h"
+#include "app/cli/WindowLauncher.h"
 
 int main(int argc, char** argv) {
-    // No arguments, or window options only, open the window; a subcommand or --help/--version runs
-    // without one.
+    // No arguments, or window options only, open the window; anything else is for the command line.
     try {
         if (app::IsWindowInvocation(argc, argv)) {
-            return app::RunWindow(argc, argv);
+            return app::LaunchWindow(argc, argv);
         }
         return app::RunCommandLine(argc, argv);
     } catch (const std::exception& error) {
-        // Start-up failed before any window could show it (the localization engine, say).
         std::fprintf(stderr, "dtusms: %s\n", error.what());
         return 1;
     }

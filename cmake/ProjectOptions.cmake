@@ -7,6 +7,9 @@ target_compile_features(dtusms_options INTERFACE cxx_std_20)
 set(CMAKE_CXX_EXTENSIONS OFF)
 target_compile_options(dtusms_options INTERFACE -Wall -Wextra)
 target_include_directories(dtusms_options INTERFACE ${PROJECT_SOURCE_DIR})
+# The window library is a shared object that holds the static libraries of the project, so they are
+# all compiled position-independent.
+set_property(TARGET dtusms_options PROPERTY INTERFACE_POSITION_INDEPENDENT_CODE ON)
 
 if(DTUSMS_SANITIZE)
     target_compile_options(dtusms_options INTERFACE

@@ -14,7 +14,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/CliOptions.h"
+#include "app/cli/CliOptions.h"
 
 namespace {
 

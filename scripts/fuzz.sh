@@ -25,7 +25,8 @@ declare -A fixture_seeds=([h2_cut]=tests/data/net [mo_catalog]=tests/data/i18n [
 scripts/install-deps.sh clang libclang-rt-14-dev
 
 build=build-fuzz
-CC=clang CXX=clang++ cmake -S . -B "$build" -DDTUSMS_FUZZ=ON -DDTUSMS_SANITIZE=ON \
+# The fuzz targets are all Qt-free: nothing of the window is configured or built here.
+CC=clang CXX=clang++ cmake -S . -B "$build" -DDTUSMS_FUZZ=ON -DDTUSMS_SANITIZE=ON -DDTUSMS_WINDOW=OFF \
     -DDTUSMS_BUILD_TESTS=OFF -DDTUSMS_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 

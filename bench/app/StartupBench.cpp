@@ -7,53 +7,21 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
+#include <unistd.h>
 
-extern char** environ;
+#include "bench/app/ProcessLaunch.h"
 
 namespace {
 
-struct Run {
-    double seconds = 0;
-    double maxRssKb = 0;
-};
-
-Run Launch(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t child = 0;
-    if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-        return {};
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    const auto end = std::chrono::steady_clock::now();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        return {};
-    }
-    return {std::chrono::duration<double>(end - start).count(), static_cast<double>(usage.ru_maxrss)};
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
+using bench::Launch;
+using bench::Median;
+using bench::Run;
 
 void BM_WindowStartupBesideReference(benchmark::State& state) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);

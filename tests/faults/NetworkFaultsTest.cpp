@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CommandLine.h"
+#include "app/cli/CommandLine.h"
 #include "net/AddressLookup.h"
 #include "net/ServerChecks.h"
 #include "net/TcpConnect.h"
@@ -41,7 +41,7 @@ struct CliRun {
 CliRun RunCli(const std::vector<std::string>& args) {
     std::ostringstream out;
     std::ostringstream err;
-    const int status = app::RunCommandLine(args, out, err);
+    const int status = app::RunCommandLine(args, {out, err, {}});
     return {status, out.str(), err.str()};
 }
 

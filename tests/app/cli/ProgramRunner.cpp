@@ -1,4 +1,4 @@
-#include "tests/app/ProgramRunner.h"
+#include "tests/app/cli/ProgramRunner.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -31,6 +31,11 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 
 Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::string>& extraEnvironment,
                    LocaleVariables locale) {
+    return RunProgramFile(DTUSMS_PROGRAM, args, extraEnvironment, locale);
+}
+
+Outcome RunProgramFile(const std::string& program, const std::vector<std::string>& args,
+                       const std::vector<std::string>& extraEnvironment, LocaleVariables locale) {
     sms::testing::TempDir capture;
     const std::string outPath = capture.File("out");
     const std::string errPath = capture.File("err");
@@ -41,7 +46,7 @@ Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
 
-    std::vector<std::string> argStrings{DTUSMS_PROGRAM};
+    std::vector<std::string> argStrings{program};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
     // The first of two equal names wins in getenv, so the extra variables go first.
     std::vector<std::string> envStrings = extraEnvironment;
@@ -56,7 +61,7 @@ Outcome RunProgram(const std::vector<std::string>& args, const std::vector<std::
 
     Outcome outcome;
     pid_t child = 0;
-    if (posix_spawn(&child, DTUSMS_PROGRAM, &actions, nullptr, argv.data(), envp.data()) == 0) {
+    if (posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
         int status = 0;
         ::waitpid(child, &status, 0);
         outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

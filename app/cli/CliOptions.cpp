@@ -1,4 +1,4 @@
-#include "app/CliOptions.h"
+#include "app/cli/CliOptions.h"
 
 #include <array>
 #include <string_view>
@@ -16,16 +16,6 @@ struct Choice {
 constexpr std::array<Choice, 2> kTypes{{{"config", 0}, {"query", 1}}};
 constexpr std::array<Choice, 2> kModes{{{"static", 0}, {"domain", 1}}};
 constexpr std::array<Choice, 4> kApns{{{"cmnet", 0}, {"cmwap", 1}, {"uninet", 2}, {"other", 3}}};
-
-struct CommandName {
-    std::string_view name;
-    CliCommand command;
-};
-
-constexpr std::array<CommandName, 4> kCommands{{{"sms", CliCommand::Sms},
-                                                {"check-port", CliCommand::CheckPort},
-                                                {"judge-mapping", CliCommand::JudgeMapping},
-                                                {"wan-ip", CliCommand::WanIp}}};
 
 template <std::size_t N>
 std::string ChoiceList(const std::array<Choice, N>& choices) {
@@ -137,77 +127,104 @@ std::optional<CliUsageError> MissingValue(std::string_view flag) {
     return std::nullopt;
 }
 
-}  // namespace
-
-CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
-    CliRequest request;
+// What the arguments read so far have chosen.
+struct ParseState {
     std::optional<CliCommand> command;
     bool help = false;
     bool version = false;
     bool anyFieldFlag = false;
+};
 
+// A word that is no flag: the subcommand, given once.
+std::optional<CliUsageError> TakeCommand(const std::string& arg, ParseState& state) {
+    if (state.command) {
+        return CliUsageError{"unexpected argument \"%s\"", {arg}};
+    }
+    for (const CliSubcommand& known : kCliSubcommands) {
+        if (known.name == arg) {
+            state.command = known.command;
+            return std::nullopt;
+        }
+    }
+    return CliUsageError{"unknown command \"%s\"; expected %s", {arg, SubcommandNameList()}};
+}
+
+// The flag at args[i] with its value, inline ("--flag=value") or the next argument, which `i` then
+// moves past.
+std::optional<CliUsageError> TakeFlag(const std::vector<std::string>& args, std::size_t& i,
+                                      CliRequest& request, ParseState& state) {
+    const std::string& arg = args[i];
+    const std::size_t equals = arg.find('=');
+    const std::string flag = arg.substr(0, equals);
+    const std::optional<std::string> inlineValue =
+        equals == std::string::npos ? std::nullopt : std::optional<std::string>(arg.substr(equals + 1));
+
+    if (flag == "--help" || flag == "-h" || flag == "--version") {
+        if (inlineValue) {
+            return CliUsageError{"%s takes no value", {flag}};
+        }
+        (flag == "--version" ? state.version : state.help) = true;
+        return std::nullopt;
+    }
+    // Every flag that takes a value has a message for a missing one, so that table also tells a
+    // known flag from an unknown one.
+    const std::optional<CliUsageError> missingValue = MissingValue(flag);
+    if (!missingValue) {
+        return CliUsageError{"unknown option \"%s\"", {flag}};
+    }
+    std::string value;
+    if (inlineValue) {
+        value = *inlineValue;
+    } else if (i + 1 < args.size()) {
+        value = args[++i];
+    } else {
+        return missingValue;
+    }
+    state.anyFieldFlag = true;
+    return ApplyFlag(flag, value, request);
+}
+
+}  // namespace
+
+CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
+    CliRequest request;
+    ParseState state;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        std::optional<CliUsageError> error;
         if (arg.size() < 2 || arg[0] != '-') {
-            if (command) {
-                return CliUsageError{"unexpected argument \"%s\"", {arg}};
-            }
-            for (const CommandName& known : kCommands) {
-                if (known.name == arg) {
-                    command = known.command;
-                }
-            }
-            if (!command) {
-                return CliUsageError{
-                    "unknown command \"%s\"; expected sms, check-port, judge-mapping or wan-ip", {arg}};
-            }
-            continue;
-        }
-
-        const std::size_t equals = arg.find('=');
-        const std::string flag = arg.substr(0, equals);
-        const std::optional<std::string> inlineValue =
-            equals == std::string::npos ? std::nullopt : std::optional<std::string>(arg.substr(equals + 1));
-
-        if (flag == "--help" || flag == "-h" || flag == "--version") {
-            if (inlineValue) {
-                return CliUsageError{"%s takes no value", {flag}};
-            }
-            (flag == "--version" ? version : help) = true;
-            continue;
-        }
-        // Every flag that takes a value has a message for a missing one, so that table also tells a
-        // known flag from an unknown one.
-        const std::optional<CliUsageError> missingValue = MissingValue(flag);
-        if (!missingValue) {
-            return CliUsageError{"unknown option \"%s\"", {flag}};
-        }
-        std::string value;
-        if (inlineValue) {
-            value = *inlineValue;
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
+            error = TakeCommand(arg, state);
         } else {
-            return *missingValue;
+            error = TakeFlag(args, i, request, state);
         }
-        if (std::optional<CliUsageError> error = ApplyFlag(flag, value, request)) {
+        if (error) {
             return *error;
         }
-        anyFieldFlag = true;
     }
 
-    if (help) {
+    if (state.help) {
         request.command = CliCommand::Help;
-    } else if (version) {
+    } else if (state.version) {
         request.command = CliCommand::Version;
-    } else if (command) {
-        request.command = *command;
-    } else if (anyFieldFlag) {
-        return CliUsageError{"no command given; expected sms, check-port, judge-mapping or wan-ip", {}};
+    } else if (state.command) {
+        request.command = *state.command;
+    } else if (state.anyFieldFlag) {
+        return CliUsageError{"no command given; expected %s", {SubcommandNameList()}};
     } else {
         request.command = CliCommand::Help;
     }
     return request;
+}
+
+std::string SubcommandNameList() {
+    std::string list;
+    for (std::size_t i = 0; i < kCliSubcommands.size(); ++i) {
+        if (i > 0) {
+            list += i + 1 == kCliSubcommands.size() ? " or " : ", ";
+        }
+        list += kCliSubcommands[i].name;
+    }
+    return list;
 }
 
 }  // namespace app

@@ -23,4 +23,9 @@ Outcome RunProgram(const std::vector<std::string>& args,
                    const std::vector<std::string>& extraEnvironment = {},
                    LocaleVariables locale = LocaleVariables::kInherit);
 
+// The same for the program file at `program` (a copy of the built program, say).
+Outcome RunProgramFile(const std::string& program, const std::vector<std::string>& args,
+                       const std::vector<std::string>& extraEnvironment = {},
+                       LocaleVariables locale = LocaleVariables::kInherit);
+
 }  // namespace app::testing

@@ -1,4 +1,4 @@
-#include "app/WindowStartup.h"
+#include "app/cli/WindowArguments.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ bool OpensWindow(std::vector<std::string> arguments) {
     return app::IsWindowInvocation(static_cast<int>(arguments.size()), argv.data());
 }
 
-TEST(WindowStartupTest, WindowOptionsOpenTheWindowAndAnythingElseGoesToTheCommandLine) {
+TEST(WindowArgumentsTest, WindowOptionsOpenTheWindowAndAnythingElseGoesToTheCommandLine) {
     struct Row {
         std::vector<std::string> arguments;
         bool window;

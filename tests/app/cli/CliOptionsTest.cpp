@@ -1,4 +1,4 @@
-#include "app/CliOptions.h"
+#include "app/cli/CliOptions.h"
 
 #include <string>
 #include <variant>

@@ -5,7 +5,7 @@
 //
 //   dtusms [--help | --version]
 //   dtusms <command> [--settings FILE] [--lang CODE] [field flags]
-//   commands: sms, check-port, judge-mapping, wan-ip
+//   commands: those of kCliSubcommands (sms, check-port, judge-mapping, wan-ip)
 //   field flags: --type config|query  --mode static|domain  --ip TEXT  --domain TEXT  --port N
 //                --apn cmnet|cmwap|uninet|other  --other-apn TEXT  --dtu TEXT
 //
@@ -14,8 +14,10 @@
 // --lang takes a language code as the engine takes it ("zh_cn", "zh_TW", "en_US", ...; "" is the
 // automatic language), kept exactly as written.
 
+#include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -24,6 +26,22 @@
 namespace app {
 
 enum class CliCommand { Help, Version, Sms, CheckPort, JudgeMapping, WanIp };
+
+// A subcommand: its name on the command line and its line in the help text.
+struct CliSubcommand {
+    CliCommand command;
+    std::string_view name;
+    std::string_view summary;
+};
+
+// The subcommands in the order the help text lists them. A new subcommand adds its row here, its run
+// function (app/cli/Subcommands.h) and its row in the runner's dispatch table.
+inline constexpr std::array<CliSubcommand, 4> kCliSubcommands{{
+    {CliCommand::Sms, "sms", "print the SMS command"},
+    {CliCommand::CheckPort, "check-port", "test a TCP connection to the server address and port"},
+    {CliCommand::JudgeMapping, "judge-mapping", "tell whether the server needs port mapping in its router"},
+    {CliCommand::WanIp, "wan-ip", "print this computer's public address"},
+}};
 
 // Field values given on the command line; each one replaces what the settings file holds.
 struct CliFieldOverrides {
@@ -55,5 +73,8 @@ using CliParseResult = std::variant<CliRequest, CliUsageError>;
 
 // Parses the arguments after the program name. No arguments give the Help command.
 CliParseResult ParseCommandLine(const std::vector<std::string>& args);
+
+// The subcommand names as a sentence lists them: "sms, check-port, judge-mapping or wan-ip".
+std::string SubcommandNameList();
 
 }  // namespace app

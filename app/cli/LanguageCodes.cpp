@@ -1,4 +1,4 @@
-#include "app/LanguageCodes.h"
+#include "app/cli/LanguageCodes.h"
 
 #include <array>
 

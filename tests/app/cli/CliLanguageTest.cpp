@@ -8,11 +8,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/CliOptions.h"
-#include "app/CommandLine.h"
+#include "app/cli/CliOptions.h"
+#include "app/cli/CommandLine.h"
 #include "base/ProgramPath.h"
 #include "i18n/EngineStartup.h"
-#include "tests/app/ProgramRunner.h"
+#include "tests/app/cli/ProgramRunner.h"
 #include "tests/i18n/TestSupport.h"
 #include "tests/sms/TempDir.h"
 
@@ -56,12 +56,8 @@ protected:
     void SetUp() override {
         locale_.Lang = "en";
         i18n::StartEngine(base::ProgramFilePath(), locale_, sink_);
-        SetCliTranslator([](const std::string& english) { return i18n::Translate(english); });
     }
-    void TearDown() override {
-        SetCliTranslator({});
-        i18n::ShutdownEngine();
-    }
+    void TearDown() override { i18n::ShutdownEngine(); }
 
     TempDir dir_;
     std::string settings_ = dir_.File("GPRSInfo.ini");
@@ -96,7 +92,9 @@ TEST_F(CliLanguageInProcess, LangFlagOrTheSavedNumberChoosesTheLanguage) {
         args.insert(args.end(), row.extra.begin(), row.extra.end());
         std::ostringstream out;
         std::ostringstream err;
-        EXPECT_EQ(RunCommandLine(args, out, err), 1);
+        EXPECT_EQ(RunCommandLine(
+                      args, {out, err, [](const std::string& english) { return i18n::Translate(english); }}),
+                  1);
         EXPECT_EQ(err.str(), std::string(row.expected) + "\n");
         EXPECT_EQ(out.str(), "");
     }

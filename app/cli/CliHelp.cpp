@@ -1,0 +1,80 @@
+#include "app/cli/CliHelp.h"
+
+#include <string_view>
+
+#include "app/cli/CliOptions.h"
+
+namespace app {
+namespace {
+
+// An option's row: its syntax, then its description from kDescriptionColumn on; a description of
+// several lines continues at that column.
+struct HelpOption {
+    std::string_view syntax;
+    std::string_view description;
+};
+
+constexpr HelpOption kOptions[] = {
+    {"--settings FILE", "settings file (default: GPRSInfo.ini beside the program)"},
+    {"--lang CODE",
+     "language of the messages: en, zh_cn, zh_tw, ... or \"\"\n"
+     "for automatic (default: the window's choice in the file)"},
+    {"--type config|query", "SMS command type"},
+    {"--mode static|domain", "server address mode"},
+    {"--ip TEXT", "static IP"},
+    {"--domain TEXT", "domain address"},
+    {"--port N", "server port, 1000 to 99999"},
+    {"--apn cmnet|cmwap|uninet|other", "service network (APN)"},
+    {"--other-apn TEXT", "APN used with --apn other"},
+    {"--dtu TEXT", "DTU number"},
+    {"--help", "show this help"},
+    {"--version", "show the version"},
+};
+
+constexpr std::size_t kIndent = 2;
+constexpr std::size_t kCommandColumn = 17;
+constexpr std::size_t kDescriptionColumn = 35;
+
+// "  <name>" padded to `column`, then `text`; a name too long for its column gets one space.
+void AppendRow(std::string& help, std::string_view name, std::string_view text, std::size_t column) {
+    const std::size_t used = kIndent + name.size();
+    help.append(kIndent, ' ').append(name).append(used < column ? column - used : 1, ' ');
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find('\n', start);
+        help.append(text.substr(start, end - start)).append("\n");
+        if (end == std::string_view::npos) {
+            break;
+        }
+        help.append(column, ' ');
+        start = end + 1;
+    }
+}
+
+}  // namespace
+
+std::string EnglishHelpText() {
+    std::string help =
+        "Usage: dtusms [COMMAND] [OPTIONS]\n"
+        "Composes the configuration SMS for a TQ-3VOVE DTU and checks the server side.\n"
+        "Without a command the window opens.\n"
+        "\n"
+        "Commands:\n";
+    for (const CliSubcommand& subcommand : kCliSubcommands) {
+        AppendRow(help, subcommand.name, subcommand.summary, kCommandColumn);
+    }
+    help += "\nOptions (fields are read from the settings file; each option replaces one):\n";
+    for (const HelpOption& option : kOptions) {
+        AppendRow(help, option.syntax, option.description, kDescriptionColumn);
+    }
+    help +=
+        "Both \"--option value\" and \"--option=value\" are accepted.\n"
+        "\n"
+        "Exit status: 0 done, 1 missing field or failed check, 2 bad option.\n";
+    return help;
+}
+
+std::string HelpText(const base::TranslateFn& translate) {
+    return base::TranslateOrKeep(translate, EnglishHelpText());
+}
+
+}  // namespace app

@@ -1,0 +1,121 @@
+#include "app/cli/CommandLine.h"
+
+#include <exception>
+#include <iostream>
+#include <variant>
+
+#include "app/cli/CliFields.h"
+#include "app/cli/CliHelp.h"
+#include "app/cli/CliOptions.h"
+#include "app/cli/LanguageCodes.h"
+#include "app/cli/StreamEngineMessages.h"
+#include "app/cli/Terminal.h"
+#include "base/Placeholders.h"
+#include "base/ProgramPath.h"
+#include "base/Translate.h"
+#include "i18n/EngineStartup.h"
+#include "sms/ProfileFile.h"
+#include "sms/Settings.h"
+
+namespace app {
+namespace {
+
+int RunHelp(const CliRequest& /*request*/, const CliOutput& output) {
+    output.out << HelpText(output.translate);
+    return kExitDone;
+}
+
+int RunVersion(const CliRequest& /*request*/, const CliOutput& output) {
+    output.out << DTUSMS_VERSION << '\n';
+    return kExitDone;
+}
+
+using RunFunction = int (*)(const CliRequest&, const CliOutput&);
+
+struct Runner {
+    CliCommand command;
+    RunFunction run;
+};
+
+constexpr Runner kRunners[] = {
+    {CliCommand::Help, RunHelp},
+    {CliCommand::Version, RunVersion},
+    {CliCommand::Sms, RunSms},
+    {CliCommand::CheckPort, RunCheckPort},
+    {CliCommand::JudgeMapping, RunJudgeMapping},
+    {CliCommand::WanIp, RunWanIp},
+};
+
+// --lang, else the language the window would show: "nLanguageID" of the settings file.
+void SelectLanguage(const CliRequest& request) {
+    i18n::TGnuGettextInstance* engine = i18n::DefaultInstancePointer();
+    if (engine == nullptr) {
+        return;
+    }
+    if (request.language) {
+        engine->SelectLanguage(*request.language);
+        return;
+    }
+    const int number =
+        sms::ProfileFile(SettingsPathOf(request)).ReadInteger(sms::keys::kSection, sms::keys::kLanguageId, 0);
+    engine->SelectLanguage(LanguageCodeOf(number));
+}
+
+// The engine's translation with a terminal's line ends: the engine gives every line break as CR LF.
+std::string TranslateForTerminal(const std::string& english) {
+    std::string text = i18n::Translate(english);
+    std::string::size_type at = 0;
+    while ((at = text.find("\r\n", at)) != std::string::npos) {
+        text.erase(at, 1);
+    }
+    return text;
+}
+
+int RunRequest(const CliRequest& request, const CliOutput& output) {
+    for (const Runner& runner : kRunners) {
+        if (runner.command == request.command) {
+            return runner.run(request, output);
+        }
+    }
+    // Only a command added to the parser but not to kRunners gets here.
+    output.err << "dtusms: the command has no run function\n";
+    return kExitFailed;
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& args, const CliOutput& output) {
+    try {
+        const CliParseResult parsed = ParseCommandLine(args);
+        if (const auto* error = std::get_if<CliUsageError>(&parsed)) {
+            output.err << "dtusms: "
+                       << base::FillPlaceholders(base::TranslateOrKeep(output.translate, error->format),
+                                                 error->arguments)
+                       << ". " << base::TranslateOrKeep(output.translate, "See dtusms --help.") << '\n';
+            return kExitUsage;
+        }
+        const CliRequest& request = std::get<CliRequest>(parsed);
+        SelectLanguage(request);
+        return RunRequest(request, output);
+    } catch (const std::exception& error) {
+        output.err << "dtusms: " << error.what() << '\n';
+    }
+    return kExitFailed;
+}
+
+int RunCommandLine(int argc, char* argv[]) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    int status = kExitFailed;
+    try {
+        StreamEngineMessages engineMessages(std::cerr);
+        const i18n::EngineSession engine(base::ProgramFilePath(), i18n::SystemLocaleSource(), engineMessages);
+        status =
+            RunCommandLine(args, {std::cout, std::cerr, TranslateForTerminal, StandardErrorIsTerminal()});
+    } catch (const std::exception& error) {
+        std::cerr << "dtusms: " << error.what() << '\n';
+    }
+    std::cout.flush();
+    return std::cout.fail() ? kExitFailed : status;
+}
+
+}  // namespace app

@@ -1,0 +1,40 @@
+#include "app/cli/WindowLauncher.h"
+
+#include <cstdio>
+#include <variant>
+
+#include "app/cli/PluginLoader.h"
+#include "app/cli/WindowArguments.h"
+#include "base/ProgramPath.h"
+
+namespace app {
+namespace {
+
+// The window library's file name as the build names it, "libdtusms_window.so" on Linux.
+constexpr const char* kWindowLibraryFileName = DTUSMS_WINDOW_LIBRARY;
+
+}  // namespace
+
+int LaunchWindow(int argc, char** argv) {
+    const WindowOptions options = ParseWindowOptions(argc, argv);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "dtusms: %s\n", options.error.c_str());
+        return 2;
+    }
+    // Checked here as well as in the window program, so that a machine without a display does not
+    // load the toolkit only to hear that.
+    if (!HasDisplay(options)) {
+        std::fprintf(stderr, "%s\n", kNoDisplayMessage);
+        return 2;
+    }
+    const auto loaded =
+        LoadPlugin(PluginFolders(base::ProgramFilePath()), kWindowLibraryFileName, kWindowMainSymbol);
+    if (const auto* error = std::get_if<PluginLoadError>(&loaded)) {
+        std::fprintf(stderr, "dtusms: cannot load the window: %s\n", error->message.c_str());
+        return 1;
+    }
+    auto* windowMain = reinterpret_cast<WindowMainFunction*>(std::get<LoadedPlugin>(loaded).entry);
+    return windowMain(argc, argv);
+}
+
+}  // namespace app
