@@ -144,7 +144,6 @@ private:
     void Save(std::string_view key, const QLineEdit* field);
     void Save(std::string_view key, const QComboBox* list);
     sms::TGPRSInfo ReadFields() const;
-    void ShowPrompt(const QString& caption, const QString& text);
     void ShowValidationPrompt(const std::string& englishLabel, const QString& caption);
     // The mode and both address fields as shown; the port is left at its default, since only the
     // port test wants it.

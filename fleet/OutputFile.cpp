@@ -60,8 +60,8 @@ OutputFile::OutputFile(const std::string& path) : path_(path), target_(path) {
     const std::string folder = FolderOf(target_);
     const std::string name = NameOf(target_);
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        temporary_ =
-            folder + "/." + name + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        temporary_ = std::string(folder).append("/.").append(name).append(".tmp-");
+        temporary_.append(std::to_string(::getpid())).append("-").append(std::to_string(counter++));
         fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST) {
             Fail(errno);

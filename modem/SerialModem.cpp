@@ -275,9 +275,7 @@ std::optional<std::string> SerialModem::HandleIndication(const std::string& line
 
 Error SerialModem::WaitForReply(ReplyCollector& collector, const std::string& number, int seconds,
                                 std::optional<std::string>* reply) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(seconds);
-    int reportedLeft = -1;
+    ReplyCountdown countdown(context_, number, seconds);
     for (;;) {
         for (const std::string& line : channel_.TakeUnsolicited()) {
             if (std::optional<std::string> text = HandleIndication(line, collector)) {
@@ -288,20 +286,9 @@ Error SerialModem::WaitForReply(ReplyCollector& collector, const std::string& nu
         if (channel_.Lost()) {
             return Fail(ErrorKind::DeviceLost, text::kDeviceLost, {Literal(path_)});
         }
-        if (context_.Cancelled()) {
-            return Fail(ErrorKind::Cancelled, text::kCancelled);
-        }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            return Fail(ErrorKind::NoReply, text::kNoReply, {Literal(number), Number(seconds)});
-        }
-        const int secondsLeft = static_cast<int>((left + 999) / 1000);
-        if (secondsLeft != reportedLeft) {
-            reportedLeft = secondsLeft;
-            context_.Report(text::StageProgress(Stage::WaitingForReply,
-                                                text::Make(text::kWaitingForReply, {Number(secondsLeft)}), 0,
-                                                0, secondsLeft));
+        long long left = 0;
+        if (std::optional<Error> end = countdown.Check(left)) {
+            return *end;
         }
         channel_.WaitForUnsolicited(static_cast<int>(std::min<long long>(left, 1000)));
     }

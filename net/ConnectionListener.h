@@ -66,7 +66,7 @@ public:
 
     // Makes Run return soon; safe to call from a signal handler (it writes one byte to a pipe) or
     // another thread, before or during Run.
-    void RequestStop() noexcept;
+    void RequestStop() const noexcept;
 
 private:
     int listener_ = -1;

@@ -26,6 +26,12 @@ struct MultiDeleter {
     void operator()(CURLM* multi) const { LoadedCurl().multi_cleanup(multi); }
 };
 
+// Takes an easy handle out of the multi handle it was added to.
+struct Detacher {
+    CURLM* multi;
+    void operator()(CURL* easy) const { LoadedCurl().multi_remove_handle(multi, easy); }
+};
+
 struct ReplyBuffer {
     std::string body;
     bool capped = false;
@@ -165,11 +171,7 @@ std::string GetWanIPFrom(const std::string& url, const EventPump& pump, std::chr
         throw WanRequestError("Could not start the HTTP request.");
     }
     // The easy handle must leave the multi handle before either is cleaned up, on every path.
-    struct Detach {
-        CURLM* multi;
-        CURL* easy;
-        ~Detach() { LoadedCurl().multi_remove_handle(multi, easy); }
-    } detach{multi.get(), easy.get()};
+    const std::unique_ptr<CURL, Detacher> attached(easy.get(), Detacher{multi.get()});
 
     for (;;) {
         if (const std::optional<CURLcode> code = Perform(multi.get(), easy.get())) {

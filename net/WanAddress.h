@@ -26,7 +26,7 @@ public:
 
 // Environment variable that replaces the IP-echo URL (tests point it at a loopback server).
 inline constexpr const char* kWanIpUrlVariable = "DTUSMS_WAN_IP_URL";
-inline constexpr std::size_t kMaxReplyBytes = 64 * 1024;
+inline constexpr std::size_t kMaxReplyBytes = std::size_t{64} * 1024;
 inline constexpr std::chrono::milliseconds kRequestTimeout{15'000};
 
 // The URL that GetWanIP requests: the variable's value when set and not empty, else the built-in one.

@@ -15,6 +15,7 @@ packages=(
     gettext
     valgrind
     libgtest-dev libgmock-dev libbenchmark-dev
+    clang-format-14 clang-tidy-14  # the format and lint checks, pinned to the version they are made for
     "$@"
 )
 

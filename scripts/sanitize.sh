@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=build-asan
-cmake -S . -B "$build" -DDTUSMS_SANITIZE=ON -DDTUSMS_BUILD_TESTS=ON -DDTUSMS_BUILD_BENCH=OFF >/dev/null
+cmake -S . -B "$build" -DDTUSMS_SANITIZE=ON -DDTUSMS_BUILD_TESTS=ON -DDTUSMS_BUILD_BENCH=OFF -DDTUSMS_WERROR=ON \
+    >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1

@@ -5,6 +5,7 @@
 #include "app/cli/CliFields.h"
 #include "app/cli/Subcommands.h"
 #include "net/ServerChecks.h"
+#include "sms/SmsCommand.h"
 
 namespace app {
 
@@ -17,7 +18,7 @@ int RunCheckPort(const CliRequest& request, const CliOutput& output) {
             }
         });
     if (result.missingField) {
-        output.err << MissingFieldMessage(output, *result.missingField) << '\n';
+        output.err << sms::FormatValidationMessage(output.translate, *result.missingField) << '\n';
         return kExitFailed;
     }
     output.out << result.outcomeText << '\n';

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "net/AddressLookup.h"
-#include "sms/SmsCommand.h"
 
 namespace app {
 namespace {
@@ -46,10 +45,6 @@ sms::TGPRSInfo LoadFields(const CliRequest& request, bool localAddressAsDefault)
 
 net::ServerTarget TargetOf(const sms::TGPRSInfo& info) {
     return {info.ServerAddressMode, info.StaticIP, info.DomainAddress, info.Port};
-}
-
-std::string MissingFieldMessage(const CliOutput& output, const std::string& label) {
-    return sms::FormatValidationMessage(output.translate, label);
 }
 
 }  // namespace app

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "app/cli/CliOptions.h"
-#include "app/cli/Subcommands.h"
 #include "net/ServerChecks.h"
 #include "sms/Settings.h"
 
@@ -24,8 +23,5 @@ sms::TGPRSInfo LoadFields(const CliRequest& request, bool localAddressAsDefault)
 
 // The server address, mode and port of `info` for the server checks.
 net::ServerTarget TargetOf(const sms::TGPRSInfo& info);
-
-// `Please enter valid "<label>"` in the output's language, as the window's validation box says it.
-std::string MissingFieldMessage(const CliOutput& output, const std::string& label);
 
 }  // namespace app

@@ -168,7 +168,7 @@ std::optional<CliUsageError> TakeFlag(const std::vector<std::string>& args, std:
     }
     // Every flag that takes a value has a message for a missing one, so that table also tells a
     // known flag from an unknown one.
-    const std::optional<CliUsageError> missingValue = MissingValue(flag);
+    std::optional<CliUsageError> missingValue = MissingValue(flag);
     if (!missingValue) {
         return CliUsageError{"unknown option \"%s\"", {flag}};
     }
@@ -202,17 +202,13 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
         }
     }
 
-    if (state.help) {
-        request.command = CliCommand::Help;
-    } else if (state.version) {
-        request.command = CliCommand::Version;
-    } else if (state.command) {
-        request.command = *state.command;
-    } else if (state.anyFieldFlag) {
+    // Help wins over everything, --version over a command; no arguments at all also give the help.
+    if (!state.help && !state.version && !state.command && state.anyFieldFlag) {
         return CliUsageError{"no command given; expected %s", {SubcommandNameList()}};
-    } else {
-        request.command = CliCommand::Help;
     }
+    request.command = state.help      ? CliCommand::Help
+                      : state.version ? CliCommand::Version
+                                      : state.command.value_or(CliCommand::Help);
     return request;
 }
 

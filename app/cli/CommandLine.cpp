@@ -4,12 +4,16 @@
 #include <iostream>
 #include <variant>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "app/cli/CliFields.h"
 #include "app/cli/CliHelp.h"
 #include "app/cli/CliOptions.h"
 #include "app/cli/LanguageCodes.h"
-#include "app/cli/StreamEngineMessages.h"
-#include "app/cli/Terminal.h"
 #include "base/Placeholders.h"
 #include "base/ProgramPath.h"
 #include "base/Translate.h"
@@ -19,6 +23,24 @@
 
 namespace app {
 namespace {
+
+// The localization engine's own messages ("Localization problem", "Error"): one line each on
+// standard error, flushed at once.
+class StandardErrorEngineMessages final : public i18n::MessageSink {
+public:
+    void ShowMessage(const std::string& caption, const std::string& text) override {
+        std::cerr << caption << ": " << text << std::endl;
+    }
+};
+
+// True when standard error is a terminal that a person watches (not a file, a pipe or nothing).
+bool StandardErrorIsTerminal() {
+#ifdef _WIN32
+    return _isatty(2) != 0;
+#else
+    return ::isatty(STDERR_FILENO) != 0;
+#endif
+}
 
 int RunHelp(const CliRequest& /*request*/, const CliOutput& output) {
     output.out << HelpText(output.translate);
@@ -94,7 +116,7 @@ int RunCommandLine(const std::vector<std::string>& args, const CliOutput& output
                        << ". " << base::TranslateOrKeep(output.translate, "See dtusms --help.") << '\n';
             return kExitUsage;
         }
-        const CliRequest& request = std::get<CliRequest>(parsed);
+        const auto& request = std::get<CliRequest>(parsed);
         SelectLanguage(request);
         return RunRequest(request, output);
     } catch (const std::exception& error) {
@@ -107,7 +129,7 @@ int RunCommandLine(int argc, char* argv[]) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     int status = kExitFailed;
     try {
-        StreamEngineMessages engineMessages(std::cerr);
+        StandardErrorEngineMessages engineMessages;
         const i18n::EngineSession engine(base::ProgramFilePath(), i18n::SystemLocaleSource(), engineMessages);
         status =
             RunCommandLine(args, {std::cout, std::cerr, TranslateForTerminal, StandardErrorIsTerminal()});

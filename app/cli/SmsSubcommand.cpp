@@ -11,7 +11,7 @@ namespace app {
 int RunSms(const CliRequest& request, const CliOutput& output) {
     const sms::SmsCommandResult result = sms::GenerateSMSCommand(LoadFields(request, true));
     if (!result.ok) {
-        output.err << MissingFieldMessage(output, result.failedLabel) << '\n';
+        output.err << sms::FormatValidationMessage(output.translate, result.failedLabel) << '\n';
         return kExitFailed;
     }
     output.out << result.command << '\n';
