@@ -16,7 +16,7 @@ packages=(
     valgrind
     libgtest-dev libgmock-dev libbenchmark-dev
     help2man  # the manual page, made from --help
-    dpkg-dev lintian desktop-file-utils appstream man-db  # the Debian package and its checks
+    dpkg-dev file lintian desktop-file-utils appstream man-db  # the Debian package and its checks
     "$@"
 )
 

@@ -30,7 +30,7 @@ expect_equal() {
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
 cmake --build "$build" --target dtusms_desktop_files >/dev/null
-(cd "$work/out" && cpack --config "$build/CPackConfig.cmake" -G DEB >"$work/cpack.log") ||
+(cd "$work/out" && cpack --config "$build/CPackConfig.cmake" -G DEB >"$work/cpack.log" 2>&1) ||
     { cat "$work/cpack.log"; fail "cpack failed"; }
 deb="$work/out/dtusms_${version}_${arch}.deb"
 [[ -f "$deb" ]] || fail "no $(basename "$deb"); cpack made: $(ls "$work/out")"
@@ -49,7 +49,8 @@ done
 depends=",$(field Depends | tr -d ' '),"
 for dependency in libcurl4 qt6-qpa-plugins fonts-wine fonts-wqy-microhei libc6 libstdc++6 libqt6widgets6 \
     libqt6serialport6; do
-    [[ "$depends" =~ ,${dependency}[,\(] ]] || fail "Depends lacks $dependency: $(field Depends)"
+    [[ "$depends" == *",$dependency,"* || "$depends" == *",$dependency("* ]] ||
+        fail "Depends lacks $dependency: $(field Depends)"
 done
 
 # The file list, exactly: a file missing breaks the desktop integration, a file too many (a static
@@ -77,8 +78,8 @@ if ! diff <(printf '%s\n' "${expected_files[@]}" | sort) - <<<"$actual_files" >"
 $(cat "$work/files.diff")"
 fi
 
-lintian --fail-on error --display-info --no-tag-display-limit "$deb" >"$work/lintian.txt" 2>&1 ||
-    { cat "$work/lintian.txt"; fail "lintian reports an error"; }
+lintian --fail-on error --display-info --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>"$work/lintian-stderr.txt" ||
+    { cat "$work/lintian.txt" "$work/lintian-stderr.txt"; fail "lintian reports an error"; }
 [[ -s "$work/lintian.txt" ]] && { echo "lintian:"; cat "$work/lintian.txt"; }
 
 root="$work/root"
@@ -112,7 +113,9 @@ msgunfmt "$share/dtusms/locale/en/LC_MESSAGES/default.mo" >/dev/null || fail "th
 
 # The packaged program, in a home of its own so that no settings of this machine's user reach it.
 program="$root/usr/bin/dtusms"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" LC_ALL=C.UTF-8 LANG=C.UTF-8
+mkdir -m 700 "$work/runtime"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime" LC_ALL=C.UTF-8 \
+    LANG=C.UTF-8
 expect_equal "dtusms --version" "$version" "$("$program" --version)"
 expect_equal "dtusms sms --type query" "(A55A#s)" "$("$program" sms --type query)"
 expect_equal "dtusms sms (configuration)" "(A55A#1*10.1.2.3*6000#3*CMNET#4*TQ-GP000001)" \
