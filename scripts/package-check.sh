@@ -78,7 +78,8 @@ if ! diff <(printf '%s\n' "${expected_files[@]}" | sort) - <<<"$actual_files" >"
 $(cat "$work/files.diff")"
 fi
 
-lintian --fail-on error --display-info --tag-display-limit 0 "$deb" >"$work/lintian.txt" 2>"$work/lintian-stderr.txt" ||
+lintian --fail-on error --display-info --tag-display-limit 0 "$deb" \
+    >"$work/lintian.txt" 2>"$work/lintian-stderr.txt" ||
     { cat "$work/lintian.txt" "$work/lintian-stderr.txt"; fail "lintian reports an error"; }
 [[ -s "$work/lintian.txt" ]] && { echo "lintian:"; cat "$work/lintian.txt"; }
 
@@ -110,7 +111,9 @@ for size in 16 24 32 48 64 128 256; do
 done
 
 # Each catalog sits under its own language's folder.
-catalog_text() { msgunfmt "$share/dtusms/locale/$1/LC_MESSAGES/default.mo" | grep -A1 -x "msgid \"$2\"" | tail -n 1; }
+catalog_text() {
+    msgunfmt "$share/dtusms/locale/$1/LC_MESSAGES/default.mo" | grep -A1 -x "msgid \"$2\"" | tail -n 1
+}
 expect_equal "zh_CN catalog" 'msgstr "获取IP"' "$(catalog_text zh_CN 'Obtain IP')"
 expect_equal "zh_TW catalog" 'msgstr "獲取IP"' "$(catalog_text zh_TW 'Obtain IP')"
 msgunfmt "$share/dtusms/locale/en/LC_MESSAGES/default.mo" >/dev/null || fail "the en catalog is unreadable"
@@ -129,13 +132,15 @@ expect_equal "dtusms sms (configuration)" "(A55A#1*10.1.2.3*6000#3*CMNET#4*TQ-GP
 modem_plugin="$root/usr/lib/dtusms/libdtusms_modem.so"
 nm --dynamic --defined-only "$modem_plugin" | grep -q ' dtusms_modem_create$' ||
     fail "the packaged modem plugin lacks its factory"
-ldd -r "$modem_plugin" >"$work/modem-ldd.txt" 2>&1 || fail "ldd cannot read the modem plugin: $(cat "$work/modem-ldd.txt")"
+ldd -r "$modem_plugin" >"$work/modem-ldd.txt" 2>&1 ||
+    fail "ldd cannot read the modem plugin: $(cat "$work/modem-ldd.txt")"
 if grep -E 'not found|undefined symbol' "$work/modem-ldd.txt"; then
     fail "the packaged modem plugin does not resolve all it needs"
 fi
 
-# LD_DEBUG names every library the loader opens, so the log shows where the window came from.
-QT_QPA_PLATFORM=offscreen LD_DEBUG=files LD_DEBUG_OUTPUT="$work/loader" \
+# LD_DEBUG names every library the loader opens, so the log shows where the window came from. A
+# window held up by a message box would never exit: the time limit turns that into a failure.
+QT_QPA_PLATFORM=offscreen LD_DEBUG=files LD_DEBUG_OUTPUT="$work/loader" timeout 60 \
     "$program" --settings "$work/home/window.ini" --exit-after-paint >"$work/window.log" 2>&1 ||
     { cat "$work/window.log"; fail "the packaged window did not paint and exit"; }
 grep -q "file=$root/usr/lib/dtusms/libdtusms_window.so \[0\];  generating link map" "$work"/loader.* ||
