@@ -15,6 +15,8 @@ packages=(
     gettext
     valgrind
     libgtest-dev libgmock-dev libbenchmark-dev
+    help2man  # the manual page, made from --help
+    dpkg-dev file lintian desktop-file-utils appstream man-db  # the Debian package and its checks
     "$@"
 )
 
