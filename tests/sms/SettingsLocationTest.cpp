@@ -1,9 +1,7 @@
 #include "sms/SettingsLocation.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -22,202 +20,73 @@ namespace fs = std::filesystem;
 using testing::TempDir;
 using testing::WriteBytes;
 
-TEST(SettingsLocationTest, BesideTheProgramWhenItCanBeWrittenThereElseTheUsersConfigFolder) {
-    struct Row {
-        const char* what;
-        std::string programFolder;
-        std::set<std::string> writableFolders;
-        std::set<std::string> writableFiles;
-        std::optional<std::string> xdgConfigHome;
-        std::optional<std::string> home;
-        std::optional<std::string> passwdHome;
-        std::string path;
-        bool inConfigFolder;
-    };
-    const Row rows[] = {
-        {"writable program folder",
-         "/opt/dtusms/",
-         {"/opt/dtusms/"},
-         {},
-         "/x",
-         "/home/u",
-         "/pw",
-         "/opt/dtusms/GPRSInfo.ini",
-         false},
-        {"read-only folder holding a writable file",
-         "/media/stick/",
-         {},
-         {"/media/stick/GPRSInfo.ini"},
-         "/x",
-         "/home/u",
-         "/pw",
-         "/media/stick/GPRSInfo.ini",
-         false},
-        {"installed: XDG_CONFIG_HOME",
-         "/usr/bin/",
-         {},
-         {},
-         "/x/cfg",
-         "/home/u",
-         "/pw",
-         "/x/cfg/dtusms/GPRSInfo.ini",
-         true},
-        {"XDG_CONFIG_HOME with a final slash",
-         "/usr/bin/",
-         {},
-         {},
-         "/x/cfg/",
-         "/home/u",
-         "/pw",
-         "/x/cfg/dtusms/GPRSInfo.ini",
-         true},
-        {"relative XDG_CONFIG_HOME is ignored",
-         "/usr/bin/",
-         {},
-         {},
-         "cfg",
-         "/home/u",
-         "/pw",
-         "/home/u/.config/dtusms/GPRSInfo.ini",
-         true},
-        {"empty XDG_CONFIG_HOME is ignored",
-         "/usr/bin/",
-         {},
-         {},
-         "",
-         "/home/u/",
-         "/pw",
-         "/home/u/.config/dtusms/GPRSInfo.ini",
-         true},
-        {"no XDG_CONFIG_HOME",
-         "/usr/bin/",
-         {},
-         {},
-         std::nullopt,
-         "/home/u",
-         "/pw",
-         "/home/u/.config/dtusms/GPRSInfo.ini",
-         true},
-        {"HOME unset: the passwd entry",
-         "/usr/bin/",
-         {},
-         {},
-         std::nullopt,
-         std::nullopt,
-         "/var/lib/u",
-         "/var/lib/u/.config/dtusms/GPRSInfo.ini",
-         true},
-        {"relative HOME: the passwd entry",
-         "/usr/bin/",
-         {},
-         {},
-         std::nullopt,
-         "home",
-         "/var/lib/u",
-         "/var/lib/u/.config/dtusms/GPRSInfo.ini",
-         true},
-        {"home is the root folder",
-         "/usr/bin/",
-         {},
-         {},
-         std::nullopt,
-         "/",
-         "/pw",
-         "/.config/dtusms/GPRSInfo.ini",
-         true},
-        {"no home at all: beside the program, refused at the first write",
-         "/usr/bin/",
-         {},
-         {},
-         std::nullopt,
-         std::nullopt,
-         std::nullopt,
-         "/usr/bin/GPRSInfo.ini",
-         false},
-        {"a read-only file beside a read-only program folder is passed over",
-         "/usr/bin/",
-         {},
-         {},
-         std::nullopt,
-         "/home/u",
-         "/pw",
-         "/home/u/.config/dtusms/GPRSInfo.ini",
-         true},
-        {"program folder unknown: the current folder",
-         "",
-         {"."},
-         {},
-         std::nullopt,
-         "/home/u",
-         "/pw",
-         "GPRSInfo.ini",
-         false},
-        {"program folder unknown and the current one read-only",
-         "",
-         {},
-         {},
-         std::nullopt,
-         "/home/u",
-         "/pw",
-         "/home/u/.config/dtusms/GPRSInfo.ini",
-         true},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        int passwdAsked = 0;
-        SettingsEnvironment environment;
-        environment.programFolder = row.programFolder;
-        environment.xdgConfigHome = row.xdgConfigHome;
-        environment.home = row.home;
-        environment.passwdHome = [&] {
-            ++passwdAsked;
-            return row.passwdHome;
-        };
-        environment.folderWritable = [&](const std::string& folder) {
-            return row.writableFolders.contains(folder);
-        };
-        environment.fileWritable = [&](const std::string& path) { return row.writableFiles.contains(path); };
-        const SettingsLocation location = ChooseSettingsLocation(environment);
-        EXPECT_EQ(location.path, row.path);
-        EXPECT_EQ(location.inConfigFolder, row.inConfigFolder);
-        // The passwd database is read only when HOME cannot serve.
-        const bool homeUsable = row.home && !row.home->empty() && row.home->front() == '/';
-        if (homeUsable) {
-            EXPECT_EQ(passwdAsked, 0);
-        }
-    }
+// An environment with the given variables whose program folder and files are writable or not.
+SettingsEnvironment Environment(std::string programFolder, bool folderWritable, bool fileWritable,
+                                std::optional<std::string> xdg = std::nullopt,
+                                std::optional<std::string> home = "/home/u",
+                                std::optional<std::string> passwdHome = "/pw") {
+    SettingsEnvironment environment;
+    environment.programFolder = std::move(programFolder);
+    environment.xdgConfigHome = std::move(xdg);
+    environment.home = std::move(home);
+    environment.passwdHome = [passwdHome] { return passwdHome; };
+    environment.folderWritable = [folderWritable](const std::string&) { return folderWritable; };
+    environment.fileWritable = [fileWritable](const std::string&) { return fileWritable; };
+    return environment;
 }
 
-TEST(SettingsLocationTest, TheSystemEnvironmentComesFromTheVariablesAndTheProgramsFolder) {
-    TempDir dir;
-    const char* home = std::getenv("HOME");
-    const std::optional<std::string> savedHome =
-        home != nullptr ? std::optional<std::string>(home) : std::nullopt;
-    ::setenv("XDG_CONFIG_HOME", "relative", 1);
-    ::setenv("HOME", dir.path().c_str(), 1);
-    const SettingsEnvironment environment = SystemSettingsEnvironment();
-    ::unsetenv("XDG_CONFIG_HOME");
-    if (savedHome) {
-        ::setenv("HOME", savedHome->c_str(), 1);
-    } else {
-        ::unsetenv("HOME");
+TEST(SettingsLocationTest, BesideTheProgramWhenTheFileCanBeWrittenOrMadeThere) {
+    const struct {
+        bool folderWritable, fileWritable;
+        std::string path;
+    } rows[] = {
+        {true, false, "/opt/t/GPRSInfo.ini"},
+        {false, true, "/opt/t/GPRSInfo.ini"},
+        {true, true, "/opt/t/GPRSInfo.ini"},
+        // A file only someone else may write, in a folder this user cannot write: never savable.
+        {false, false, "/home/u/.config/dtusms/GPRSInfo.ini"},
+    };
+    for (const auto& row : rows) {
+        const SettingsLocation location =
+            ChooseSettingsLocation(Environment("/opt/t/", row.folderWritable, row.fileWritable));
+        EXPECT_EQ(location.path, row.path) << row.folderWritable << row.fileWritable;
+        EXPECT_EQ(location.inConfigFolder, !row.folderWritable && !row.fileWritable);
     }
-    EXPECT_EQ(environment.xdgConfigHome, std::optional<std::string>("relative"));
-    EXPECT_EQ(environment.home, std::optional<std::string>(dir.path().string()));
-    char self[4096] = {};
-    ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);
-    const std::string program(self);
-    EXPECT_EQ(environment.programFolder, program.substr(0, program.rfind('/') + 1));
-    ASSERT_TRUE(environment.passwdHome);
-    const std::optional<std::string> passwdHome = environment.passwdHome();
-    ASSERT_TRUE(passwdHome.has_value());
-    EXPECT_EQ(passwdHome->front(), '/');
+    // The program folder unknown: the current folder, as before.
+    EXPECT_EQ(ChooseSettingsLocation(Environment("", true, false)).path, "GPRSInfo.ini");
+    std::string asked;
+    SettingsEnvironment current = Environment("", false, false);
+    current.folderWritable = [&asked](const std::string& folder) {
+        asked = folder;
+        return false;
+    };
+    EXPECT_EQ(ChooseSettingsLocation(current).path, "/home/u/.config/dtusms/GPRSInfo.ini");
+    EXPECT_EQ(asked, ".");
+}
 
-    EXPECT_TRUE(environment.folderWritable(dir.path().string()));
-    EXPECT_FALSE(environment.folderWritable(dir.File("missing")));
-    WriteBytes(dir.File("GPRSInfo.ini"), "");
-    EXPECT_TRUE(environment.fileWritable(dir.File("GPRSInfo.ini")));
-    EXPECT_FALSE(environment.fileWritable(dir.File("missing.ini")));
+TEST(SettingsLocationTest, TheConfigFolderFollowsTheXdgRules) {
+    using Text = std::optional<std::string>;
+    const struct {
+        Text xdg, home, passwdHome;
+        std::string path;  // "" for none: beside the program, refused at the first write
+    } rows[] = {
+        {"/x/cfg", "/home/u", "/pw", "/x/cfg/dtusms/GPRSInfo.ini"},
+        {"/x/cfg/", "/home/u", "/pw", "/x/cfg/dtusms/GPRSInfo.ini"},
+        {"cfg", "/home/u", "/pw", "/home/u/.config/dtusms/GPRSInfo.ini"},
+        {"", "/home/u/", "/pw", "/home/u/.config/dtusms/GPRSInfo.ini"},
+        {std::nullopt, "/home/u", "/pw", "/home/u/.config/dtusms/GPRSInfo.ini"},
+        {std::nullopt, std::nullopt, "/pw", "/pw/.config/dtusms/GPRSInfo.ini"},
+        {std::nullopt, "home", "/pw", "/pw/.config/dtusms/GPRSInfo.ini"},
+        {std::nullopt, "/", "/pw", "/.config/dtusms/GPRSInfo.ini"},
+        {std::nullopt, std::nullopt, std::nullopt, ""},
+    };
+    for (const auto& row : rows) {
+        const SettingsLocation location =
+            ChooseSettingsLocation(Environment("/usr/bin/", false, false, row.xdg, row.home, row.passwdHome));
+        SCOPED_TRACE(row.xdg.value_or("(unset)") + " " + row.home.value_or("(unset)"));
+        EXPECT_EQ(location.path, row.path.empty() ? "/usr/bin/GPRSInfo.ini" : row.path);
+        EXPECT_EQ(location.inConfigFolder, !row.path.empty());
+    }
 }
 
 mode_t ModeOf(const fs::path& path) {

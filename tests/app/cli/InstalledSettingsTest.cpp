@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,6 +73,12 @@ protected:
         return RunProgramFile("/usr/bin/setpriv", asNobody, environment);
     }
 
+    // The home folder of the user the program runs as.
+    std::string PasswdHome() const {
+        const passwd* entry = ::getpwuid(root_ ? kNobody : ::geteuid());
+        return entry != nullptr ? entry->pw_dir : "";
+    }
+
     const bool root_ = ::geteuid() == 0;
     TempDir dir_;
     const std::string program_ = (dir_.path() / "usr/bin/dtusms").string();
@@ -91,6 +98,8 @@ TEST_F(InstalledSettingsTest, HelpNamesTheFileInTheUsersConfigFolder) {
          {"--help"},
          (home_ / "xdg/dtusms/GPRSInfo.ini").string()},
         {{"XDG_CONFIG_HOME="}, {"--help", "--settings", "/elsewhere/my.ini"}, "/elsewhere/my.ini"},
+        // HOME not usable: the passwd entry's home.
+        {{"XDG_CONFIG_HOME=", "HOME="}, {"--help"}, PasswdHome() + "/.config/dtusms/GPRSInfo.ini"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.environment.front());
