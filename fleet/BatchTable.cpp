@@ -89,6 +89,15 @@ std::vector<std::string> BatchTable::OutputRow(BatchRow row, BatchResult result,
     return out;
 }
 
+std::string FormatSentReferences(const std::vector<std::string>& references) {
+    std::string out;
+    for (const std::string& reference : references) {
+        out += out.empty() ? "" : " ";
+        out += reference;
+    }
+    return out;
+}
+
 std::string FormatSentReferences(const std::vector<int>& references) {
     std::string out;
     for (const int reference : references) {
@@ -104,17 +113,23 @@ bool IsSentReferences(std::string_view cell) {
     if (cell.empty()) {
         return false;
     }
-    bool digitBefore = false;
-    for (const char c : cell) {
-        if (c >= '0' && c <= '9') {
-            digitBefore = true;
-        } else if (c == ' ' && digitBefore) {
-            digitBefore = false;
-        } else {
+    // A ModemManager message is known by its object path, which ends in its number.
+    constexpr std::string_view kSmsPath = "/org/freedesktop/ModemManager1/SMS/";
+    for (std::size_t start = 0;;) {
+        const std::size_t end = std::min(cell.find(' ', start), cell.size());
+        std::string_view token = cell.substr(start, end - start);
+        if (token.starts_with(kSmsPath)) {
+            token.remove_prefix(kSmsPath.size());
+        }
+        if (token.empty() ||
+            !std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; })) {
             return false;
         }
+        if (end == cell.size()) {
+            return true;
+        }
+        start = end + 1;
     }
-    return digitBefore;
 }
 
 }  // namespace fleet

@@ -90,8 +90,10 @@ private:
 };
 
 // The `sent` cell of a row that went out: the references of its parts, in decimal, separated by
-// one space ("17" or "17 18 19"). Anything else in that cell is an error text.
+// one space ("17" or "17 18 19"); a part sent through ModemManager is named by its message's object
+// path ("/org/freedesktop/ModemManager1/SMS/4"). Anything else in that cell is an error text.
 std::string FormatSentReferences(const std::vector<int>& references);
+std::string FormatSentReferences(const std::vector<std::string>& references);
 bool IsSentReferences(std::string_view cell);
 
 }  // namespace fleet
