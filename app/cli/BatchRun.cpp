@@ -35,14 +35,17 @@ BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
     std::size_t number = 0;
     try {
         writer.Write(table_.OutputHeader(sending));
+        // One vector of strings goes round: read into, taken by the row, written, read into again,
+        // so that the cells' strings keep their room from row to row.
         std::vector<std::string> record;
         while (!InterruptScope::Interrupted() && input.Next(record)) {
-            fleet::BatchRow row = table_.Row(record, ++number, input.RecordLine());
+            fleet::BatchRow row = table_.Row(std::move(record), ++number, input.RecordLine());
             if (request_.batch.resume) {
                 if (std::optional<std::vector<std::string>> earlier = ledger_.Take(row.cells)) {
                     writer.Write(*earlier);
                     ++outcome.rows;
                     progress.Update(number);
+                    record = std::move(row.cells);
                     continue;
                 }
             }
@@ -51,7 +54,8 @@ BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
             ok = ok && (!request_.batch.qrDirectory || WriteQrCode(composed, number));
             ok = ok && (!sending || Send(composed));
             outcome.allOk = outcome.allOk && ok;
-            writer.Write(table_.OutputRow(std::move(row), std::move(composed.result), sending));
+            record = table_.OutputRow(std::move(row), std::move(composed.result), sending);
+            writer.Write(record);
             ++outcome.rows;
             progress.Update(number);
         }
