@@ -114,7 +114,7 @@ bool BatchRun::Send(BatchComposition& row) {
     return false;
 }
 
-int FinishBatch(const BatchOutcome& outcome, fleet::CsvWriter& writer, const CliRequest& request,
+int FinishBatch(const BatchOutcome& outcome, fleet::CsvWriter* writer, const CliRequest& request,
                 const CliOutput& output) {
     if (outcome.outputError) {
         output.err << *outcome.outputError << '\n';
@@ -122,24 +122,16 @@ int FinishBatch(const BatchOutcome& outcome, fleet::CsvWriter& writer, const Cli
     }
     const bool sending = request.batch.send;
     const bool complete = !outcome.inputError && !outcome.interrupted;
-    if (complete || (sending && outcome.rows > 0)) {
+    if (writer != nullptr && (complete || (sending && outcome.rows > 0))) {
         try {
-            writer.Finish();
+            writer->Finish();
         } catch (const fleet::OutputError& error) {
             output.err << UnableToWriteMessage(output, error.path(), error.reason()) << '\n';
             return kExitFailed;
         }
     }
     const std::string where = request.outputPath.value_or(Say(output, "standard output", {}));
-    if (outcome.inputError) {
-        output.err << *outcome.inputError << '\n';
-        if (sending && outcome.rows > 0) {
-            output.err << Say(output, "The %d rows before it were written to %s.",
-                              {static_cast<long long>(outcome.rows), where})
-                       << '\n';
-        }
-        return kExitUsage;
-    }
+    // An interrupt can break a read of the input as well; it is then the interrupt that is reported.
     if (outcome.interrupted) {
         if (sending) {
             output.err
@@ -153,6 +145,15 @@ int FinishBatch(const BatchOutcome& outcome, fleet::CsvWriter& writer, const Cli
             output.err << Say(output, "Interrupted.", {}) << '\n';
         }
         return kExitFailed;
+    }
+    if (outcome.inputError) {
+        output.err << *outcome.inputError << '\n';
+        if (sending && outcome.rows > 0) {
+            output.err << Say(output, "The %d rows before it were written to %s.",
+                              {static_cast<long long>(outcome.rows), where})
+                       << '\n';
+        }
+        return kExitUsage;
     }
     return outcome.allOk ? kExitDone : kExitFailed;
 }

@@ -59,7 +59,8 @@ private:
 // input fault when rows were sent (so that the record of what went out is kept for --resume);
 // otherwise a file output stays as it was. Writes what happened to `output.err` and returns the
 // exit status: 0 every row ok, 1 a row not ok, an interrupt or an output fault, 2 an input fault.
-int FinishBatch(const BatchOutcome& outcome, fleet::CsvWriter& writer, const CliRequest& request,
+// `writer` is null when the batch was interrupted before its output was opened.
+int FinishBatch(const BatchOutcome& outcome, fleet::CsvWriter* writer, const CliRequest& request,
                 const CliOutput& output);
 
 }  // namespace app

@@ -2,6 +2,7 @@
 // number of parts and a status per row; with --qr-dir a QR code picture per row, with --send each
 // row sent through the modem (and --resume to go on where an earlier run stopped).
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -25,8 +26,14 @@
 namespace app {
 namespace {
 
-void CancelTransport(void* transport) noexcept {
-    static_cast<modem::SmsTransport*>(transport)->Cancel();
+// The transport to cancel at Ctrl-C, once there is one. A lock-free atomic, so the handler may read it.
+using CancelTarget = std::atomic<modem::SmsTransport*>;
+static_assert(CancelTarget::is_always_lock_free);
+
+void CancelSending(void* target) noexcept {
+    if (modem::SmsTransport* transport = static_cast<CancelTarget*>(target)->load()) {
+        transport->Cancel();
+    }
 }
 
 std::string Say(const CliOutput& output, const std::string& format, std::vector<base::FormatArg> args) {
@@ -109,6 +116,10 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output, Bat
         }
         setUp.table.emplace(header);
     } catch (const fleet::CsvError& error) {
+        // A read broken by Ctrl-C: the caller reports the interrupt.
+        if (InterruptScope::Interrupted()) {
+            return kExitFailed;
+        }
         output.err << Say(output, "%s is not a CSV file this program can read: %s",
                           {request.batch.inputPath, std::string(error.what())})
                    << '\n';
@@ -155,10 +166,18 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output, Bat
 }  // namespace
 
 int RunBatch(const CliRequest& request, const CliOutput& output) {
+    // From the start: a Ctrl-C while the input is opened or the modem support loaded must not leave
+    // the output's temporary file behind.
+    CancelTarget cancelTarget{nullptr};
+    const InterruptScope interrupt(CancelSending, &cancelTarget);
     BatchSetUp setUp;
     if (const std::optional<int> status = SetUp(request, output, setUp)) {
+        if (InterruptScope::Interrupted()) {
+            return FinishBatch(BatchOutcome{.interrupted = true}, setUp.writer.get(), request, output);
+        }
         return *status;
     }
+    cancelTarget.store(setUp.transport.get());
     const CliBatchOptions& options = request.batch;
     if (options.qrDirectory) {
         std::error_code error;
@@ -176,9 +195,8 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
     const BatchComposer composer(LoadFields(request, true), options.qrDirectory || options.send,
                                  output.translate);
     BatchRun run(request, output, *setUp.table, composer, setUp.transport.get(), setUp.ledger);
-    const InterruptScope interrupt(setUp.transport ? CancelTransport : nullptr, setUp.transport.get());
     const BatchOutcome outcome = run.Rows(*setUp.input, *setUp.writer, progress);
-    return FinishBatch(outcome, *setUp.writer, request, output);
+    return FinishBatch(outcome, setUp.writer.get(), request, output);
 }
 
 }  // namespace app

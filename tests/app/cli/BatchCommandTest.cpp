@@ -9,6 +9,11 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "tests/app/cli/ProgramRunner.h"
@@ -293,6 +298,66 @@ TEST_F(BatchCommandTest, CtrlCWhileSendingKeepsTheRowsDone) {
         Batch(csv, {"--send", "--modem", working.path(), "--output", output_, "--resume", "--quiet"});
     EXPECT_EQ(resumed.status, 0) << resumed.err;
     EXPECT_EQ(working.Pdus().size(), 2U);
+}
+
+TEST_F(BatchCommandTest, CtrlCWithoutSendingWritesNothing) {
+    // Standard input from a pipe that stays open: the program waits for more rows when interrupted.
+    const std::string fifo = dir_.File("rows");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    const std::string rows = "dtu\r\nTQ-1\r\nTQ-2\r\n";
+    ASSERT_EQ(::write(writer, rows.data(), rows.size()), static_cast<ssize_t>(rows.size()));
+    testing::RunningProgram program({"batch", "-", "--settings", settings_, "--output", output_, "--quiet"},
+                                    {}, fifo);
+    int unread = 1;
+    const auto started = std::chrono::steady_clock::now();
+    while (unread > 0 && modem_test::MillisecondsSince(started) < 20000) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_EQ(::ioctl(writer, FIONREAD, &unread), 0);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    program.Signal(SIGINT);
+    const Outcome outcome = program.Wait();
+    ::close(writer);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "Interrupted: " + output_ + " was not written.\n");
+    EXPECT_FALSE(std::filesystem::exists(output_));
+    EXPECT_EQ(FilesIn(dir_.path()), 2U) << "settings and the pipe; no temporary file";
+}
+
+TEST_F(BatchCommandTest, StatusesAreInTheChosenLanguage) {
+    const std::string csv = "dtu,port,apn\r\nTQ-1,abc,\r\nTQ-2,,chinanet\r\nTQ-3,,\r\n";
+    const struct {
+        std::string language;
+        std::string port;
+        std::string apn;
+    } rows[] = {
+        {"en", "column port: \"\"abc\"\" is not a number from 1000 to 99999",
+         "column apn: \"\"chinanet\"\" is not one of cmnet|cmwap|uninet|other"},
+        {"zh_CN", "列 port：“abc”不是 1000 到 99999 之间的数字",
+         "列 apn：“chinanet”不是 cmnet|cmwap|uninet|other 之一"},
+        {"zh_TW", "欄 port：「abc」不是 1000 到 99999 之間的數字",
+         "欄 apn：「chinanet」不是 cmnet|cmwap|uninet|other 之一"},
+    };
+    for (const auto& row : rows) {
+        const Outcome outcome = Batch(csv, {"--quiet", "--lang", row.language});
+        EXPECT_EQ(outcome.status, 1);
+        const auto cell = [](const std::string& text) {
+            return text.find('"') == std::string::npos ? text : "\"" + text + "\"";
+        };
+        EXPECT_EQ(outcome.out,
+                  "dtu,port,apn,command,parts,status\r\n"
+                  "TQ-1,abc,,,," +
+                      cell(row.port) +
+                      "\r\n"
+                      "TQ-2,,chinanet,,," +
+                      cell(row.apn) +
+                      "\r\n"
+                      "TQ-3,,," +
+                      Command("TQ-3") + ",1,ok\r\n")
+            << row.language;
+    }
 }
 
 }  // namespace

@@ -103,11 +103,11 @@ Outcome RunProgramWithInput(const std::vector<std::string>& args, const std::str
 }
 
 RunningProgram::RunningProgram(const std::vector<std::string>& args,
-                               const std::vector<std::string>& extraEnvironment) {
+                               const std::vector<std::string>& extraEnvironment, const std::string& input) {
     std::string pattern = (std::filesystem::temp_directory_path() / "dtusms-run-XXXXXX").string();
     folder_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
     if (!folder_.empty()) {
-        pid_ = Spawn(DTUSMS_PROGRAM, args, extraEnvironment, LocaleVariables::kInherit, folder_, {});
+        pid_ = Spawn(DTUSMS_PROGRAM, args, extraEnvironment, LocaleVariables::kInherit, folder_, input);
     }
 }
 

@@ -38,8 +38,10 @@ Outcome RunProgramWithInput(const std::vector<std::string>& args, const std::str
 // standard output and error go to files that Wait reads.
 class RunningProgram final {
 public:
+    // `input`: a path opened as the program's standard input (empty: none).
     explicit RunningProgram(const std::vector<std::string>& args,
-                            const std::vector<std::string>& extraEnvironment = {});
+                            const std::vector<std::string>& extraEnvironment = {},
+                            const std::string& input = {});
     // Kills the program if it still runs.
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
