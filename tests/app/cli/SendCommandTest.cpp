@@ -68,15 +68,29 @@ TEST_F(SendCommandTest, OnePartGoesToTheStoredNumber) {
 }
 
 TEST_F(SendCommandTest, ALongCommandGoesInPartsToTheNumberGiven) {
-    const std::string dtu(200, 'D');
-    const Outcome outcome = RunProgram(Args({"--dtu", dtu, "--phone", "(010) 1234-5678"}));
-    EXPECT_EQ(outcome.status, 0) << outcome.err;
-    EXPECT_EQ(outcome.out, "sent: 17\nsent: 18\n");
-    std::string number;
-    const std::vector<std::string> texts = SentTexts(&number);
-    ASSERT_EQ(texts.size(), 2U);
-    EXPECT_EQ(texts[0] + texts[1], "(A55A#1*192.168.1.100*6000#3*CMNET#4*" + dtu + ")");
-    EXPECT_EQ(number, "01012345678");
+    const struct {
+        std::size_t dtuLength;
+        std::string out;
+    } rows[] = {
+        {200, "sent: 17\nsent: 18\n"},
+        {1490, "sent: 19\nsent: 20\nsent: 21\nsent: 22\nsent: 23\nsent: 24\nsent: 25\nsent: 26\nsent: 27\nsent: 28\n"},
+    };
+    std::size_t partsBefore = 0;
+    for (const auto& row : rows) {
+        const std::string dtu(row.dtuLength, 'D');
+        const Outcome outcome = RunProgram(Args({"--dtu", dtu, "--phone", "(010) 1234-5678"}));
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        EXPECT_EQ(outcome.out, row.out);
+        std::string number;
+        const std::vector<std::string> texts = SentTexts(&number);
+        std::string joined;
+        for (std::size_t i = partsBefore; i < texts.size(); ++i) {
+            joined += texts[i];
+        }
+        partsBefore = texts.size();
+        EXPECT_EQ(joined, "(A55A#1*192.168.1.100*6000#3*CMNET#4*" + dtu + ")");
+        EXPECT_EQ(number, "01012345678");
+    }
 }
 
 TEST_F(SendCommandTest, TheReplyIsPrintedOnOneLine) {
