@@ -204,7 +204,10 @@ TEST_F(BatchCommandTest, ARowOfTenThousandFieldsAndAHundredMegabytesInBoundedMem
     const Outcome large =
         RunProgram({"batch", input_, "--settings", settings_, "--output", output_, "--quiet"});
     EXPECT_EQ(large.status, 0) << large.err;
+#ifndef __SANITIZE_ADDRESS__
+    // AddressSanitizer holds freed memory back on purpose, so the bound holds only without it.
     EXPECT_LT(large.peakKilobytes, 64 * 1024) << "the rows are streamed, never held";
+#endif
     EXPECT_GT(std::filesystem::file_size(output_), std::filesystem::file_size(input_));
 }
 

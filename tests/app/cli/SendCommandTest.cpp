@@ -73,7 +73,9 @@ TEST_F(SendCommandTest, ALongCommandGoesInPartsToTheNumberGiven) {
         std::string out;
     } rows[] = {
         {200, "sent: 17\nsent: 18\n"},
-        {1490, "sent: 19\nsent: 20\nsent: 21\nsent: 22\nsent: 23\nsent: 24\nsent: 25\nsent: 26\nsent: 27\nsent: 28\n"},
+        {1490,
+         "sent: 19\nsent: 20\nsent: 21\nsent: 22\nsent: 23\nsent: 24\nsent: 25\nsent: 26\nsent: 27\nsent: "
+         "28\n"},
     };
     std::size_t partsBefore = 0;
     for (const auto& row : rows) {
