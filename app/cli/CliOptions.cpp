@@ -346,6 +346,11 @@ std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest
     if (request.batch.resume && !request.outputPath) {
         return CliUsageError{"%s needs %s", {std::string("--resume"), std::string("--output")}};
     }
+    // Resuming reads the input twice (once to check the earlier output against it), which a pipe
+    // cannot give.
+    if (request.batch.resume && request.batch.inputPath == "-") {
+        return CliUsageError{"%s needs a file, not standard input", {std::string("--resume")}};
+    }
     if (!request.batch.send) {
         for (const FlagSpec* spec : state.given) {
             if (spec->flag == Flag::Modem || spec->flag == Flag::Smsc || spec->flag == Flag::WaitReply) {

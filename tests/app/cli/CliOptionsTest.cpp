@@ -188,6 +188,7 @@ TEST(CliOptionsTest, RefusesOptionsOutsideTheirCommandsAndValuesOutsideTheirRang
         {{"batch"}, "batch needs a CSV file"},
         {{"batch", "a.csv", "b.csv"}, "unexpected argument \"b.csv\""},
         {{"batch", "a.csv", "--resume", "--send"}, "--resume needs --output"},
+        {{"batch", "-", "--resume", "--output", "o.csv"}, "--resume needs a file, not standard input"},
         {{"batch", "a.csv", "--wait-reply", "9"}, "--wait-reply needs --send"},
         {{"batch", "a.csv", "--modem", "mm"}, "--modem needs --send"},
         {{"batch", "a.csv", "--encoding", "latin1"}, "--encoding: \"latin1\" is not one of utf-8|gb18030"},
