@@ -74,9 +74,11 @@ std::string ToCrLf(const std::string& text) {
 }
 
 TEST(CatalogsTest, EveryEntryOfEveryCatalogReadsBackAsItsSourceSaysThroughTheEngine) {
+    // The catalogs grow with every feature: the counts are the least each must hold (the header,
+    // and for Chinese the window's 59 texts), and msgfmt's count must equal the source's.
     struct Row {
         std::string code, po, resource;
-        std::size_t entries;
+        std::size_t leastEntries;
     };
     const std::vector<Row> rows = {
         {"zh_CN", "zh_CN.po", "LOCALE_ZH_CN_DEFAULT", 60},
@@ -90,10 +92,10 @@ TEST(CatalogsTest, EveryEntryOfEveryCatalogReadsBackAsItsSourceSaysThroughTheEng
     TGnuGettextInstance engine(locator, dir.ProgramFile(), locale, sink);
     for (const Row& row : rows) {
         const auto entries = ReadPo(std::string(DTUSMS_CATALOG_SOURCES) + "/" + row.po);
-        ASSERT_EQ(row.entries, entries.size()) << row.po;
+        ASSERT_GE(entries.size(), row.leastEntries) << row.po;
         const auto bytes = FindResource(row.resource);
         ASSERT_TRUE(bytes.has_value()) << row.resource;
-        EXPECT_EQ(row.entries, TMoFile(*bytes, row.resource).EntryCount());
+        EXPECT_EQ(entries.size(), TMoFile(*bytes, row.resource).EntryCount()) << row.po;
 
         engine.SelectLanguage(row.code);
         for (const auto& [msgid, msgstr] : entries) {
