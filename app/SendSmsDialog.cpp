@@ -112,6 +112,7 @@ void SendSmsDialog::Open(const sms::TGPRSInfo& fields) {
     if (!searched_ && !Busy()) {
         StartSearch();
     }
+    tntedt_DTUPhoneNumber->setFocus();
     open();
 }
 
@@ -169,6 +170,8 @@ void SendSmsDialog::ShowNumberAndCode() {
     }
     tntedt_SMSCommand->setText(commandProblem.isEmpty() ? QString::fromStdString(command_.command)
                                                         : QString());
+    // A command longer than the field shows its beginning, where the command type is.
+    tntedt_SMSCommand->setCursorPosition(0);
     tntlbl_SMSLength->setText(commandProblem.isEmpty() ? QString::fromStdString(sendsms::LengthLine(
                                                              sms::MeasureSms(command_.command), Translated))
                                                        : commandProblem);

@@ -23,7 +23,8 @@ namespace app {
 
 namespace {
 
-// The column of the number, the command and their messages; the QR code stands to its right.
+// The fields of the number and the command, wide enough to show a configuration command whole; the QR
+// code stands to their right.
 constexpr int kFieldColumnWidth = 330;
 constexpr int kLogHeight = 170;
 constexpr int kReplyLines = 3;
@@ -127,7 +128,7 @@ void SendSmsDialog::BuildNumberAndCode(QGridLayout* grid) {
     tntlbl_SMSLength = MessageLabel(this, "tntlbl_SMSLength");
     grid->addWidget(tntlbl_SMSLength, 3, 1);
     grid->setRowStretch(4, 1);
-    grid->setColumnMinimumWidth(1, kFieldColumnWidth - 100);
+    grid->setColumnMinimumWidth(1, kFieldColumnWidth);
     grid->setColumnStretch(1, 1);
 
     auto* code = new QVBoxLayout;
@@ -142,7 +143,7 @@ void SendSmsDialog::BuildNumberAndCode(QGridLayout* grid) {
     grid->addLayout(code, 0, 2, 5, 1);
     grid->setColumnMinimumWidth(0, 0);
     for (QLabel* message : {tntlbl_PhoneNumberMessage, tntlbl_SMSLength}) {
-        message->setMinimumWidth(kFieldColumnWidth - 100);
+        message->setMinimumWidth(kFieldColumnWidth);
     }
 }
 

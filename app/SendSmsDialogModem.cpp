@@ -134,6 +134,9 @@ void SendSmsDialog::tntbtn_SendClick() {
     tntmemo_Log->clear();
     ShowProgressAndOutcome();
     UpdateControls();
+    // The keyboard follows the work: Space or Enter now cancels it, and Send gets the focus back when
+    // the send is over (see OnWorkerFinished).
+    tntbtn_CancelSend->setFocus();
 }
 
 void SendSmsDialog::OnProgress(const modem::Progress& progress) {
@@ -162,7 +165,11 @@ void SendSmsDialog::OnWorkerFinished() {
     progress_.reset();
     ShowModems();
     ShowProgressAndOutcome();
+    const bool cancelHadFocus = tntbtn_CancelSend->hasFocus();
     UpdateControls();
+    if (cancelHadFocus) {
+        tntbtn_Send->setFocus();
+    }
     if (closeRequested_) {
         closeRequested_ = false;
         QDialog::reject();
