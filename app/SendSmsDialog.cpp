@@ -14,6 +14,7 @@
 
 #include "app/ApplicationTitle.h"
 #include "app/MessageBoxes.h"
+#include "app/ModemList.h"
 #include "app/ModemWorker.h"
 #include "app/QrCodeView.h"
 #include "app/SendSmsTexts.h"
@@ -75,6 +76,7 @@ void SendSmsDialog::ConnectHandlers() {
     on(tntbtn_Send, &QPushButton::clicked, &SendSmsDialog::tntbtn_SendClick);
     on(tntbtn_CancelSend, &QPushButton::clicked, &SendSmsDialog::tntbtn_CancelSendClick);
     on(tntbtn_SearchModems, &QPushButton::clicked, &SendSmsDialog::tntbtn_SearchModemsClick);
+    on(tntcomb_Modem, &ModemList::AboutToDropDown, &SendSmsDialog::tntcomb_ModemDropDown);
     on(tntbtn_Details, &QPushButton::toggled, &SendSmsDialog::tntbtn_DetailsClick);
     connect(tntbtn_DialogClose, &QPushButton::clicked, this, &SendSmsDialog::reject);
 
@@ -109,9 +111,6 @@ void SendSmsDialog::Open(const sms::TGPRSInfo& fields) {
             QString::fromStdString(sms::LoadSettings(settingsPath_, {}).DTUPhoneNumber));
     }
     Retranslate();
-    if (!searched_ && !Busy()) {
-        StartSearch();
-    }
     tntedt_DTUPhoneNumber->setFocus();
     open();
 }

@@ -51,6 +51,7 @@ class QVBoxLayout;
 namespace app {
 
 class MessagePresenter;
+class ModemList;
 class ModemWorker;
 class QrCodeView;
 
@@ -67,7 +68,8 @@ public:
     ~SendSmsDialog() override;
 
     // Shows the dialog for the command that `fields` compose, with the phone number the settings file
-    // holds, in the engine's present language. The first opening starts the search for modems.
+    // holds, in the engine's present language. No modem is looked for until the user drops the modem
+    // list down or asks for a search.
     void Open(const sms::TGPRSInfo& fields);
 
     // Shows every text in the engine's present language: the captions are replayed when the
@@ -97,6 +99,7 @@ private:
     void tntbtn_SendClick();
     void tntbtn_CancelSendClick();
     void tntbtn_SearchModemsClick();
+    void tntcomb_ModemDropDown();
     void tntbtn_DetailsClick();
 
     void OnProgress(const modem::Progress& progress);
@@ -138,7 +141,7 @@ private:
     QLineEdit* tntedt_SMSCommand = nullptr;
     QLabel* tntlbl_SMSLength = nullptr;
     QrCodeView* tntimg_QRCode = nullptr;
-    QComboBox* tntcomb_Modem = nullptr;
+    ModemList* tntcomb_Modem = nullptr;
     QPushButton* tntbtn_SearchModems = nullptr;
     QLineEdit* tntedt_SMSC = nullptr;
     QCheckBox* tntchk_WaitReply = nullptr;

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/ModemList.h"
 #include "app/QrCodeView.h"
 #include "app/SendSmsDialog.h"
 #include "app/SendSmsTexts.h"
@@ -153,14 +154,14 @@ void SendSmsDialog::BuildModemGroup(QVBoxLayout* outer) {
     outer->addWidget(group);
 
     grid->addWidget(Label(group, "tntlbl_Modem", sendsms::kModemLabel), 0, 0);
-    tntcomb_Modem = Named(new QComboBox(group), "tntcomb_Modem");
+    tntcomb_Modem = Named(new ModemList(group), "tntcomb_Modem");
     // A port that the search does not list (a modem plugged in later, a COM port) can be typed.
     tntcomb_Modem->setEditable(true);
     tntcomb_Modem->setInsertPolicy(QComboBox::NoInsert);
     tntcomb_Modem->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     tntcomb_Modem->setMinimumContentsLength(36);
     grid->addWidget(tntcomb_Modem, 0, 1, 1, 2);
-    tntbtn_SearchModems = Button(group, "tntbtn_SearchModems", sendsms::kSearchAgain);
+    tntbtn_SearchModems = Button(group, "tntbtn_SearchModems", sendsms::kSearchModems);
     grid->addWidget(tntbtn_SearchModems, 0, 3);
 
     grid->addWidget(Label(group, "tntlbl_SMSC", sendsms::kSmscLabel), 1, 0);

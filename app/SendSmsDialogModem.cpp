@@ -15,6 +15,7 @@
 #include <QSignalBlocker>
 
 #include "app/MessageBoxes.h"
+#include "app/ModemList.h"
 #include "app/ModemWorker.h"
 #include "app/SendSmsDialog.h"
 #include "app/SendSmsTexts.h"
@@ -85,6 +86,13 @@ void SendSmsDialog::StartCancel() {
 
 void SendSmsDialog::tntbtn_SearchModemsClick() {
     StartSearch();
+}
+
+void SendSmsDialog::tntcomb_ModemDropDown() {
+    // The first look at the list fills it; later ones show what was found (Search looks again).
+    if (!searched_ && !Busy()) {
+        StartSearch();
+    }
 }
 
 void SendSmsDialog::tntbtn_CancelSendClick() {
@@ -188,7 +196,10 @@ void SendSmsDialog::ShowModems() {
     const std::vector<modem::ModemInfo> entries = modems_.empty() ? std::vector{AutomaticEntry()} : modems_;
     int widest = 0;
     for (const modem::ModemInfo& entry : entries) {
-        const QString text = QString::fromStdString(sendsms::ModemChoiceText(entry, searching_, Translated));
+        const sendsms::ModemSearch search = searching_  ? sendsms::ModemSearch::Running
+                                            : searched_ ? sendsms::ModemSearch::Done
+                                                        : sendsms::ModemSearch::NotYet;
+        const QString text = QString::fromStdString(sendsms::ModemChoiceText(entry, search, Translated));
         tntcomb_Modem->addItem(text, QString::fromStdString(entry.id));
         tntcomb_Modem->setItemData(tntcomb_Modem->count() - 1, text, Qt::ToolTipRole);
         widest = std::max(widest, tntcomb_Modem->fontMetrics().horizontalAdvance(text));

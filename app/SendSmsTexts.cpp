@@ -22,7 +22,7 @@ std::string Joined(const std::vector<std::string>& items) {
 
 std::vector<std::string_view> AllTexts() {
     return {kSendSmsButton, kTitle,      kPhoneLabel,    kCommandLabel, kQrHint,    kModemGroup, kModemLabel,
-            kSearchAgain,   kSmscLabel,  kSmscNote,      kWaitForReply, kSend,      kCancel,     kReplyLabel,
+            kSearchModems,  kSmscLabel,  kSmscNote,      kWaitForReply, kSend,      kCancel,     kReplyLabel,
             kDetails,       kClose,      kLengthOnePart, kLengthParts,  kNoCommand, kQrTooLong,  kAutomatic,
             kSearching,     kCancelling, kStarting,      kSent,         kSentSome,  kReplied};
 }
@@ -38,12 +38,19 @@ std::string RenderModemMessage(const modem::Message& message, const base::Transl
     return modem::RenderMessage(message, translate);
 }
 
-std::string ModemChoiceText(const modem::ModemInfo& modem, bool searching,
+std::string ModemChoiceText(const modem::ModemInfo& modem, ModemSearch search,
                             const base::TranslateFn& translate) {
     const std::string dash = " \u2014 ";
     if (modem.kind == modem::ModemKind::Automatic) {
-        return Tr(translate, kAutomatic) + dash +
-               (searching ? Tr(translate, kSearching) : RenderModemMessage(modem.status, translate));
+        switch (search) {
+            case ModemSearch::NotYet:
+                return Tr(translate, kAutomatic);
+            case ModemSearch::Running:
+                return Tr(translate, kAutomatic) + dash + Tr(translate, kSearching);
+            case ModemSearch::Done:
+                break;
+        }
+        return Tr(translate, kAutomatic) + dash + RenderModemMessage(modem.status, translate);
     }
     const std::string label = modem.label.empty() ? modem.id : modem.label;
     return label + dash + RenderModemMessage(modem.status, translate);

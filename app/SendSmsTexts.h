@@ -26,7 +26,7 @@ inline constexpr std::string_view kQrHint =
     "Scan the code with a phone's camera: it opens this SMS, ready to send";
 inline constexpr std::string_view kModemGroup = "Send through a modem";
 inline constexpr std::string_view kModemLabel = "Modem";
-inline constexpr std::string_view kSearchAgain = "Search again";
+inline constexpr std::string_view kSearchModems = "Search for modems";
 inline constexpr std::string_view kSmscLabel = "Service centre";
 inline constexpr std::string_view kSmscNote = "(optional; empty: the SIM card's own)";
 inline constexpr std::string_view kWaitForReply = "Wait 120 s for the reply";
@@ -62,9 +62,13 @@ std::vector<std::string_view> AllTexts();
 // that many DTUs read only single messages. Translated by `translate` (English when it is empty).
 std::string LengthLine(const sms::SmsLength& length, const base::TranslateFn& translate);
 
-// One entry of the modem list: "Automatic — <what it would choose>" for the automatic choice
-// ("Automatic — Searching…" while `searching`), "<label> — <status>" for a modem found.
-std::string ModemChoiceText(const modem::ModemInfo& modem, bool searching,
+// Where the search for modems stands.
+enum class ModemSearch { NotYet, Running, Done };
+
+// One entry of the modem list: for the automatic choice "Automatic" before any search, "Automatic —
+// Searching…" during one and "Automatic — <what it would choose>" after it; "<label> — <status>" for
+// a modem found.
+std::string ModemChoiceText(const modem::ModemInfo& modem, ModemSearch search,
                             const base::TranslateFn& translate);
 
 // The outcome of a send in words, one line each: what was sent (with the modem's message

@@ -57,6 +57,7 @@ int Shoot(const std::string& settings, const QString& output) {
 
     auto* dialog = new app::SendSmsDialog(messages, settings, options, &window);
     dialog->Open(fields);
+    dialog->findChild<QPushButton*>(QStringLiteral("tntbtn_SearchModems"))->click();
     if (!QTest::qWaitFor([dialog] { return !dialog->Busy(); }, 20000)) {
         std::fprintf(stderr, "dtusms_send_dialog_shot: the search for the fake modem did not end\n");
         return 1;

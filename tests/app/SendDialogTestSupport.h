@@ -128,17 +128,23 @@ public:
         options = modem_test::FastOptions({fake.path()});
     }
 
-    // Makes the dialog (with `options`), opens it on the window's fields and waits for the search.
+    // Makes the dialog (with `options`) and opens it on the window's fields.
     app::SendSmsDialog& Open() {
         dialog = new app::SendSmsDialog(window.fixture.messages, window.fixture.settingsPath, options,
                                         &window.Window());
         dialog->Open(sms::LoadSettings(window.fixture.settingsPath, {}));
-        EXPECT_TRUE(WaitWhileBusy(*dialog)) << "the search for modems did not end";
         return *dialog;
     }
 
-    // Picks the fake modem in the list, as a user would.
+    // Presses "Search for modems" and waits for the search to end.
+    void Search() {
+        Click("tntbtn_SearchModems");
+        EXPECT_TRUE(WaitWhileBusy(*dialog)) << "the search for modems did not end";
+    }
+
+    // Picks the fake modem in the list after a search, as a user would.
     void ChooseFakeModem() {
+        Search();
         auto* list = Control<QComboBox>(dialog, "tntcomb_Modem");
         const int index = list->findData(QString::fromStdString(fake.path()));
         ASSERT_GE(index, 0) << "the search did not list " << fake.path();

@@ -240,7 +240,7 @@ const DialogCaption kDialogCaptions[] = {
     {"tntlbl_QRCodeHint", "Scan the code with a phone's camera: it opens this SMS, ready to send"},
     {"tntgrp_Modem", "Send through a modem"},
     {"tntlbl_Modem", "Modem"},
-    {"tntbtn_SearchModems", "Search again"},
+    {"tntbtn_SearchModems", "Search for modems"},
     {"tntlbl_SMSC", "Service centre"},
     {"tntlbl_SMSCNote", "(optional; empty: the SIM card's own)"},
     {"tntchk_WaitReply", "Wait 120 s for the reply"},

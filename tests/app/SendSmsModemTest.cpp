@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QTimer>
 
+#include "app/ModemList.h"
 #include "tests/app/SendDialogTestSupport.h"
 
 namespace apptest {
@@ -49,10 +50,24 @@ Observed WatchUntilIdle(ModemDialogFixture& f) {
     return seen;
 }
 
-TEST(SendSmsModemTest, TheSearchListsTheFakeModemAsReadyAndAsTheAutomaticChoice) {
+// No port is opened because the dialog opens; the first look at the modem list searches.
+TEST(SendSmsModemTest, DroppingTheListDownSearchesAndListsTheFakeModem) {
     ModemDialogFixture f(ConfigurationFile({"DTU phone number=+8613800138000"}));
     f.Open();
-    auto* list = Control<QComboBox>(f.dialog, "tntcomb_Modem");
+    QTest::qWait(300);
+    EXPECT_FALSE(f.dialog->Busy());
+    EXPECT_TRUE(f.fake.Commands().empty()) << "opening the dialog spoke to the modem";
+    auto* list = Control<app::ModemList>(f.dialog, "tntcomb_Modem");
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->itemText(0), QStringLiteral("Automatic"));
+
+    list->showPopup();
+    EXPECT_TRUE(f.dialog->Busy());
+    EXPECT_EQ(list->itemText(0), QStringLiteral("Automatic \u2014 Searching\u2026"));
+    EXPECT_FALSE(Control<QPushButton>(f.dialog, "tntbtn_Send")->isEnabled());
+    ASSERT_TRUE(WaitWhileBusy(*f.dialog));
+    list->hidePopup();
+
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->itemData(0).toString(), QStringLiteral("auto"));
     EXPECT_EQ(list->itemText(0),
@@ -64,6 +79,13 @@ TEST(SendSmsModemTest, TheSearchListsTheFakeModemAsReadyAndAsTheAutomaticChoice)
     EXPECT_FALSE(f.fake.SlaveOpenedByOthers()) << "the search releases the port";
     // The probe's exchange is in the log.
     EXPECT_TRUE(f.Text("tntmemo_Log").contains(QStringLiteral(">> AT")));
+
+    // Once searched, the list drops down without a new search.
+    const std::size_t commands = f.fake.Commands().size();
+    list->showPopup();
+    EXPECT_FALSE(f.dialog->Busy());
+    list->hidePopup();
+    EXPECT_EQ(f.fake.Commands().size(), commands);
 }
 
 TEST(SendSmsModemTest, SendingShowsProgressOutcomeReplyAndTheLog) {
@@ -228,6 +250,7 @@ TEST(SendSmsModemTest, ATypedDeviceIsUsed) {
     ModemDialogFixture f(ConfigurationFile({"DTU phone number=13800138000"}));
     f.options.candidatePorts = {"/dev/dtusms-no-such-port"};
     f.Open();
+    f.Search();
     auto* list = Control<QComboBox>(f.dialog, "tntcomb_Modem");
     EXPECT_EQ(list->itemText(0), QStringLiteral("Automatic \u2014 no modem found"));
     list->setEditText(QString::fromStdString(f.fake.path()));

@@ -20,6 +20,7 @@ namespace {
 
 using app::sendsms::LengthLine;
 using app::sendsms::ModemChoiceText;
+using app::sendsms::ModemSearch;
 using app::sendsms::OutcomeLines;
 namespace text = modem::text;
 
@@ -108,14 +109,15 @@ TEST(SendSmsTextsTest, OutcomeLinesSayWhatWasSentAndWhatWentWrong) {
 TEST(SendSmsTextsTest, ModemChoicesShowWhatTheSearchFound) {
     const modem::ModemInfo automatic{"auto", "", modem::ModemKind::Automatic, true,
                                      text::Make(text::kStatusAutoSerial, {text::Literal("/dev/ttyUSB2")})};
-    EXPECT_EQ(ModemChoiceText(automatic, false, {}), "Automatic \u2014 serial port /dev/ttyUSB2");
-    EXPECT_EQ(ModemChoiceText(automatic, true, {}), "Automatic \u2014 Searching\u2026");
+    EXPECT_EQ(ModemChoiceText(automatic, ModemSearch::NotYet, {}), "Automatic");
+    EXPECT_EQ(ModemChoiceText(automatic, ModemSearch::Running, {}), "Automatic \u2014 Searching\u2026");
+    EXPECT_EQ(ModemChoiceText(automatic, ModemSearch::Done, {}), "Automatic \u2014 serial port /dev/ttyUSB2");
     const modem::ModemInfo managed{"/org/freedesktop/ModemManager1/Modem/0", "Quectel EC25",
                                    modem::ModemKind::ModemManager, true, text::Make(text::kStatusReady)};
-    EXPECT_EQ(ModemChoiceText(managed, false, Marked), "Quectel EC25 \u2014 [ready]");
+    EXPECT_EQ(ModemChoiceText(managed, ModemSearch::Done, Marked), "Quectel EC25 \u2014 [ready]");
     const modem::ModemInfo port{"/dev/ttyACM0", "", modem::ModemKind::Serial, false,
                                 text::Make(text::kStatusHeld)};
-    EXPECT_EQ(ModemChoiceText(port, false, {}), "/dev/ttyACM0 \u2014 held by ModemManager");
+    EXPECT_EQ(ModemChoiceText(port, ModemSearch::Done, {}), "/dev/ttyACM0 \u2014 held by ModemManager");
 }
 
 // Every English text of modem/Texts.h, read from the header itself, so that a text added there is
