@@ -94,5 +94,23 @@ TEST(SendSmsFitTest, EveryTextFitsInEachLanguage) {
     }
 }
 
+// The length line in the status bar, for the longest wording (many parts, four-digit counts).
+TEST(SendSmsFitTest, TheStatusBarsLengthLineFitsInEachLanguage) {
+    LanguageFixture f(ConfigurationFile({"Server address mode=1"}), true);
+    f.locale.lang = "en";
+    f.Show();
+    auto* status = f.fixture.Find<QLabel>("tntstsbr_Status_Panel0");
+    for (int language : {1, 2, 3}) {
+        SCOPED_TRACE(language);
+        f.Choose(language);
+        for (int domainLength : {150, 3000}) {
+            f.fixture.Find<QLineEdit>("tntedt_DomainAddress")->setText(QString(domainLength, QLatin1Char('d')));
+            QTest::mouseClick(f.fixture.Find<QPushButton>("tntbtn_GenerationSMS"), Qt::LeftButton);
+            ASSERT_FALSE(status->text().isEmpty());
+            EXPECT_LE(TextWidth(status, status->text()), status->contentsRect().width()) << status->text().toStdString();
+        }
+    }
+}
+
 }  // namespace
 }  // namespace apptest
