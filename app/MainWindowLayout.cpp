@@ -18,6 +18,7 @@
 #include "app/KeyboardLimitedEdit.h"
 #include "app/MessageBoxes.h"
 #include "app/PortSpinEdit.h"
+#include "app/SendSmsTexts.h"
 
 namespace app {
 
@@ -146,6 +147,9 @@ void Ttntfrm_Main::BuildPanelAndStatusBar() {
     rzMenubtn_Language->setFocusPolicy(Qt::StrongFocus);
     tntbtn_Close = Button(panel, "tntbtn_Close", "Close", 400, 5, 75, 25);
     tntbtn_GenerationSMS = Button(panel, "tntbtn_GenerationSMS", "Generation SMS", 287, 5, 90, 25);
+    // Centred in the free space between the language button and "Generation SMS", as wide as the
+    // latter.
+    tntbtn_SendSMS = Button(panel, "tntbtn_SendSMS", sendsms::kSendSmsButton.data(), 153, 5, 90, 25);
 
     auto* statusBar = Place(new QStatusBar(this), "tntstsbr_Status", 0, 286, 495, 19);
     statusBar->setSizeGripEnabled(false);
@@ -186,7 +190,7 @@ void Ttntfrm_Main::SetTabOrder() {
         tntcomb_ServerNetMode, rzspnedt_Port,         tntedt_StaticIP,        tntbtn_StaticIP,
         tntedt_DomainAddress,  tntbtn_TestServerPort, tntbtn_JudgeMaping,     tntcomb_ServiceNetwork,
         tntedt_Other,          tntedt_DTUNumber,      tntcomb_SMSCommandType, tntedt_SMSCommandFormat,
-        rzMenubtn_Language,    tntbtn_Close,          tntbtn_GenerationSMS,
+        rzMenubtn_Language,    tntbtn_Close,          tntbtn_GenerationSMS,   tntbtn_SendSMS,
     };
     for (std::size_t i = 1; i < std::size(order); ++i) {
         QWidget::setTabOrder(order[i - 1], order[i]);

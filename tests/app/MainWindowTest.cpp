@@ -72,6 +72,7 @@ TEST(MainWindowTest, ControlsSitInTheirContainersWithTheirGeometryAndTexts) {
         {"rzMenubtn_Language", "TntPanel1", {19, 5, 90, 25}, " Language"},
         {"tntbtn_Close", "TntPanel1", {400, 5, 75, 25}, "Close"},
         {"tntbtn_GenerationSMS", "TntPanel1", {287, 5, 90, 25}, "Generation SMS"},
+        {"tntbtn_SendSMS", "TntPanel1", {153, 5, 90, 25}, "Send SMS\u2026"},
         {"tntstsbr_Status", "tntfrm_Main", {0, 286, 495, 19}, nullptr},
     };
     for (const auto& row : rows) {
@@ -451,7 +452,7 @@ TEST(MainWindowTest, TabOrderRunsThroughTheControlsSkippingDisabledOnes) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     fixture.Find<QWidget>("tntcomb_ServerNetMode")->setFocus();
     QStringList visited;
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < 16; ++i) {
         QWidget* focus = QApplication::focusWidget();
         ASSERT_NE(focus, nullptr);
         // The port field's focus sits on its inner line edit.
@@ -463,7 +464,7 @@ TEST(MainWindowTest, TabOrderRunsThroughTheControlsSkippingDisabledOnes) {
         "tntcomb_ServerNetMode", "rzspnedt_Port",          "tntedt_StaticIP",         "tntbtn_StaticIP",
         "tntbtn_TestServerPort", "tntbtn_JudgeMaping",     "tntcomb_ServiceNetwork",  "tntedt_Other",
         "tntedt_DTUNumber",      "tntcomb_SMSCommandType", "tntedt_SMSCommandFormat", "rzMenubtn_Language",
-        "tntbtn_Close",          "tntbtn_GenerationSMS",   "tntcomb_ServerNetMode",
+        "tntbtn_Close",          "tntbtn_GenerationSMS",   "tntbtn_SendSMS",          "tntcomb_ServerNetMode",
     };
     EXPECT_EQ(visited, expected);
 }
