@@ -1,15 +1,19 @@
 // The window's font: Wine's Tahoma registered only when the system has no Tahoma, only a file that
-// holds that family kept, and the stand-in faces when there is none.
+// holds that family kept, the stand-in faces when there is none, and the program as started drawing
+// its window in Tahoma.
 
 #include "app/WindowFont.h"
 
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QImage>
+#include <QLabel>
 
 #include <gtest/gtest.h>
 
 #include "tests/app/WindowTestSupport.h"
+#include "tests/app/cli/ProgramRunner.h"
 
 namespace {
 
@@ -59,6 +63,47 @@ TEST(WindowFontTest, WineTahomaIsRegisteredOnlyWhenTheSystemHasNoTahoma) {
         EXPECT_EQ(app::ProvideTahoma(step.files), step.source);
         EXPECT_EQ(QFontInfo(app::WindowFont()).family(), step.face);
         EXPECT_FALSE(QFontDatabase::families().contains(QStringLiteral("Marlett")));
+    }
+}
+
+// The pixels of every label of `window` as its grab shows them, in the window's coordinates.
+std::vector<QImage> Labels(QWidget& window, const QImage& picture) {
+    std::vector<QImage> labels;
+    for (const QLabel* label : window.findChildren<QLabel*>()) {
+        if (!label->text().isEmpty()) {
+            labels.push_back(picture.copy(QRect(label->mapTo(&window, QPoint(0, 0)), label->size())));
+        }
+    }
+    return labels;
+}
+
+std::vector<QImage> LabelsOfAWindowIn(const apptest::WindowFixture& settings, const QImage& program) {
+    apptest::WindowFixture fixture;
+    app::Ttntfrm_Main& window = fixture.Show(settings.settingsPath);
+    return Labels(window, program.isNull() ? window.grab().toImage() : program);
+}
+
+TEST(WindowFontTest, TheProgramDrawsItsWindowInTahoma) {
+    apptest::Application();
+    QFontDatabase::removeAllApplicationFonts();
+    apptest::WindowFixture settings(apptest::MainSection({"nLanguageID=1"}), true);
+    const std::string picture = settings.dir.File("window.png");
+    const app::testing::Outcome run = app::testing::RunProgram(
+        {"--settings", settings.settingsPath, "--screenshot", picture}, {"QT_QPA_PLATFORM=offscreen", "LANG=C"},
+        app::testing::LocaleVariables::kDrop);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QImage program(QString::fromStdString(picture));
+    ASSERT_EQ(program.size(), QSize(495, 305));
+
+    // The same labels drawn here, first in the stand-in face, then in Tahoma as the program finds it.
+    const bool systemTahoma = app::ProvideTahoma({}) == TahomaSource::Installed;
+    const std::vector<QImage> standIn = LabelsOfAWindowIn(settings, QImage());
+    app::ProvideTahoma();
+    const std::vector<QImage> tahoma = LabelsOfAWindowIn(settings, QImage());
+    const std::vector<QImage> drawn = LabelsOfAWindowIn(settings, program.convertToFormat(tahoma[0].format()));
+    EXPECT_TRUE(drawn == tahoma);
+    if (!systemTahoma) {
+        EXPECT_FALSE(drawn == standIn);
     }
 }
 
