@@ -15,10 +15,12 @@
 #include <QToolButton>
 
 #include "app/AutoWidthLabel.h"
+#include "app/ElidingComboBox.h"
 #include "app/KeyboardLimitedEdit.h"
 #include "app/MessageBoxes.h"
 #include "app/PortSpinEdit.h"
 #include "app/SendSmsTexts.h"
+#include "app/WindowFont.h"
 
 namespace app {
 
@@ -53,7 +55,7 @@ constexpr int kSecondColumnMargin = 4;
 
 QComboBox* DropDownList(QWidget* parent, const char* name, int left, int top, int width,
                         std::initializer_list<const char*> items) {
-    auto* combo = Place(new QComboBox(parent), name, left, top, width, 21);
+    auto* combo = Place(new ElidingComboBox(parent), name, left, top, width, 21);
     combo->setEditable(false);
     for (const char* item : items) {
         combo->addItem(QString::fromUtf8(item));
@@ -79,14 +81,7 @@ void Ttntfrm_Main::BuildControls() {
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
     setAttribute(Qt::WA_DeleteOnClose, false);
-    // Where Tahoma is missing (most Linux desktops), a face of similar width keeps the texts inside
-    // their boxes; the family asked for stays "Tahoma".
-    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                               {QStringLiteral("Wine Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
-                                QStringLiteral("Liberation Sans Narrow")});
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(WindowFont());
 
     BuildNetworkGroup();
     BuildSmsGroup();
@@ -132,7 +127,8 @@ void Ttntfrm_Main::BuildSmsGroup() {
     tntcomb_SMSCommandType = DropDownList(group, "tntcomb_SMSCommandType", 111, 78, 162,
                                           {"DTU configuration parameters", "DTU running query"});
     tntcomb_SMSCommandType->setCurrentIndex(0);
-    Place(new AutoWidthLabel(5 + 103, group), "tntlbl_SMSCommandFormat", 5, 112, 103, 13)
+    // Its right side is free up to the command line, as far as the first column's labels reach.
+    Place(new AutoWidthLabel(5 + 103, 5 + 105, group), "tntlbl_SMSCommandFormat", 5, 112, 103, 13)
         ->SetTextAndWidth(QStringLiteral("SMS command format"));
     tntedt_SMSCommandFormat = Place(new QLineEdit(group), "tntedt_SMSCommandFormat", 111, 108, 364, 21);
 }

@@ -2,14 +2,16 @@
 # Takes screenshots of the main window and of its "Send SMS" dialog on a virtual X display and saves
 # them as PNGs.
 # Usage: scripts/screenshot.sh                     English, Simplified and Traditional Chinese:
-#                                                  docs/main-window-en.png, -zh_cn.png, -zh_tw.png, and
-#                                                  the dialog in English and Simplified Chinese:
+#                                                  docs/main-window-en.png, -zh_cn.png, -zh_tw.png,
+#                                                  English at twice the scale: docs/main-window-en@2x.png,
+#                                                  and the dialog in English and Simplified Chinese:
 #                                                  docs/send-sms-dialog-en.png, -zh_cn.png
-#        scripts/screenshot.sh output.png [N]      one picture of the window, in language number N
-#                                                  (default 0: automatic, which is English under LANG=C)
-# Needs: xvfb (xvfb-run, Xvfb) and the Qt xcb platform plugin that qt6-base-dev brings; for the
-# Chinese pictures a CJK font, installed (fonts-wqy-microhei, needs root) when the system has none,
-# so that no text is drawn as empty boxes.
+#        scripts/screenshot.sh output.png [N [S]]  one picture of the window, in language number N
+#                                                  (default 0: automatic, which is English under
+#                                                  LANG=C), at scale S (default 1; QT_SCALE_FACTOR)
+# Needs: xvfb (xvfb-run, Xvfb), the Qt xcb platform plugin that qt6-base-dev brings and the window's
+# Tahoma (fonts-wine); for the Chinese pictures a CJK font, installed (fonts-wqy-microhei, needs
+# root) when the system has none, so that no text is drawn as empty boxes.
 # The window is started with the real X11 platform, grabs itself after its first paint
 # (--screenshot) and exits; the dialog's picture is taken by dtusms_send_dialog_shot after a send
 # through the tests' fake modem on a pseudo-terminal (no modem needed). A temporary settings file with
@@ -33,9 +35,9 @@ ensure_cjk_font() {
     fi
 }
 
-# shot OUTPUT LANGUAGE-NUMBER
+# shot OUTPUT LANGUAGE-NUMBER SCALE
 shot() {
-    local output="$1" language="$2"
+    local output="$1" language="$2" scale="$3"
     if [[ "$language" == 2 || "$language" == 3 ]]; then
         ensure_cjk_font
     fi
@@ -43,7 +45,10 @@ shot() {
         "$language" >"$settings_dir/GPRSInfo.ini"
     mkdir -p "$(dirname "$output")"
     # LANG=C makes the automatic language English; the file's language number decides the rest.
-    LANG=C LC_ALL=C QT_QPA_PLATFORM=xcb xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
+    # The picture has the window's pixels at the scale: Qt draws every control and text at that
+    # size rather than enlarging a small picture.
+    LANG=C LC_ALL=C QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR="$scale" \
+        xvfb-run --auto-servernum --server-args="-screen 0 2048x1536x24" \
         build/app/dtusms --settings "$settings_dir/GPRSInfo.ini" --screenshot "$output"
     echo "Saved $output"
 }
@@ -63,11 +68,12 @@ dialog_shot() {
 }
 
 if [[ $# -ge 1 ]]; then
-    shot "$1" "${2:-0}"
+    shot "$1" "${2:-0}" "${3:-1}"
 else
-    shot docs/main-window-en.png 0
-    shot docs/main-window-zh_cn.png 2
-    shot docs/main-window-zh_tw.png 3
+    shot docs/main-window-en.png 0 1
+    shot docs/main-window-zh_cn.png 2 1
+    shot docs/main-window-zh_tw.png 3 1
+    shot docs/main-window-en@2x.png 0 2
     dialog_shot docs/send-sms-dialog-en.png 1
     dialog_shot docs/send-sms-dialog-zh_cn.png 2
 fi
