@@ -1,7 +1,7 @@
 #pragma once
 
 // Where the localization engine's own messages ("Localization problem", "Error") go in the window
-// program: a message box without owner (the command line writes them to standard error).
+// program: a message box without owner (the command line's sink is app/cli/StreamEngineMessages.h).
 
 #include <string>
 

@@ -17,11 +17,15 @@
 #include "app/ApplicationTitle.h"
 #include "app/MessageBoxes.h"
 #include "app/PortSpinEdit.h"
+#include "app/SendSmsDialog.h"
+#include "app/SendSmsTexts.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
 #include "net/AddressLookup.h"
 #include "sms/ProfileFile.h"
+#include "sms/SettingsLocation.h"
 #include "sms/SmsCommand.h"
+#include "sms/SmsLength.h"
 
 namespace app {
 
@@ -52,6 +56,7 @@ void Ttntfrm_Main::ConnectHandlers() {
     on(tntbtn_StaticIP, &QPushButton::clicked, &Ttntfrm_Main::tntbtn_StaticIPClick);
     on(tntbtn_TestServerPort, &QPushButton::clicked, &Ttntfrm_Main::tntbtn_TestServerPortClick);
     on(tntbtn_JudgeMaping, &QPushButton::clicked, &Ttntfrm_Main::tntbtn_JudgeMapingClick);
+    on(tntbtn_SendSMS, &QPushButton::clicked, &Ttntfrm_Main::tntbtn_SendSMSClick);
     on(tntpmn_Language, &QMenu::aboutToShow, &Ttntfrm_Main::tntpmn_LanguagePopup);
     for (QAction* item : tntpmn_Language->actions()) {
         connect(item, &QAction::triggered, this,
@@ -86,8 +91,18 @@ void Ttntfrm_Main::TntFormCreate() {
         }
     });
     if (settingsPath_.empty()) {
-        settingsPath_ = sms::SettingsPathBesideProgram();
+        sms::SettingsLocation location = sms::DefaultSettingsLocation();
+        settingsPath_ = std::move(location.path);
+        makeSettingsFolder_ = location.inConfigFolder;
     }
+}
+
+const std::string& Ttntfrm_Main::WritableSettingsPath() const {
+    // Made at each write, not once: a folder removed while the window is open comes back.
+    if (makeSettingsFolder_) {
+        sms::MakeSettingsFolder(settingsPath_);
+    }
+    return settingsPath_;
 }
 
 void Ttntfrm_Main::showEvent(QShowEvent* event) {
@@ -178,7 +193,7 @@ void Ttntfrm_Main::WriteBack(const sms::SettingsSnapshot& file, const ShownField
             continue;
         }
         try {
-            sms::SaveSetting(settingsPath_, after[i].key, value);
+            sms::SaveSetting(WritableSettingsPath(), after[i].key, value);
         } catch (...) {
             if (!firstError) {
                 firstError = std::current_exception();
@@ -203,15 +218,15 @@ void Ttntfrm_Main::UpdateServerModeControls(int mode) {
 }
 
 void Ttntfrm_Main::Save(std::string_view key, int value) {
-    sms::SaveSetting(settingsPath_, key, value);
+    sms::SaveSetting(WritableSettingsPath(), key, value);
 }
 
 void Ttntfrm_Main::Save(std::string_view key, const QLineEdit* field) {
-    sms::SaveSetting(settingsPath_, key, field->text().toStdString());
+    sms::SaveSetting(WritableSettingsPath(), key, field->text().toStdString());
 }
 
 void Ttntfrm_Main::Save(std::string_view key, const QComboBox* list) {
-    sms::SaveSetting(settingsPath_, key, list->currentIndex());
+    sms::SaveSetting(WritableSettingsPath(), key, list->currentIndex());
 }
 
 void Ttntfrm_Main::tntcomb_ServerNetModeChange() {
@@ -247,12 +262,26 @@ sms::TGPRSInfo Ttntfrm_Main::ReadFields() const {
 
 void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
     tntedt_SMSCommandFormat->clear();
+    // The length belongs to the command shown; without one, an earlier length would mislead.
+    tntstsbr_StatusPanel->clear();
     const sms::SmsCommandResult result = sms::GenerateSMSCommand(ReadFields());
     if (!result.ok) {
         ShowValidationPrompt(result.failedLabel, i18n::qt::Translate(QStringLiteral("Prompt")));
         return;
     }
     tntedt_SMSCommandFormat->setText(QString::fromStdString(result.command));
+    if (!result.command.empty()) {
+        tntstsbr_StatusPanel->setText(QString::fromStdString(
+            sendsms::LengthLine(sms::MeasureSms(result.command),
+                                [](const std::string& english) { return i18n::Translate(english); })));
+    }
+}
+
+void Ttntfrm_Main::tntbtn_SendSMSClick() {
+    if (sendSmsDialog_ == nullptr) {
+        sendSmsDialog_ = new SendSmsDialog(messages_, settingsPath_, modem::TransportOptions{}, this);
+    }
+    sendSmsDialog_->Open(ReadFields());
 }
 
 void Ttntfrm_Main::tntbtn_CloseClick() {

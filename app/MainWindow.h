@@ -46,6 +46,7 @@ namespace app {
 
 class MessagePresenter;
 class PortSpinEdit;
+class SendSmsDialog;
 
 // The program-wide system parameters; the language number in force.
 struct tagSysParameter {
@@ -57,7 +58,7 @@ class Ttntfrm_Main final : public QWidget {
 
 public:
     // `messages` shows the prompt and error boxes, sounds the beep and must outlive the window.
-    // `settingsPath` is the settings file to use; empty means GPRSInfo.ini beside the program.
+    // `settingsPath` is the settings file to use; empty means sms::DefaultSettingsLocation().
     // `resolver` answers the local address and the server checks' look-ups and must outlive the
     // window.
     explicit Ttntfrm_Main(MessagePresenter& messages, std::string settingsPath = {},
@@ -137,12 +138,18 @@ private:
     void tntbtn_StaticIPClick();
     void tntbtn_TestServerPortClick();
     void tntbtn_JudgeMapingClick();
+    // Opens the "Send SMS" dialog for the command the fields compose; the dialog is made at the first
+    // click and kept, with the modems it found and its last outcome, until the window is destroyed.
+    void tntbtn_SendSMSClick();
 
     // Write one key of the settings file: a number, the text of an edit line, the item index of a
     // drop-down list. Throw sms::ProfileWriteError when the file cannot be written.
     void Save(std::string_view key, int value);
     void Save(std::string_view key, const QLineEdit* field);
     void Save(std::string_view key, const QComboBox* list);
+    // The settings path for a write, with the per-user settings folder made first when the file
+    // lives there. Throws sms::ProfileWriteError when that folder cannot be made.
+    const std::string& WritableSettingsPath() const;
     sms::TGPRSInfo ReadFields() const;
     void ShowValidationPrompt(const std::string& englishLabel, const QString& caption);
     // The mode and both address fields as shown; the port is left at its default, since only the
@@ -153,6 +160,7 @@ private:
     MessagePresenter& messages_;
     net::HostResolver& resolver_;
     std::string settingsPath_;
+    bool makeSettingsFolder_ = false;
     tagSysParameter sysParameter_;
     bool shownOnce_ = false;
     bool closed_ = false;
@@ -178,7 +186,9 @@ private:
     QAction* tntmntm_Automatic = nullptr;
     QPushButton* tntbtn_Close = nullptr;
     QPushButton* tntbtn_GenerationSMS = nullptr;
+    QPushButton* tntbtn_SendSMS = nullptr;
     QLabel* tntstsbr_StatusPanel = nullptr;
+    SendSmsDialog* sendSmsDialog_ = nullptr;
 };
 
 }  // namespace app

@@ -7,8 +7,9 @@ set -euo pipefail
 packages=(
     cmake g++ make pkgconf
     qt6-base-dev libgl-dev
-    fonts-dejavu-extra fonts-wqy-microhei  # a narrow face like the window's Tahoma; Chinese texts
-    libcurl4-openssl-dev
+    fonts-wine  # the window's Tahoma (Wine's, registered by the program from Wine's font folder)
+    fonts-dejavu-extra fonts-wqy-microhei  # a narrow face where no Tahoma is found; Chinese texts
+    libcurl4-openssl-dev ca-certificates  # "Obtain IP" asks its services over HTTPS
     libqrencode-dev zlib1g-dev
     zbar-tools librsvg2-bin  # the QR tests decode the PNG and SVG drawings
     qt6-serialport-dev dbus  # the modem transport; its tests start a private dbus-daemon
@@ -16,6 +17,8 @@ packages=(
     valgrind
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format-14 clang-tidy-14  # the format and lint checks, pinned to the version they are made for
+    help2man  # the manual page, made from --help
+    dpkg-dev file lintian desktop-file-utils appstream man-db  # the Debian package and its checks
     "$@"
 )
 

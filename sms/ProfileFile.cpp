@@ -9,6 +9,7 @@
 #include "base/WholeFile.h"
 #include "sms/AtomicFile.h"
 #include "sms/BuiltInTexts.h"
+#include "sms/InPlaceFile.h"
 #include "sms/ProfileText.h"
 
 namespace sms {
@@ -37,7 +38,8 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
     }
     std::string old;
     struct stat info {};
-    if (::stat(target->c_str(), &info) == 0) {
+    const bool exists = ::stat(target->c_str(), &info) == 0;
+    if (exists) {
         // rename() would replace a read-only file without asking, so the file's own permission is
         // checked first; a file that nobody may write is read-only for root as well. A file that
         // exists but cannot be read must not be replaced by one key.
@@ -53,9 +55,20 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
         throw refuse();
     }
     const std::string updated = ProfileText(std::move(old)).WithValue(section, key, value);
-    if (!ReplaceFileAtomically(*target, updated)) {
-        throw refuse();
+    switch (ReplaceFileAtomically(*target, updated)) {
+        case ReplaceResult::Replaced:
+            return;
+        case ReplaceResult::FolderRefused:
+            // The file itself was found writable above; only its folder stands in the way of the
+            // replacement, so the file is rewritten where it stands.
+            if (exists && RewriteFileInPlace(*target, updated)) {
+                return;
+            }
+            break;
+        case ReplaceResult::Failed:
+            break;
     }
+    throw refuse();
 }
 
 void ProfileFile::WriteInteger(std::string_view section, std::string_view key, int value) const {

@@ -23,6 +23,7 @@ TGPRSInfo LoadSettings(const SettingsSnapshot& file, const LocalAddressProvider&
     info.ServiceNetwork = file.Integer(keys::kServiceNetwork, 0);
     info.OtherAPN = file.Text(keys::kOtherApn).value_or("");
     info.DTUNumber = file.Text(keys::kDtuNumber).value_or("TQ-GP000001");
+    info.DTUPhoneNumber = file.Text(keys::kDtuPhoneNumber).value_or("");
     return info;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-// The settings record and its file: section "Main" of GPRSInfo.ini beside the program.
+// The settings record and its file: section "Main" of GPRSInfo.ini (where that file lives:
+// sms/SettingsLocation.h).
 // Every field is written the moment it changes, one key per write; reading never fails.
 
 #include <functional>
@@ -24,6 +25,9 @@ struct TGPRSInfo {
     int ServiceNetwork = 0;  // 0 CMNET, 1 CMWAP, 2 UNINET, 3 Other
     std::string OtherAPN;
     std::string DTUNumber = "TQ-GP000001";
+    // The DTU's SIM number, for sending the command to it. Written only when the user sets it, so a
+    // file that never had it keeps exactly the keys above.
+    std::string DTUPhoneNumber;
 };
 
 // Key names, exactly as they stand in the file, in load order.
@@ -38,6 +42,7 @@ inline constexpr std::string_view kSmsCommandType = "SMS command type";
 inline constexpr std::string_view kServiceNetwork = "Service network(APN)";
 inline constexpr std::string_view kOtherApn = "Other APN";
 inline constexpr std::string_view kDtuNumber = "DTU number";
+inline constexpr std::string_view kDtuPhoneNumber = "DTU phone number";
 }  // namespace keys
 
 inline constexpr std::string_view kSettingsFileName = "GPRSInfo.ini";
@@ -68,7 +73,7 @@ private:
     ProfileText text_;
 };
 
-// Reads all nine keys of section "Main" from `file`, in the order of TGPRSInfo. A missing section
+// Reads every key of section "Main" from `file`, in the order of TGPRSInfo. A missing section
 // or key gives the field's default. Never throws.
 TGPRSInfo LoadSettings(const SettingsSnapshot& file, const LocalAddressProvider& localAddress);
 // The same for the file at `path`; a missing or unreadable file gives every field's default.

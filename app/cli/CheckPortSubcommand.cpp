@@ -5,7 +5,6 @@
 #include "app/cli/CliFields.h"
 #include "app/cli/Subcommands.h"
 #include "net/ServerChecks.h"
-#include "sms/SmsCommand.h"
 
 namespace app {
 
@@ -18,7 +17,7 @@ int RunCheckPort(const CliRequest& request, const CliOutput& output) {
             }
         });
     if (result.missingField) {
-        output.err << sms::FormatValidationMessage(output.translate, *result.missingField) << '\n';
+        output.err << MissingFieldMessage(output, *result.missingField) << '\n';
         return kExitFailed;
     }
     output.out << result.outcomeText << '\n';

@@ -3,15 +3,17 @@
 // The fields a subcommand works on: the settings file read as the window shows it, with the
 // command line's field flags on top.
 
+#include <optional>
 #include <string>
 
 #include "app/cli/CliOptions.h"
+#include "app/cli/Subcommands.h"
 #include "net/ServerChecks.h"
 #include "sms/Settings.h"
 
 namespace app {
 
-// --settings, else GPRSInfo.ini beside the program.
+// --settings, else the settings file of sms::DefaultSettingsLocation().
 std::string SettingsPathOf(const CliRequest& request);
 
 // The fields as the window would show them after loading the settings file (a stored port outside
@@ -21,7 +23,17 @@ std::string SettingsPathOf(const CliRequest& request);
 // up only then, and only when --ip does not replace the field anyway.
 sms::TGPRSInfo LoadFields(const CliRequest& request, bool localAddressAsDefault);
 
+// Replaces each field of `info` that `overrides` gives.
+void ApplyFieldOverrides(const CliFieldOverrides& overrides, sms::TGPRSInfo& info);
+
+// The DTU's phone number to use, as dialled (sms::NormalizePhoneNumber): --phone when given, else
+// the stored "DTU phone number". nullopt when that text is empty or no phone number.
+std::optional<std::string> DtuPhoneOf(const CliRequest& request, const sms::TGPRSInfo& info);
+
 // The server address, mode and port of `info` for the server checks.
 net::ServerTarget TargetOf(const sms::TGPRSInfo& info);
+
+// `Please enter valid "<label>"` in the output's language, as the window's validation box says it.
+std::string MissingFieldMessage(const CliOutput& output, const std::string& label);
 
 }  // namespace app

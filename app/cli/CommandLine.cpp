@@ -4,16 +4,12 @@
 #include <iostream>
 #include <variant>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "app/cli/CliFields.h"
 #include "app/cli/CliHelp.h"
 #include "app/cli/CliOptions.h"
 #include "app/cli/LanguageCodes.h"
+#include "app/cli/StreamEngineMessages.h"
+#include "app/cli/Terminal.h"
 #include "base/Placeholders.h"
 #include "base/ProgramPath.h"
 #include "base/Translate.h"
@@ -24,26 +20,8 @@
 namespace app {
 namespace {
 
-// The localization engine's own messages ("Localization problem", "Error"): one line each on
-// standard error, flushed at once.
-class StandardErrorEngineMessages final : public i18n::MessageSink {
-public:
-    void ShowMessage(const std::string& caption, const std::string& text) override {
-        std::cerr << caption << ": " << text << std::endl;
-    }
-};
-
-// True when standard error is a terminal that a person watches (not a file, a pipe or nothing).
-bool StandardErrorIsTerminal() {
-#ifdef _WIN32
-    return _isatty(2) != 0;
-#else
-    return ::isatty(STDERR_FILENO) != 0;
-#endif
-}
-
-int RunHelp(const CliRequest& /*request*/, const CliOutput& output) {
-    output.out << HelpText(output.translate);
+int RunHelp(const CliRequest& request, const CliOutput& output) {
+    output.out << HelpText(output.translate) << SettingsFileLine(output.translate, SettingsPathOf(request));
     return kExitDone;
 }
 
@@ -66,6 +44,10 @@ constexpr Runner kRunners[] = {
     {CliCommand::CheckPort, RunCheckPort},
     {CliCommand::JudgeMapping, RunJudgeMapping},
     {CliCommand::WanIp, RunWanIp},
+    {CliCommand::Qr, RunQr},
+    {CliCommand::Send, RunSend},
+    {CliCommand::Batch, RunBatch},
+    {CliCommand::Listen, RunListen},
 };
 
 // --lang, else the language the window would show: "nLanguageID" of the settings file.
@@ -116,7 +98,7 @@ int RunCommandLine(const std::vector<std::string>& args, const CliOutput& output
                        << ". " << base::TranslateOrKeep(output.translate, "See dtusms --help.") << '\n';
             return kExitUsage;
         }
-        const auto& request = std::get<CliRequest>(parsed);
+        const CliRequest& request = std::get<CliRequest>(parsed);
         SelectLanguage(request);
         return RunRequest(request, output);
     } catch (const std::exception& error) {
@@ -129,10 +111,10 @@ int RunCommandLine(int argc, char* argv[]) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     int status = kExitFailed;
     try {
-        StandardErrorEngineMessages engineMessages;
+        StreamEngineMessages engineMessages(std::cerr);
         const i18n::EngineSession engine(base::ProgramFilePath(), i18n::SystemLocaleSource(), engineMessages);
-        status =
-            RunCommandLine(args, {std::cout, std::cerr, TranslateForTerminal, StandardErrorIsTerminal()});
+        status = RunCommandLine(args, {std::cout, std::cerr, TranslateForTerminal, StandardErrorIsTerminal(),
+                                       StandardOutputIsTerminal()});
     } catch (const std::exception& error) {
         std::cerr << "dtusms: " << error.what() << '\n';
     }

@@ -5,7 +5,6 @@
 #include "app/cli/CliFields.h"
 #include "app/cli/Subcommands.h"
 #include "net/ServerChecks.h"
-#include "sms/SmsCommand.h"
 
 namespace app {
 
@@ -13,7 +12,7 @@ int RunJudgeMapping(const CliRequest& request, const CliOutput& output) {
     const net::MappingResult result =
         net::JudgePortMapping(TargetOf(LoadFields(request, true)), output.translate);
     if (result.missingField) {
-        output.err << sms::FormatValidationMessage(output.translate, *result.missingField) << '\n';
+        output.err << MissingFieldMessage(output, *result.missingField) << '\n';
         return kExitFailed;
     }
     output.out << result.verdictText << '\n';

@@ -36,6 +36,24 @@ int BoundSocket(int* port) {
     return descriptor;
 }
 
+int BoundIpv6Socket(int* port) {
+    const int descriptor = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (descriptor < 0) {
+        throw std::runtime_error("socket failed");
+    }
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    socklen_t length = sizeof(address);
+    if (::bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(descriptor);
+        throw std::runtime_error("bind failed");
+    }
+    *port = ntohs(address.sin6_port);
+    return descriptor;
+}
+
 }  // namespace
 
 Listener::Listener(int backlog, bool fillQueue) {
@@ -64,9 +82,9 @@ int RefusedPort() {
     return port;
 }
 
-HttpServer::HttpServer(std::string body, bool silent, std::string status)
-    : body_(std::move(body)), silent_(silent), status_(std::move(status)) {
-    descriptor_ = BoundSocket(&port_);
+HttpServer::HttpServer(std::string body, bool silent, std::string status, bool ipv6)
+    : body_(std::move(body)), silent_(silent), status_(std::move(status)), ipv6_(ipv6) {
+    descriptor_ = ipv6 ? BoundIpv6Socket(&port_) : BoundSocket(&port_);
     if (::listen(descriptor_, 8) != 0) {
         ::close(descriptor_);
         throw std::runtime_error("listen failed");
@@ -82,7 +100,8 @@ HttpServer::~HttpServer() {
 }
 
 std::string HttpServer::Url() const {
-    return "http://127.0.0.1:" + std::to_string(port_) + "/static/customercare/yourIP.asp";
+    return std::string(ipv6_ ? "http://[::1]:" : "http://127.0.0.1:") + std::to_string(port_) +
+           "/static/customercare/yourIP.asp";
 }
 
 void HttpServer::Serve() {

@@ -33,6 +33,7 @@ TEST(SettingsTest, MissingFileGivesEveryDefaultAndAsksForTheLocalAddressOnce) {
     EXPECT_EQ(info.ServiceNetwork, 0);
     EXPECT_EQ(info.OtherAPN, "");
     EXPECT_EQ(info.DTUNumber, "TQ-GP000001");
+    EXPECT_EQ(info.DTUPhoneNumber, "");
     EXPECT_EQ(LoadSettings(dir.File("GPRSInfo.ini"), {}).StaticIP, "");
 }
 
@@ -42,7 +43,7 @@ TEST(SettingsTest, StoredValuesWinAndTheLocalAddressIsStillAsked) {
     WriteBytes(path,
                "[main]\r\nnLanguageID=2\r\nServer address mode=1\r\nport=8000\r\nStatic IP=  10.0.0.7 \r\n"
                "Domain address=\"my host\"\r\nSMS command type=1\r\nService network(APN)=3\r\n"
-               "Other APN=apn.example\r\nDTU number=TQ-GP000002\r\n");
+               "Other APN=apn.example\r\nDTU number=TQ-GP000002\r\ndtu PHONE number = +86 138 0013 8000\r\n");
     int calls = 0;
     const TGPRSInfo info = LoadSettings(path, [&calls] {
         ++calls;
@@ -58,6 +59,7 @@ TEST(SettingsTest, StoredValuesWinAndTheLocalAddressIsStillAsked) {
     EXPECT_EQ(info.ServiceNetwork, 3);
     EXPECT_EQ(info.OtherAPN, "apn.example");
     EXPECT_EQ(info.DTUNumber, "TQ-GP000002");
+    EXPECT_EQ(info.DTUPhoneNumber, "+86 138 0013 8000");
 }
 
 TEST(SettingsTest, StoredIntegersAreReadByTheProfileRules) {
