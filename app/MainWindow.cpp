@@ -19,6 +19,7 @@
 #include "app/PortSpinEdit.h"
 #include "app/SendSmsDialog.h"
 #include "app/SendSmsTexts.h"
+#include "app/WindowTexts.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
 #include "net/AddressLookup.h"
@@ -271,9 +272,8 @@ void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
     }
     tntedt_SMSCommandFormat->setText(QString::fromStdString(result.command));
     if (!result.command.empty()) {
-        tntstsbr_StatusPanel->setText(QString::fromStdString(
-            sendsms::LengthLine(sms::MeasureSms(result.command),
-                                [](const std::string& english) { return i18n::Translate(english); })));
+        tntstsbr_StatusPanel->setText(
+            QString::fromStdString(sendsms::LengthLine(sms::MeasureSms(result.command), Translated)));
     }
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
-// Reading a file whole into memory.
+// Reading a file whole into memory, and writing bytes whole.
 
 #include <cstddef>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace base {
 
@@ -30,5 +31,9 @@ struct WholeFile {
 // cannot fill the memory. Interrupted reads are retried. Never throws but std::bad_alloc.
 WholeFile ReadWholeFile(const std::string& path,
                         std::size_t maxSize = std::numeric_limits<std::size_t>::max());
+
+// Writes every byte of `bytes` to `fd` at its present position, retrying interrupted and short
+// writes. False on the first failing write, with errno saying why.
+bool WriteAll(int fd, std::string_view bytes);
 
 }  // namespace base

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/WholeFile.h"
+
 namespace fleet {
 namespace {
 
@@ -100,15 +102,8 @@ void OutputFile::Write(std::string_view bytes) {
     if (fd_ < 0) {
         throw OutputError(path_, "the file is already closed");
     }
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            Fail(errno);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
+    if (!base::WriteAll(fd_, bytes)) {
+        Fail(errno);
     }
 }
 

@@ -49,7 +49,7 @@ std::vector<std::string> PortNames(const QVariant& value) {
     if (!value.canConvert<QDBusArgument>()) {
         return names;
     }
-    const QDBusArgument argument = value.value<QDBusArgument>();
+    const auto argument = value.value<QDBusArgument>();
     if (argument.currentSignature() != QLatin1String("a(su)")) {
         return names;
     }
@@ -125,7 +125,7 @@ ModemManagerClient::CallStatus ModemManagerClient::Call(const QDBusMessage& mess
 }
 
 Error ModemManagerClient::CallError(CallStatus status, const QDBusMessage& reply, const std::string& what,
-                                    int timeoutMs) const {
+                                    int timeoutMs) {
     switch (status) {
         case CallStatus::Ok:
             return {};
@@ -182,7 +182,7 @@ std::optional<std::vector<ManagedModem>> ModemManagerClient::Modems(Error* error
         return std::nullopt;
     }
     std::vector<ManagedModem> modems;
-    const QDBusArgument objects = reply.arguments().at(0).value<QDBusArgument>();
+    const auto objects = reply.arguments().at(0).value<QDBusArgument>();
     objects.beginMap();
     while (!objects.atEnd()) {
         QDBusObjectPath path;

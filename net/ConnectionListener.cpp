@@ -169,6 +169,16 @@ void Serve(std::vector<Connection>& open, const std::vector<pollfd>& polled, Clo
     std::erase_if(open, [](const Connection& connection) { return connection.fd < 0; });
 }
 
+// How many more peers the listener takes after `accepted` of them (SIZE_MAX when there is no limit).
+std::size_t StillWanted(const ListenOptions& options, std::size_t accepted) {
+    return options.maxConnections == 0 ? SIZE_MAX : options.maxConnections - accepted;
+}
+
+// When listening ends: the time-out after `start`, or never when there is none.
+Clock::time_point DeadlineOf(const ListenOptions& options, Clock::time_point start) {
+    return options.timeout.count() > 0 ? start + options.timeout : Clock::time_point::max();
+}
+
 // Accepts waiting peers into `open` while it has room, up to `limit` of them; returns how many. When
 // the system is out of descriptors, `acceptAgain` is set a pause after `now`, since retrying at once
 // would spin.
@@ -255,8 +265,7 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
     std::size_t accepted = 0;
     std::size_t reported = 0;
     const Clock::time_point start = Clock::now();
-    const Clock::time_point deadline =
-        options_.timeout.count() > 0 ? start + options_.timeout : Clock::time_point::max();
+    const Clock::time_point deadline = DeadlineOf(options_, start);
     Clock::time_point acceptAgain = start;
 
     // Every socket is closed on the way out, also when `report` throws.
@@ -275,7 +284,7 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
         if (now >= deadline) {
             break;
         }
-        const bool wantMore = options_.maxConnections == 0 || accepted < options_.maxConnections;
+        const bool wantMore = StillWanted(options_, accepted) > 0;
         if (!wantMore) {
             // Later peers are refused at once instead of waiting in the queue for nobody.
             CloseQuietly(listener_);
@@ -297,9 +306,8 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
             break;
         }
         if (accepting) {
-            const std::size_t limit =
-                options_.maxConnections == 0 ? SIZE_MAX : options_.maxConnections - accepted;
-            accepted += AcceptWaiting(listener_, open, limit, now, options_.firstWindow, acceptAgain);
+            accepted += AcceptWaiting(listener_, open, StillWanted(options_, accepted), now,
+                                      options_.firstWindow, acceptAgain);
         }
     }
     // Stopped early: what the open connections sent so far is still worth a line each.

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "base/FileDescriptor.h"
+#include "base/WholeFile.h"
 
 namespace sms {
 namespace {
@@ -20,21 +21,6 @@ std::string FolderOf(const std::string& path) {
         return ".";
     }
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool WriteAll(int fd, const std::string& content) {
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 // A writer killed between creating its temporary file and renaming it leaves that file behind, and
@@ -135,7 +121,7 @@ ReplaceResult ReplaceFileAtomically(const std::string& target, const std::string
         }
         ok = ::fchmod(file.get(), old.st_mode & 07777) == 0;
     }
-    ok = ok && WriteAll(file.get(), content) && ::fsync(file.get()) == 0;
+    ok = ok && base::WriteAll(file.get(), content) && ::fsync(file.get()) == 0;
     ok = file.Close() && ok;
     ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {

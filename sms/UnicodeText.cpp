@@ -1,5 +1,7 @@
 #include "sms/UnicodeText.h"
 
+#include "base/Utf8Lead.h"
+
 namespace sms {
 namespace {
 
@@ -15,31 +17,6 @@ bool IsLowSurrogate(char32_t unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-// What a lead byte of a multibyte sequence says: how many continuation bytes follow, its bits of the
-// code point, and the range the first continuation byte must fall in. That range excludes overlong
-// forms (E0, F0), surrogates (ED) and values past U+10FFFF (F4) without decoding them first.
-struct LeadByte {
-    int trailing = 0;  // 0: the byte starts no sequence
-    char32_t bits = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-};
-
-LeadByte ReadLead(unsigned char lead) {
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        return {1, static_cast<char32_t>(lead & 0x1F)};
-    }
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        return {2, static_cast<char32_t>(lead & 0x0F), static_cast<unsigned char>(lead == 0xE0 ? 0xA0 : 0x80),
-                static_cast<unsigned char>(lead == 0xED ? 0x9F : 0xBF)};
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        return {3, static_cast<char32_t>(lead & 0x07), static_cast<unsigned char>(lead == 0xF0 ? 0x90 : 0x80),
-                static_cast<unsigned char>(lead == 0xF4 ? 0x8F : 0xBF)};
-    }
-    return {};
-}
-
 }  // namespace
 
 std::u32string DecodeUtf8(std::string_view utf8) {
@@ -51,7 +28,7 @@ std::u32string DecodeUtf8(std::string_view utf8) {
             out += lead;
             continue;
         }
-        LeadByte sequence = ReadLead(lead);
+        base::Utf8Lead sequence = base::ReadUtf8Lead(lead);
         char32_t codePoint = sequence.bits;
         int decoded = 0;
         // A byte outside the allowed range ends the sequence without being taken into it.
