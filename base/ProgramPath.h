@@ -7,12 +7,21 @@
 
 namespace base {
 
-// The full path of the running program file (the target of /proc/self/exe); empty when the system
-// does not say.
+// The separator the system writes between folders: "\\" on Windows (where "/" is understood as well),
+// "/" elsewhere.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// The full path of the running program file in UTF-8 (the target of /proc/self/exe; on Windows what
+// GetModuleFileNameW gives, with backslashes, however long); empty when the system does not say.
 std::string ProgramFilePath();
 
 // The folder part of `path` with its final "/" ("/opt/dtusms/" for "/opt/dtusms/dtusms"); empty for
-// a path without "/".
+// a path without "/". On Windows a backslash separates folders as well ("C:\dtusms\" for
+// "C:\dtusms\dtusms.exe").
 std::string FolderWithSeparator(std::string_view path);
 
 }  // namespace base

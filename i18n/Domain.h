@@ -41,7 +41,8 @@ public:
     void OpenCatalog();
     // Releases the catalog, if any, and forgets an earlier failed search.
     void CloseCatalog();
-    // Stores the directory with a trailing "/" and closes the catalog.
+    // Stores the directory with a trailing separator ("/"; on Windows "\\", where a "/" at the end is
+    // kept as well) and closes the catalog. Catalog paths are written with the same separator.
     void SetDirectory(std::string_view directory);
     // Closes the catalog and stores the code.
     void SetLanguageCode(std::string_view code);

@@ -20,4 +20,9 @@ std::optional<std::string> FollowSymlinks(const std::string& path);
 // on the window's thread only (the command line never writes), so calls are not made concurrently.
 bool ReplaceFileAtomically(const std::string& target, const std::string& content);
 
+// On Windows (AtomicFileWindows.cpp) the temporary file is flushed with FlushFileBuffers and put in
+// place with ReplaceFileW, which keeps the old file's attributes and security, or MoveFileExW (write
+// through) for a new file; a link is followed to the file it leads to, and one that leads nowhere is
+// refused. Folders have no write bits there: a folder closed to this user fails at the temporary file.
+
 }  // namespace sms

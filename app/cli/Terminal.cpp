@@ -1,7 +1,7 @@
 #include "app/cli/Terminal.h"
 
 #ifdef _WIN32
-#include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -10,7 +10,9 @@ namespace app {
 
 bool StandardErrorIsTerminal() {
 #ifdef _WIN32
-    return _isatty(2) != 0;
+    // A console answers GetConsoleMode; the NUL device, which _isatty takes for a terminal, does not.
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 #else
     return ::isatty(STDERR_FILENO) != 0;
 #endif

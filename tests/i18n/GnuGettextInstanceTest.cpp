@@ -30,11 +30,11 @@ struct GnuGettextInstanceTest : ::testing::Test {
 TEST_F(GnuGettextInstanceTest, StartsWithTheDefaultDomainBoundBesideTheProgram) {
     locale.Lang = "zh_CN.UTF-8";
     TGnuGettextInstance engine(locator, dir.ProgramFile(), locale, sink);
-    EXPECT_EQ(dir.Path().string() + "/locale", engine.DefaultDirectory());
+    EXPECT_EQ(dir.ProgramFolder() + "locale", engine.DefaultDirectory());
     EXPECT_EQ("default", engine.CurrentDomain());
     EXPECT_EQ("zh_CN", engine.CurrentLanguage());
     ASSERT_EQ(1u, engine.Domains().size());
-    EXPECT_EQ(dir.Path().string() + "/locale/", engine.Domains()[0]->Directory());
+    EXPECT_EQ(dir.ProgramFolder() + "locale" + base::kPathSeparator, engine.Domains()[0]->Directory());
     EXPECT_EQ("zh_CN", engine.Domains()[0]->LanguageCode());
     // Nothing is opened before the first lookup.
     EXPECT_EQ(0u, locator.OpenCatalogCount());

@@ -3,14 +3,15 @@
 #include <stdexcept>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "net/SocketApi.h"
 
 namespace nettest {
 namespace {
+
+using net::CloseSocket;
+using net::kNoSocket;
+using net::SocketHandle;
+using net::kSendNoSignal;
 
 sockaddr_in LoopbackAddress(int port) {
     sockaddr_in address{};
@@ -20,16 +21,24 @@ sockaddr_in LoopbackAddress(int port) {
     return address;
 }
 
-int BoundSocket(int* port) {
-    const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (descriptor < 0) {
+// A blocking TCP socket, as a peer of the code under test would have.
+SocketHandle PlainSocket() {
+    if (!net::StartSockets()) {
+        throw std::runtime_error("sockets unavailable");
+    }
+    return ::socket(AF_INET, SOCK_STREAM, 0);
+}
+
+SocketHandle BoundSocket(int* port) {
+    SocketHandle descriptor = PlainSocket();
+    if (descriptor == kNoSocket) {
         throw std::runtime_error("socket failed");
     }
     sockaddr_in address = LoopbackAddress(0);
-    socklen_t length = sizeof(address);
+    net::SocketLength length = sizeof(address);
     if (::bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
         ::getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(descriptor);
+        CloseSocket(descriptor);
         throw std::runtime_error("bind failed");
     }
     *port = ntohs(address.sin_port);
@@ -41,26 +50,25 @@ int BoundSocket(int* port) {
 Listener::Listener(int backlog, bool fillQueue) {
     descriptor_ = BoundSocket(&port_);
     if (::listen(descriptor_, backlog) != 0) {
-        ::close(descriptor_);
+        CloseSocket(descriptor_);
         throw std::runtime_error("listen failed");
     }
     if (fillQueue) {
-        filler_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        filler_ = PlainSocket();
         const sockaddr_in address = LoopbackAddress(port_);
         ::connect(filler_, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
     }
 }
 
 Listener::~Listener() {
-    if (filler_ >= 0) {
-        ::close(filler_);
-    }
-    ::close(descriptor_);
+    CloseSocket(filler_);
+    CloseSocket(descriptor_);
 }
 
 int RefusedPort() {
     int port = 0;
-    ::close(BoundSocket(&port));
+    SocketHandle bound = BoundSocket(&port);
+    CloseSocket(bound);
     return port;
 }
 
@@ -68,7 +76,7 @@ HttpServer::HttpServer(std::string body, bool silent, std::string status)
     : body_(std::move(body)), silent_(silent), status_(std::move(status)) {
     descriptor_ = BoundSocket(&port_);
     if (::listen(descriptor_, 8) != 0) {
-        ::close(descriptor_);
+        CloseSocket(descriptor_);
         throw std::runtime_error("listen failed");
     }
     thread_ = std::thread([this] { Serve(); });
@@ -76,9 +84,8 @@ HttpServer::HttpServer(std::string body, bool silent, std::string status)
 
 HttpServer::~HttpServer() {
     stopping_ = true;
-    ::shutdown(descriptor_, SHUT_RDWR);
     thread_.join();
-    ::close(descriptor_);
+    CloseSocket(descriptor_);
 }
 
 std::string HttpServer::Url() const {
@@ -86,14 +93,14 @@ std::string HttpServer::Url() const {
 }
 
 void HttpServer::Serve() {
-    std::vector<int> silentClients;
+    std::vector<SocketHandle> silentClients;
     while (!stopping_) {
-        pollfd watched{descriptor_, POLLIN, 0};
-        if (::poll(&watched, 1, 50) <= 0) {
+        net::PollEntry watched{descriptor_, POLLIN, 0};
+        if (net::PollSockets(&watched, 1, 50) <= 0) {
             continue;
         }
-        const int client = ::accept4(descriptor_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0) {
+        SocketHandle client = ::accept(descriptor_, nullptr, nullptr);
+        if (client == kNoSocket) {
             continue;
         }
         if (silent_) {
@@ -103,7 +110,7 @@ void HttpServer::Serve() {
         std::string request;
         char chunk[1024];
         while (request.find("\r\n\r\n") == std::string::npos) {
-            const ssize_t got = ::recv(client, chunk, sizeof(chunk), 0);
+            const auto got = ::recv(client, chunk, sizeof(chunk), 0);
             if (got <= 0) {
                 break;
             }
@@ -111,19 +118,20 @@ void HttpServer::Serve() {
         }
         const std::string head = "HTTP/1.1 " + status_ + "\r\nContent-Type: text/html\r\nContent-Length: " +
                                  std::to_string(body_.size()) + "\r\nConnection: close\r\n\r\n";
-        ::send(client, head.data(), head.size(), MSG_NOSIGNAL);
+        ::send(client, head.data(), static_cast<int>(head.size()), kSendNoSignal);
         std::size_t sent = 0;
         while (sent < body_.size()) {
-            const ssize_t put = ::send(client, body_.data() + sent, body_.size() - sent, MSG_NOSIGNAL);
+            const auto put =
+                ::send(client, body_.data() + sent, static_cast<int>(body_.size() - sent), kSendNoSignal);
             if (put <= 0) {
                 break;
             }
             sent += static_cast<std::size_t>(put);
         }
-        ::close(client);
+        CloseSocket(client);
     }
-    for (const int client : silentClients) {
-        ::close(client);
+    for (SocketHandle client : silentClients) {
+        CloseSocket(client);
     }
 }
 

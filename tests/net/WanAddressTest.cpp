@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/base/Environment.h"
+
 #include "tests/net/LoopbackPeers.h"
 
 namespace {
@@ -154,29 +156,29 @@ TEST(GetWanIPTest, PumpThatAsksToStopAbandonsTheRequest) {
 }
 
 TEST(GetWanIPTest, UrlComesFromTheVariableWhenSetAndNotEmpty) {
-    ::unsetenv(net::kWanIpUrlVariable);
+    testenv::UnsetVariable(net::kWanIpUrlVariable);
     const std::string builtIn = net::WanIpUrl();
     EXPECT_EQ("http://", builtIn.substr(0, 7));
     EXPECT_NE(std::string::npos, builtIn.find("/static/customercare/yourIP.asp"));
 
-    ::setenv(net::kWanIpUrlVariable, "", 1);
+    testenv::SetVariable(net::kWanIpUrlVariable, "");
     EXPECT_EQ(builtIn, net::WanIpUrl());
 
     nettest::HttpServer server("<h2>192.0.2.99</h2>");
-    ::setenv(net::kWanIpUrlVariable, server.Url().c_str(), 1);
+    testenv::SetVariable(net::kWanIpUrlVariable, server.Url());
     EXPECT_EQ(server.Url(), net::WanIpUrl());
     EXPECT_EQ("192.0.2.99", net::GetWanIP());
-    ::unsetenv(net::kWanIpUrlVariable);
+    testenv::UnsetVariable(net::kWanIpUrlVariable);
 }
 
 TEST(GetWanIPTest, LoopbackIsNeverSentThroughAProxy) {
     nettest::HttpServer server("<h2>192.0.2.5</h2>");
     const std::string proxy = "http://127.0.0.1:" + std::to_string(nettest::RefusedPort());
-    ::setenv("http_proxy", proxy.c_str(), 1);
-    ::setenv("no_proxy", "intranet.example", 1);
+    testenv::SetVariable("http_proxy", proxy);
+    testenv::SetVariable("no_proxy", "intranet.example");
     const std::string address = net::GetWanIPFrom(server.Url(), {}, kTestTimeout);
-    ::unsetenv("http_proxy");
-    ::unsetenv("no_proxy");
+    testenv::UnsetVariable("http_proxy");
+    testenv::UnsetVariable("no_proxy");
     EXPECT_EQ("192.0.2.5", address);
 }
 
