@@ -21,6 +21,7 @@
 #include "i18n/qt/QtObjectAccess.h"
 #include "net/AddressLookup.h"
 #include "sms/ProfileFile.h"
+#include "sms/SettingsLocation.h"
 #include "sms/SmsCommand.h"
 
 namespace app {
@@ -94,8 +95,18 @@ void Ttntfrm_Main::TntFormCreate() {
         }
     });
     if (settingsPath_.empty()) {
-        settingsPath_ = sms::SettingsPathBesideProgram();
+        sms::SettingsLocation location = sms::DefaultSettingsLocation();
+        settingsPath_ = std::move(location.path);
+        makeSettingsFolder_ = location.inConfigFolder;
     }
+}
+
+const std::string& Ttntfrm_Main::WritableSettingsPath() const {
+    // Made at each write, not once: a folder removed while the window is open comes back.
+    if (makeSettingsFolder_) {
+        sms::MakeSettingsFolder(settingsPath_);
+    }
+    return settingsPath_;
 }
 
 void Ttntfrm_Main::showEvent(QShowEvent* event) {
@@ -186,7 +197,7 @@ void Ttntfrm_Main::WriteBack(const sms::SettingsSnapshot& file, const ShownField
             continue;
         }
         try {
-            sms::SaveSetting(settingsPath_, after[i].key, value);
+            sms::SaveSetting(WritableSettingsPath(), after[i].key, value);
         } catch (...) {
             if (!firstError) {
                 firstError = std::current_exception();
@@ -211,15 +222,15 @@ void Ttntfrm_Main::UpdateServerModeControls(int mode) {
 }
 
 void Ttntfrm_Main::Save(std::string_view key, int value) {
-    sms::SaveSetting(settingsPath_, key, value);
+    sms::SaveSetting(WritableSettingsPath(), key, value);
 }
 
 void Ttntfrm_Main::Save(std::string_view key, const QLineEdit* field) {
-    sms::SaveSetting(settingsPath_, key, Utf8(field->text()));
+    sms::SaveSetting(WritableSettingsPath(), key, Utf8(field->text()));
 }
 
 void Ttntfrm_Main::Save(std::string_view key, const QComboBox* list) {
-    sms::SaveSetting(settingsPath_, key, list->currentIndex());
+    sms::SaveSetting(WritableSettingsPath(), key, list->currentIndex());
 }
 
 void Ttntfrm_Main::tntcomb_ServerNetModeChange() {

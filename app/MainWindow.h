@@ -57,7 +57,7 @@ class Ttntfrm_Main final : public QWidget {
 
 public:
     // `messages` shows the prompt and error boxes, sounds the beep and must outlive the window.
-    // `settingsPath` is the settings file to use; empty means GPRSInfo.ini beside the program.
+    // `settingsPath` is the settings file to use; empty means sms::DefaultSettingsLocation().
     // `resolver` answers the local address and the server checks' look-ups and must outlive the
     // window.
     explicit Ttntfrm_Main(MessagePresenter& messages, std::string settingsPath = {},
@@ -143,6 +143,9 @@ private:
     void Save(std::string_view key, int value);
     void Save(std::string_view key, const QLineEdit* field);
     void Save(std::string_view key, const QComboBox* list);
+    // The settings path for a write, with the per-user settings folder made first when the file
+    // lives there. Throws sms::ProfileWriteError when that folder cannot be made.
+    const std::string& WritableSettingsPath() const;
     sms::TGPRSInfo ReadFields() const;
     void ShowPrompt(const QString& caption, const QString& text);
     void ShowValidationPrompt(const std::string& englishLabel, const QString& caption);
@@ -154,6 +157,7 @@ private:
     MessagePresenter& messages_;
     net::HostResolver& resolver_;
     std::string settingsPath_;
+    bool makeSettingsFolder_ = false;
     tagSysParameter sysParameter_;
     bool shownOnce_ = false;
     bool closed_ = false;

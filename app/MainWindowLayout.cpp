@@ -151,6 +151,8 @@ void Ttntfrm_Main::BuildPanelAndStatusBar() {
     statusBar->setSizeGripEnabled(false);
     tntstsbr_StatusPanel = new QLabel(statusBar);
     tntstsbr_StatusPanel->setObjectName(QStringLiteral("tntstsbr_Status_Panel0"));
+    // The status shows addresses as typed: never read as markup.
+    tntstsbr_StatusPanel->setTextFormat(Qt::PlainText);
     statusBar->addWidget(tntstsbr_StatusPanel, 1);
 }
 

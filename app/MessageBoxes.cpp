@@ -14,6 +14,8 @@ namespace {
 
 void ShowBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption, const QString& text) {
     QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
+    // Texts hold what the user typed or a server sent; "<b>x</b>" is shown as typed, not as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

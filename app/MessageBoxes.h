@@ -28,7 +28,8 @@ public:
     virtual void Beep() = 0;
 };
 
-// Shows real QMessageBox dialogs and sounds QApplication::beep.
+// Shows real QMessageBox dialogs, their texts as plain text (never read as markup), and sounds
+// QApplication::beep.
 class QMessageBoxPresenter final : public MessagePresenter {
 public:
     void ShowPrompt(QWidget* owner, const QString& caption, const QString& text) override;

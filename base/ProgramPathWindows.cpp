@@ -31,4 +31,14 @@ std::string FolderWithSeparator(std::string_view path) {
     return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
 }
 
+bool IsAbsolutePath(std::string_view path) {
+    const auto separator = [&path](std::size_t at) {
+        return at < path.size() && (path[at] == '\\' || path[at] == '/');
+    };
+    const bool drive = path.size() >= 3 &&
+                       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+                       path[1] == ':' && separator(2);
+    return drive || (separator(0) && separator(1));
+}
+
 }  // namespace base

@@ -10,6 +10,9 @@ namespace base {
 namespace {
 
 constexpr int kBusyTries = 10;
+// The attributes a replaced file keeps. Read-only is not among them: such a file is refused before.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 constexpr DWORD kBusyPause = 50;
 
 // The folder of `target` ready for a name to be appended.
@@ -33,20 +36,32 @@ bool Exists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Wine's ReplaceFileW moves the old file aside before it moves the new one in, so a process ended
+// between the two leaves no file at all (and the next write starts from nothing); its MoveFileExW is
+// one rename(2), which never does. Wine marks itself by an export of its ntdll.
+bool RunningUnderWine() {
+    static const bool wine = [] {
+        const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+        return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    }();
+    return wine;
+}
+
 DWORD ReplaceOnce(const std::wstring& replacement, const std::wstring& target) {
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
+    if (attributes == INVALID_FILE_ATTRIBUTES || RunningUnderWine()) {
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKeptAttributes) != 0) {
+            ::SetFileAttributesW(replacement.c_str(), attributes & kKeptAttributes);
+        }
         return ::MoveFileExW(replacement.c_str(), target.c_str(),
                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                    ? 0
                    : ::GetLastError();
     }
     // ReplaceFileW keeps the old file's security and creation time but not, on every system, its
-    // attributes: a file the user hid stays hidden. Read-only is not carried over; such a file is
-    // refused before it gets here.
-    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    if ((attributes & kKept) != 0) {
-        ::SetFileAttributesW(replacement.c_str(), attributes & kKept);
+    // attributes: a file the user hid stays hidden.
+    if ((attributes & kKeptAttributes) != 0) {
+        ::SetFileAttributesW(replacement.c_str(), attributes & kKeptAttributes);
     }
     if (::ReplaceFileW(target.c_str(), replacement.c_str(), nullptr,
                        REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)) {
@@ -87,14 +102,15 @@ std::optional<std::string> FollowLinks(const std::string& path) {
         return path;
     }
     // Opening follows every link of the chain; the system then names the file it reached.
-    const WindowsHandle file(::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const WindowsHandle file(::CreateFileW(wide.c_str(), 0,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.valid()) {
         return std::nullopt;
     }
     std::wstring final(32768, L'\0');
-    const DWORD length = ::GetFinalPathNameByHandleW(file.get(), final.data(), static_cast<DWORD>(final.size()),
-                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const DWORD length = ::GetFinalPathNameByHandleW(
+        file.get(), final.data(), static_cast<DWORD>(final.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length == 0 || length >= final.size()) {
         return std::nullopt;
     }

@@ -29,7 +29,8 @@ HANDLE CreateTemporaryBeside(const std::string& target, std::wstring& temporary)
 // Puts the written and closed file `replacement` in the place of `target`. An existing target is
 // replaced with ReplaceFileW, which keeps its security and creation time, and gets the old file's
 // hidden, system and not-indexed attributes; a new one
-// is moved there with MoveFileExW (replace existing, write through). While another program (a
+// is moved there with MoveFileExW (replace existing, write through), as is an existing one under
+// Wine, whose ReplaceFileW leaves a moment with no file at all. While another program (a
 // virus scanner, an indexer) holds the target open, tries again for up to half a second. Returns 0,
 // or the Windows error code with `target` unchanged and `replacement` left for the caller to delete.
 unsigned long PutInPlace(const std::wstring& replacement, const std::wstring& target);

@@ -90,7 +90,8 @@ void OutputFile::Commit() {
     if (::_close(fd) != 0) {
         Fail(ERROR_WRITE_FAULT);
     }
-    if (const unsigned long error = base::PutInPlace(base::ToWide(temporary_), base::ToWide(target_)); error != 0) {
+    if (const unsigned long error = base::PutInPlace(base::ToWide(temporary_), base::ToWide(target_));
+        error != 0) {
         Fail(static_cast<int>(error));
     }
     committed_ = true;

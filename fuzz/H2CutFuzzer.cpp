@@ -1,11 +1,16 @@
 // Fuzzes the cut of the public address out of the IP-echo reply against a reference model written
-// straight from the position formula, with 1-based positions as the formula states them.
+// straight from the position formula, with 1-based positions as the formula states them; and checks
+// that whatever the reply, the address read from it is a dotted IPv4 address as the C library
+// writes one, or nothing.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include <arpa/inet.h>
 
 #include "net/WanAddress.h"
 
@@ -44,6 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view body(reinterpret_cast<const char*>(data), size);
     if (net::CutH2Address(body) != ReferenceCut(body)) {
         std::abort();
+    }
+    if (const std::optional<std::string> address = net::AddressInReply(body)) {
+        in_addr parsed{};
+        char written[INET_ADDRSTRLEN] = {};
+        if (::inet_pton(AF_INET, address->c_str(), &parsed) != 1 ||
+            ::inet_ntop(AF_INET, &parsed, written, sizeof written) == nullptr || *address != written) {
+            std::abort();
+        }
     }
     return 0;
 }

@@ -58,11 +58,21 @@ TMoFile::LookupResult TDomain::Lookup(std::string_view msgid) {
     return catalog_->Lookup(msgid);
 }
 
-std::string TDomain::CatalogPath(std::string_view code) const {
-    std::string path = directory_;
+std::string TDomain::CatalogPath(const std::string& directory, std::string_view code) const {
+    std::string path = directory;
     path.append(code).append(1, base::kPathSeparator).append("LC_MESSAGES");
     path.append(1, base::kPathSeparator).append(name_).append(".mo");
     return path;
+}
+
+std::optional<std::string> TDomain::FindCatalog(const std::string& directory) const {
+    for (const std::string_view code : {std::string_view(languageCode_), FirstCharacters(languageCode_, 2)}) {
+        std::string path = CatalogPath(directory, code);
+        if (CatalogAvailable(path)) {
+            return path;
+        }
+    }
+    return std::nullopt;
 }
 
 bool TDomain::CatalogAvailable(const std::string& path) const {
@@ -78,14 +88,15 @@ void TDomain::OpenCatalog() {
     if (catalog_ != nullptr || openFailed_) {
         return;
     }
-    std::string path = CatalogPath(languageCode_);
-    if (!CatalogAvailable(path)) {
-        path = CatalogPath(FirstCharacters(languageCode_, 2));
-        if (!CatalogAvailable(path)) {
-            openFailed_ = true;
-            return;
-        }
+    std::optional<std::string> found = FindCatalog(directory_);
+    if (!found && !fallbackDirectory_.empty()) {
+        found = FindCatalog(fallbackDirectory_);
     }
+    if (!found) {
+        openFailed_ = true;
+        return;
+    }
+    const std::string& path = *found;
     catalog_ = locator_.AcquireCatalog(path);
 
     if (base::UpperCaseAscii(GetHeaderField("Content-Type")).find("CHARSET=UTF-8") == std::string::npos) {
@@ -111,6 +122,15 @@ void TDomain::SetDirectory(std::string_view directory) {
     directory_ = directory;
     if (directory_.empty() || (directory_.back() != '/' && directory_.back() != base::kPathSeparator)) {
         directory_ += base::kPathSeparator;
+    }
+    CloseCatalog();
+}
+
+void TDomain::SetFallbackDirectory(std::string_view directory) {
+    fallbackDirectory_ = directory;
+    if (!fallbackDirectory_.empty() && fallbackDirectory_.back() != '/' &&
+        fallbackDirectory_.back() != base::kPathSeparator) {
+        fallbackDirectory_ += base::kPathSeparator;
     }
     CloseCatalog();
 }

@@ -7,6 +7,7 @@
 // SetLanguageCode and SetDirectory bring every state back to Closed. A catalog whose Content-Type does
 // not say charset=UTF-8 switches the domain off (Active false) for the rest of its life.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,8 +35,9 @@ public:
     TMoFile::LookupResult Lookup(std::string_view msgid);
 
     // Looks for the catalog <Directory><LanguageCode>/LC_MESSAGES/<Name>.mo, then with only the first two
-    // characters of the code, each time among the program's catalogs before the disk. Opens it when
-    // found (Open), else Missing. Does nothing unless Closed. A catalog without charset=UTF-8 is
+    // characters of the code, each time among the program's catalogs before the disk; when neither is
+    // found, the same two in the fallback directory (when set), on disk. Opens it when found (Open),
+    // else Missing. Does nothing unless Closed. A catalog without charset=UTF-8 is
     // released at once, reported through the message sink ("Localization problem") and the domain
     // switched off. Throws EGGIOError from the locator.
     void OpenCatalog();
@@ -44,6 +46,9 @@ public:
     // Stores the directory with a trailing separator ("/"; on Windows "\\", where a "/" at the end is
     // kept as well) and closes the catalog. Catalog paths are written with the same separator.
     void SetDirectory(std::string_view directory);
+    // The directory searched after Directory() (an installed program's shared catalog folder), stored
+    // with a trailing "/"; empty for none. Closes the catalog.
+    void SetFallbackDirectory(std::string_view directory);
     // Closes the catalog and stores the code.
     void SetLanguageCode(std::string_view code);
 
@@ -54,19 +59,24 @@ public:
 
     const std::string& Name() const noexcept { return name_; }
     const std::string& Directory() const noexcept { return directory_; }
+    const std::string& FallbackDirectory() const noexcept { return fallbackDirectory_; }
     const std::string& LanguageCode() const noexcept { return languageCode_; }
     const TMoFile* Catalog() const noexcept { return catalog_; }
     bool Active() const noexcept { return active_; }
     State CurrentState() const noexcept;
 
 private:
-    std::string CatalogPath(std::string_view code) const;
+    std::string CatalogPath(const std::string& directory, std::string_view code) const;
     bool CatalogAvailable(const std::string& path) const;
+    // The path of the catalog for the language code, then for its first two characters, in
+    // `directory`; nullopt when neither is available.
+    std::optional<std::string> FindCatalog(const std::string& directory) const;
 
     TFileLocator& locator_;
     MessageSink& messages_;
     std::string name_;
     std::string directory_;
+    std::string fallbackDirectory_;
     std::string languageCode_;
     TMoFile* catalog_ = nullptr;
     bool openFailed_ = false;

@@ -22,6 +22,19 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
 
 }  // namespace
 
+std::string InstalledCatalogDirectory(std::string_view programFileName) {
+    std::string folder = base::FolderWithSeparator(programFileName);
+    if (!folder.empty()) {
+        folder.pop_back();
+    }
+    const std::size_t slash = folder.find_last_of(base::kPathSeparators);
+    if (slash == std::string::npos || folder.substr(slash + 1) != "bin") {
+        return {};
+    }
+    const char separator = base::kPathSeparator;
+    return folder.substr(0, slash + 1) + "share" + separator + "dtusms" + separator + "locale";
+}
+
 bool CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const noexcept {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return static_cast<unsigned char>(base::AsciiUpper(x)) <

@@ -43,6 +43,7 @@ TGnuGettextInstance::TGnuGettextInstance(TFileLocator& locator, const std::strin
       creatorThreadId_(std::this_thread::get_id()),
       currentDomain_("default") {
     defaultDirectory_ = base::FolderWithSeparator(programFileName) + "locale";
+    installedDirectory_ = InstalledCatalogDirectory(programFileName);
     SelectLanguage("");
     BindDomainDirectory("default", defaultDirectory_);
     SetCurrentDomain("default");
@@ -105,6 +106,7 @@ TDomain& TGnuGettextInstance::FindDomain(std::string_view domain) {
     }
     auto created = std::make_unique<TDomain>(locator_, messages_, std::string(domain));
     created->SetDirectory(defaultDirectory_);
+    created->SetFallbackDirectory(installedDirectory_);
     created->SetLanguageCode(currentLanguage_);
     domains_.push_back(std::move(created));
     return *domains_.back();

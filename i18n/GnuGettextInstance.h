@@ -51,7 +51,8 @@ class TGnuGettextInstance {
 public:
     // `programFileName` is the full path of the running program; the default directory is its folder
     // followed by "locale". Selects the automatic language, binds "default" to the default directory
-    // and makes it the current domain. `locator`, `locale` and `messages` must outlive the engine.
+    // and makes it the current domain. Every domain also searches InstalledCatalogDirectory() of the
+    // program after its own directory. `locator`, `locale` and `messages` must outlive the engine.
     TGnuGettextInstance(TFileLocator& locator, const std::string& programFileName, LocaleSource& locale,
                         MessageSink& messages);
     ~TGnuGettextInstance();
@@ -85,6 +86,8 @@ public:
     const std::string& CurrentLanguage() const noexcept { return currentLanguage_; }
     const std::string& CurrentDomain() const noexcept { return currentDomain_; }
     const std::string& DefaultDirectory() const noexcept { return defaultDirectory_; }
+    // InstalledCatalogDirectory(programFileName); empty for a program outside a "bin" folder.
+    const std::string& InstalledDirectory() const noexcept { return installedDirectory_; }
     std::thread::id CreatorThreadId() const noexcept { return creatorThreadId_; }
     // The domains created so far, in creation order.
     const std::vector<std::unique_ptr<TDomain>>& Domains() const noexcept { return domains_; }
@@ -106,6 +109,7 @@ private:
     std::string currentLanguage_;
     std::string currentDomain_;
     std::string defaultDirectory_;
+    std::string installedDirectory_;
     std::vector<std::unique_ptr<TDomain>> domains_;
 };
 

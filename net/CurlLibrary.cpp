@@ -42,6 +42,7 @@ CurlLibrary Load() {
     Resolve(library.get(), "curl_easy_cleanup", curl.easy_cleanup);
     Resolve(library.get(), "curl_easy_setopt", curl.easy_setopt);
     Resolve(library.get(), "curl_easy_strerror", curl.easy_strerror);
+    Resolve(library.get(), "curl_easy_getinfo", curl.easy_getinfo);
     Resolve(library.get(), "curl_multi_init", curl.multi_init);
     Resolve(library.get(), "curl_multi_cleanup", curl.multi_cleanup);
     Resolve(library.get(), "curl_multi_add_handle", curl.multi_add_handle);

@@ -14,6 +14,7 @@ struct CurlLibrary {
     decltype(&curl_easy_cleanup) easy_cleanup;
     decltype(&curl_easy_setopt) easy_setopt;
     decltype(&curl_easy_strerror) easy_strerror;
+    decltype(&curl_easy_getinfo) easy_getinfo;
     decltype(&curl_multi_init) multi_init;
     decltype(&curl_multi_cleanup) multi_cleanup;
     decltype(&curl_multi_add_handle) multi_add_handle;

@@ -102,6 +102,8 @@ void Configure(CURL* handle, const std::string& url, std::chrono::milliseconds t
     Check(curl.easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https"), "protocols");
     Check(curl.easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"), "protocols");
     Check(curl.easy_setopt(handle, CURLOPT_NOPROXY, noProxy.c_str()), "proxy");
+    // The address goes to a DTU, which takes IPv4 only; over IPv6 a service would echo that address.
+    Check(curl.easy_setopt(handle, CURLOPT_IPRESOLVE, static_cast<long>(CURL_IPRESOLVE_V4)), "IPv4");
 }
 
 // Lets the transfer of `easy` advance without waiting; its result once it has ended, nullopt while it
@@ -126,7 +128,7 @@ std::optional<CURLcode> Perform(CURLM* multi, CURL* easy) {
 
 }  // namespace
 
-std::string HttpGetBody(const std::string& url, const EventPump& pump, std::chrono::milliseconds timeout) {
+HttpReply HttpGet(const std::string& url, const EventPump& pump, std::chrono::milliseconds timeout) {
     const CurlLibrary& curl = LoadedCurl();
     std::unique_ptr<CURL, EasyDeleter> easy(curl.easy_init());
     std::unique_ptr<CURLM, MultiDeleter> multi(curl.multi_init());
@@ -152,7 +154,12 @@ std::string HttpGetBody(const std::string& url, const EventPump& pump, std::chro
             if (*code != CURLE_OK && !(*code == CURLE_WRITE_ERROR && transfer.reply.capped)) {
                 throw WanRequestError(ErrorText(*code, transfer.errorDetail.data()));
             }
-            return std::move(transfer.reply.body);
+            HttpReply reply;
+            if (curl.easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &reply.status) != CURLE_OK) {
+                reply.status = 0;
+            }
+            reply.body = std::move(transfer.reply.body);
+            return reply;
         }
         if (curl.multi_poll(multi.get(), nullptr, 0, static_cast<int>(kPumpWait.count()), nullptr) !=
             CURLM_OK) {

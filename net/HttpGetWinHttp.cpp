@@ -43,7 +43,7 @@ struct Exchange {
     std::condition_variable finished;
     bool done = false;
     bool stopped = false;
-    std::string body;
+    HttpReply reply;
     std::string error;  // empty when the request succeeded
 };
 
@@ -62,10 +62,13 @@ std::string FailureText(DWORD error) {
         case ERROR_WINHTTP_SECURE_FAILURE:
             return "SSL connect error";
         case ERROR_WINHTTP_REDIRECT_FAILED:
-            return "Number of redirects hit maximum amount";
-        default:
-            return "The HTTP request failed: " + base::SystemErrorText(error, L"winhttp.dll") + " (error " +
-                   std::to_string(error) + ")";
+            return "Number of redirects hit maximum amount: Maximum (" + std::to_string(kMaxRedirects) +
+                   ") redirects followed";
+        default: {
+            const std::string text = base::SystemErrorText(error, L"winhttp.dll");
+            const std::string code = "error " + std::to_string(error);
+            return "The HTTP request failed: " + (text == code ? code : text + " (" + code + ")");
+        }
     }
 }
 
@@ -106,11 +109,13 @@ Target ParseUrl(const std::string& url) {
 HINTERNET OpenSession(const ProxyChoice& proxy) {
     const wchar_t* agent = L"dtusms";
     if (proxy.kind == ProxyChoice::Kind::Direct) {
-        return ::WinHttpOpen(agent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+        return ::WinHttpOpen(agent, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                             WINHTTP_NO_PROXY_BYPASS, 0);
     }
     if (proxy.kind == ProxyChoice::Kind::Named) {
         const std::wstring name = base::ToWide(proxy.proxy);
-        return ::WinHttpOpen(agent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, name.c_str(), WINHTTP_NO_PROXY_BYPASS, 0);
+        return ::WinHttpOpen(agent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, name.c_str(), WINHTTP_NO_PROXY_BYPASS,
+                             0);
     }
     // The settings of the user's Windows (Windows 8.1 and later), else those of WinHTTP itself.
     HINTERNET session = ::WinHttpOpen(agent, WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
@@ -127,8 +132,80 @@ bool Stopped(Exchange& exchange) {
     return exchange.stopped;
 }
 
-// Carries out the request; the body or the failure's code. Runs on a thread of its own.
-DWORD Transfer(const Target& target, std::chrono::milliseconds timeout, Exchange& exchange, std::string& body) {
+// The status of the reply; 0 when it cannot be read.
+long StatusOf(HINTERNET request) {
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!::WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                               WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX)) {
+        return 0;
+    }
+    return static_cast<long>(status);
+}
+
+// The Location header of a redirect; empty when the reply is no redirect or names no place.
+std::wstring RedirectLocation(HINTERNET request, long status) {
+    if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308) {
+        return {};
+    }
+    DWORD size = 0;
+    ::WinHttpQueryHeaders(request, WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX,
+                          WINHTTP_NO_OUTPUT_BUFFER, &size, WINHTTP_NO_HEADER_INDEX);
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) {
+        return {};
+    }
+    std::wstring location(size / sizeof(wchar_t) + 1, L'\0');
+    if (!::WinHttpQueryHeaders(request, WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX, location.data(),
+                               &size, WINHTTP_NO_HEADER_INDEX)) {
+        return {};
+    }
+    location.resize(size / sizeof(wchar_t));
+    return location;
+}
+
+// The URL a redirect from `from` to `location` leads to: an absolute URL as it stands, else one made
+// with the scheme, host and port of `from` ("//host/x", "/x", or "x" beside the current page).
+std::string RedirectTarget(const Target& from, const std::wstring& location) {
+    const std::string text = base::ToUtf8(location);
+    const std::string scheme = from.secure ? "https:" : "http:";
+    if (text.find("://") != std::string::npos) {
+        return text;
+    }
+    if (text.starts_with("//")) {
+        return scheme + text;
+    }
+    const std::string origin = scheme + "//" + base::ToUtf8(from.host) + ":" + std::to_string(from.port);
+    if (text.starts_with('/')) {
+        return origin + text;
+    }
+    const std::string path = base::ToUtf8(from.pathAndQuery.substr(0, from.pathAndQuery.find(L'?')));
+    return origin + path.substr(0, path.rfind('/') + 1) + text;
+}
+
+// Reads the body of `request` into `body`, at most kMaxReplyBytes of it: a longer reply is cut there
+// and the rest never read. 0 or the failure's code.
+DWORD ReadBody(HINTERNET request, Exchange& exchange, std::string& body) {
+    while (body.size() < kMaxReplyBytes && !Stopped(exchange)) {
+        const std::size_t used = body.size();
+        body.resize(kMaxReplyBytes);
+        DWORD got = 0;
+        const bool read =
+            ::WinHttpReadData(request, body.data() + used, static_cast<DWORD>(kMaxReplyBytes - used), &got);
+        body.resize(used + (read ? got : 0));
+        if (!read) {
+            return ::GetLastError();
+        }
+        if (got == 0) {
+            break;
+        }
+    }
+    return 0;
+}
+
+// One GET of `target`, no redirect followed: the reply, or with a redirect its Location in `location`
+// and no body. 0 or the failure's code.
+DWORD GetOnce(const Target& target, std::chrono::milliseconds timeout, Exchange& exchange, HttpReply& reply,
+              std::wstring& location) {
     const Internet session(OpenSession(target.proxy));
     if (!session) {
         return ::GetLastError();
@@ -142,48 +219,59 @@ DWORD Transfer(const Target& target, std::chrono::milliseconds timeout, Exchange
     if (!connection) {
         return ::GetLastError();
     }
-    const Internet request(::WinHttpOpenRequest(connection.get(), L"GET", target.pathAndQuery.c_str(), nullptr,
-                                                WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+    const Internet request(::WinHttpOpenRequest(connection.get(), L"GET", target.pathAndQuery.c_str(),
+                                                nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                                 target.secure ? WINHTTP_FLAG_SECURE : 0));
     if (!request) {
         return ::GetLastError();
     }
-    DWORD redirects = kMaxRedirects;
-    ::WinHttpSetOption(request.get(), WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS, &redirects, sizeof(redirects));
-    if (!::WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+    // Redirects are followed here, not by WinHTTP: each hop gets the proxy rule and the scheme check,
+    // and a redirect without a Location is the reply itself, as with libcurl.
+    DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
+    ::WinHttpSetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof(never));
+    if (!::WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
+                              0) ||
         !::WinHttpReceiveResponse(request.get(), nullptr)) {
         return ::GetLastError();
     }
-    while (body.size() < kMaxReplyBytes && !Stopped(exchange)) {
-        const std::size_t used = body.size();
-        body.resize(kMaxReplyBytes);
-        DWORD got = 0;
-        const bool read = ::WinHttpReadData(request.get(), body.data() + used,
-                                            static_cast<DWORD>(kMaxReplyBytes - used), &got);
-        body.resize(used + (read ? got : 0));
-        if (!read) {
-            return ::GetLastError();
+    reply.status = StatusOf(request.get());
+    location = RedirectLocation(request.get(), reply.status);
+    return location.empty() ? ReadBody(request.get(), exchange, reply.body) : 0;
+}
+
+// Carries out the request with its redirects; the final reply or the failure's code. Runs on a
+// thread of its own. Throws WanRequestError for a redirect to a place that is no http or https URL.
+DWORD Transfer(const Target& target, std::chrono::milliseconds timeout, Exchange& exchange,
+               HttpReply& reply) {
+    Target current = target;
+    for (DWORD hop = 0;; ++hop) {
+        std::wstring location;
+        reply = {};
+        if (const DWORD code = GetOnce(current, timeout, exchange, reply, location); code != 0) {
+            return code;
         }
-        if (got == 0) {
-            break;
+        if (location.empty() || Stopped(exchange)) {
+            return 0;
         }
+        if (hop == kMaxRedirects) {
+            return ERROR_WINHTTP_REDIRECT_FAILED;
+        }
+        current = ParseUrl(RedirectTarget(current, location));
     }
-    // A reply longer than the cap is cut there; the rest is never read.
-    return 0;
 }
 
 void Run(const std::shared_ptr<Exchange>& exchange, const Target& target, std::chrono::milliseconds timeout) {
-    std::string body;
+    HttpReply reply;
     std::string error;
     try {
-        if (const DWORD code = Transfer(target, timeout, *exchange, body); code != 0) {
+        if (const DWORD code = Transfer(target, timeout, *exchange, reply); code != 0) {
             error = FailureText(code);
         }
     } catch (const std::exception& fault) {
         error = fault.what();
     }
     const std::lock_guard lock(exchange->mutex);
-    exchange->body = std::move(body);
+    exchange->reply = std::move(reply);
     exchange->error = std::move(error);
     exchange->done = true;
     exchange->finished.notify_all();
@@ -191,7 +279,7 @@ void Run(const std::shared_ptr<Exchange>& exchange, const Target& target, std::c
 
 }  // namespace
 
-std::string HttpGetBody(const std::string& url, const EventPump& pump, std::chrono::milliseconds timeout) {
+HttpReply HttpGet(const std::string& url, const EventPump& pump, std::chrono::milliseconds timeout) {
     const Target target = ParseUrl(url);
     auto exchange = std::make_shared<Exchange>();
     std::thread(Run, exchange, target, timeout).detach();
@@ -210,7 +298,7 @@ std::string HttpGetBody(const std::string& url, const EventPump& pump, std::chro
                 if (!exchange->error.empty()) {
                     throw WanRequestError(exchange->error);
                 }
-                return std::move(exchange->body);
+                return std::move(exchange->reply);
             }
         }
         if (Clock::now() >= deadline) {

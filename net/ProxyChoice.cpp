@@ -60,7 +60,8 @@ bool IsLoopbackIpv4(std::string_view host) {
     while (!host.empty()) {
         const std::size_t dot = host.find('.');
         const std::string_view part = host.substr(0, dot);
-        if (part.empty() || part.size() > 3 || part.find_first_not_of("0123456789") != std::string_view::npos) {
+        if (part.empty() || part.size() > 3 ||
+            part.find_first_not_of("0123456789") != std::string_view::npos) {
             return false;
         }
         const int value = std::stoi(std::string(part));
@@ -86,13 +87,14 @@ bool IsLoopbackHost(std::string_view host) {
     return base::EqualsIgnoringAsciiCase(host, "localhost") || host == "::1" || IsLoopbackIpv4(host);
 }
 
-ProxyChoice ChooseProxy(std::string_view scheme, std::string_view host, const EnvironmentLookup& environment) {
+ProxyChoice ChooseProxy(std::string_view scheme, std::string_view host,
+                        const EnvironmentLookup& environment) {
     if (IsLoopbackHost(host) || NamedByNoProxy(host, FirstSet(environment, {"no_proxy", "NO_PROXY"}))) {
         return {ProxyChoice::Kind::Direct, {}};
     }
     const bool https = base::EqualsIgnoringAsciiCase(scheme, "https");
-    std::string_view proxy = https ? FirstSet(environment, {"https_proxy", "HTTPS_PROXY"})
-                                   : FirstSet(environment, {"http_proxy"});
+    std::string_view proxy =
+        https ? FirstSet(environment, {"https_proxy", "HTTPS_PROXY"}) : FirstSet(environment, {"http_proxy"});
     if (proxy.empty()) {
         proxy = FirstSet(environment, {"all_proxy", "ALL_PROXY"});
     }

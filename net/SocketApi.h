@@ -80,12 +80,12 @@ int PollSockets(PollEntry* entries, std::size_t count, int timeoutMs) noexcept;
 int LastSocketError() noexcept;
 
 enum class SocketFault {
-    Interrupted,       // EINTR: try again
-    WouldBlock,        // nothing to read, write or accept now; or a connect under way
-    AddressInUse,      // bind: another socket has the port
-    AccessDenied,      // bind: a port that needs privileges
-    AddressNotLocal,   // bind: not an address of this computer
-    OutOfResources,    // no descriptors or buffers left
+    Interrupted,      // EINTR: try again
+    WouldBlock,       // nothing to read, write or accept now; or a connect under way
+    AddressInUse,     // bind: another socket has the port
+    AccessDenied,     // bind: a port that needs privileges
+    AddressNotLocal,  // bind: not an address of this computer
+    OutOfResources,   // no descriptors or buffers left
     Other,
 };
 

@@ -139,7 +139,8 @@ ConnectState WaitForConnection(SocketHandle socket, int timeoutMs) noexcept {
     int error = 0;
     int length = sizeof(error);
     const bool connected =
-        ::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) == 0 && error == 0;
+        ::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) == 0 &&
+        error == 0;
     return connected ? ConnectState::Connected : ConnectState::Failed;
 }
 

@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
+#include <iphlpapi.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-#include <iphlpapi.h>
 
 #include "base/WideText.h"
 #include "net/DottedAddress.h"

@@ -1,46 +1,66 @@
 #include "net/WanAddress.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "net/HttpGet.h"
 
 namespace net {
-namespace {
 
-// Any page that answers a plain GET with the caller's address as the first text of its first <h2>.
-constexpr const char* kDefaultWanIpUrl = "http://ipecho.dtusms.net/static/customercare/yourIP.asp";
-
-}  // namespace
-
-std::string WanIpUrl() {
-    const char* overridden = std::getenv(kWanIpUrlVariable);
-    return overridden != nullptr && *overridden != '\0' ? std::string(overridden) : kDefaultWanIpUrl;
-}
-
-std::string CutH2Address(std::string_view body) {
-    // Positions are 1-based with 0 for "not found", so that a missing "<h2>" starts the element at
-    // the body's fourth character and a "</h2>" before "<h2>" gives a negative, hence empty, length.
-    const auto position = [&body](std::string_view marker) -> long long {
-        const std::size_t found = body.find(marker);
-        return found == std::string_view::npos ? 0 : static_cast<long long>(found) + 1;
-    };
-    const long long p = position("<h2>");
-    const long long q = position("</h2>");
-    const long long length = q - p - 4;
-    if (length <= 0) {
-        return {};
+std::vector<std::string> WanIpUrls() {
+    std::vector<std::string> urls;
+    const char* value = std::getenv(kWanIpUrlVariable);
+    const std::string_view list = value != nullptr ? value : "";
+    constexpr std::string_view kBlanks = " \t\r\n";
+    for (std::size_t start = list.find_first_not_of(kBlanks); start != std::string_view::npos;) {
+        const std::size_t end = list.find_first_of(kBlanks, start);
+        urls.emplace_back(list.substr(start, end - start));
+        start = list.find_first_not_of(kBlanks, end);
     }
-    const std::string_view element =
-        body.substr(static_cast<std::size_t>(p + 3), static_cast<std::size_t>(length));
-    return std::string(element.substr(0, element.find(',')));
+    if (urls.empty()) {
+        urls.assign(kDefaultWanIpUrls.begin(), kDefaultWanIpUrls.end());
+    }
+    return urls;
 }
 
 std::string GetWanIPFrom(const std::string& url, const EventPump& pump, std::chrono::milliseconds timeout) {
-    return CutH2Address(HttpGetBody(url, pump, timeout));
+    const HttpReply reply = HttpGet(url, pump, timeout);
+    if (reply.status < 200 || reply.status > 299) {
+        throw WanRequestError("The service answered with HTTP status " + std::to_string(reply.status));
+    }
+    std::optional<std::string> address = AddressInReply(reply.body);
+    if (!address) {
+        throw WanRequestError("The reply holds no IPv4 address");
+    }
+    return std::move(*address);
+}
+
+std::string GetWanIPFromServices(const std::vector<std::string>& urls, const EventPump& pump,
+                                 std::chrono::milliseconds budget) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + budget;
+    std::string lastFailure = urls.empty() ? "no IP-echo service is configured" : "no time was left";
+    for (std::size_t i = 0; i < urls.size(); ++i) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left <= std::chrono::milliseconds::zero()) {
+            break;
+        }
+        // At least 1 ms: libcurl reads a time-out of 0 as none at all.
+        const auto share = std::max(left / static_cast<long>(urls.size() - i), std::chrono::milliseconds(1));
+        try {
+            return GetWanIPFrom(urls[i], pump, share);
+        } catch (const WanRequestAbandoned&) {
+            throw;
+        } catch (const WanRequestError& error) {
+            lastFailure = urls[i] + ": " + error.what();
+        }
+    }
+    throw WanRequestError("No service gave the public address. Last failure: " + lastFailure);
 }
 
 std::string GetWanIP(const EventPump& pump) {
-    return GetWanIPFrom(WanIpUrl(), pump, kRequestTimeout);
+    return GetWanIPFromServices(WanIpUrls(), pump, kRequestTimeout);
 }
 
 }  // namespace net

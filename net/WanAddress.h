@@ -1,14 +1,17 @@
 #pragma once
 
-// "Obtain IP": the computer's public address as a public IP-echo page reports it.
+// "Obtain IP": the computer's public IPv4 address as public IP-echo services report it.
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "net/EventPump.h"
+#include "net/WanReply.h"
 
 namespace net {
 
@@ -24,30 +27,42 @@ public:
     using WanRequestError::WanRequestError;
 };
 
-// Environment variable that replaces the IP-echo URL (tests point it at a loopback server).
+// Environment variable that replaces the list of IP-echo services: one URL or several separated by
+// blanks, asked in that order (tests point it at loopback servers).
 inline constexpr const char* kWanIpUrlVariable = "DTUSMS_WAN_IP_URL";
+// Public services that answer a plain GET with the caller's address as plain text, asked in turn.
+inline constexpr std::array<std::string_view, 3> kDefaultWanIpUrls{
+    "https://api.ipify.org",
+    "https://checkip.amazonaws.com",
+    "https://icanhazip.com",
+};
 inline constexpr std::size_t kMaxReplyBytes = 64 * 1024;
+// The whole look-up, all services together.
 inline constexpr std::chrono::milliseconds kRequestTimeout{15'000};
 
-// The URL that GetWanIP requests: the variable's value when set and not empty, else the built-in one.
-// Proxies named by the usual variables (http_proxy, ...) apply, except to loopback addresses.
-std::string WanIpUrl();
+// The services GetWanIP asks: the words of the variable's value when it holds any, else
+// kDefaultWanIpUrls. Proxies named by the usual variables (http_proxy, ...) apply, except to
+// loopback addresses.
+std::vector<std::string> WanIpUrls();
 
-// The text of the first <h2> element cut by position (lower-case markers only), then cut at its
-// first comma. Nothing is trimmed. With p and q the 1-based positions of the first "<h2>" and the
-// first "</h2>" (0 when missing), the element is the q-p-4 characters from position p+4, empty when
-// that count is not positive: so a body without "</h2>" gives empty text, and a body with "</h2>"
-// but no "<h2>" gives the text from its fourth character up to "</h2>".
-std::string CutH2Address(std::string_view body);
-
-// One synchronous HTTP GET of WanIpUrl(); the body (at most 64 KiB) goes through CutH2Address.
-// The HTTP status is not examined. While it waits, `pump` runs at least every 100 ms; a pump that
-// returns false abandons the request (WanRequestAbandoned). Throws WanRequestError when the request
-// fails or takes longer than 15 s.
+// The public address: GetWanIPFromServices(WanIpUrls(), pump, kRequestTimeout).
 std::string GetWanIP(const EventPump& pump = {});
 
-// GetWanIP on a given URL with a given overall time-out (the connect phase gets at most 10 s of it).
-// A reply longer than 64 KiB is cut off there and parsed, not reported as an error.
+// Asks the services at `urls` in turn, each with GetWanIPFrom, until one gives an address, and
+// returns it. Each service gets an equal share of what is left of `budget` (what is left divided by
+// the number of services still to ask), so a slow service cannot use up the time of the ones after
+// it, and one that fails quickly leaves its time to them. Throws WanRequestAbandoned at once when the
+// pump asks to stop, and WanRequestError naming the last service asked and its failure when none
+// gave an address.
+std::string GetWanIPFromServices(const std::vector<std::string>& urls, const EventPump& pump,
+                                 std::chrono::milliseconds budget);
+
+// One synchronous HTTP GET of `url` over IPv4, ended after `timeout` (the connect phase gets at most
+// 10 s of it); the address read from the body by AddressInReply. A reply longer than 64 KiB is cut
+// off there and read, not reported as an error. While it waits, `pump` runs at least every 100 ms; a
+// pump that returns false abandons the request (WanRequestAbandoned). Throws WanRequestError saying
+// why when the request fails or times out, the final status is not 2xx, or the body holds no
+// address.
 std::string GetWanIPFrom(const std::string& url, const EventPump& pump, std::chrono::milliseconds timeout);
 
 }  // namespace net

@@ -8,13 +8,15 @@ packages=(
     cmake g++ make pkgconf
     qt6-base-dev libgl-dev
     fonts-dejavu-extra fonts-wqy-microhei  # a narrow face like the window's Tahoma; Chinese texts
-    libcurl4-openssl-dev
+    libcurl4-openssl-dev ca-certificates  # "Obtain IP" asks its services over HTTPS
     libqrencode-dev zlib1g-dev
     zbar-tools librsvg2-bin  # the QR tests decode the PNG and SVG drawings
     qt6-serialport-dev dbus  # the modem transport; its tests start a private dbus-daemon
     gettext
     valgrind
     libgtest-dev libgmock-dev libbenchmark-dev
+    help2man  # the manual page, made from --help
+    dpkg-dev file lintian desktop-file-utils appstream man-db  # the Debian package and its checks
     "$@"
 )
 

@@ -70,7 +70,7 @@ void RemoveStrayTemporaries(const std::string& folder, const std::string& name) 
 }
 
 // Creates a new, empty temporary file for `name` in `folder` and sets `path` to it; the descriptor,
-// or -1 when no file could be created.
+// or -1 when no file could be created (errno says why).
 int CreateTemporary(const std::string& folder, const std::string& name, std::string& path) {
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -104,7 +104,7 @@ std::optional<std::string> FollowSymlinks(const std::string& path) {
     return std::nullopt;
 }
 
-bool ReplaceFileAtomically(const std::string& target, const std::string& content) {
+ReplaceResult ReplaceFileAtomically(const std::string& target, const std::string& content) {
     const std::string folder = FolderOf(target);
     const std::string name =
         target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
@@ -116,13 +116,15 @@ bool ReplaceFileAtomically(const std::string& target, const std::string& content
     // Root may create files in any folder; one that nobody may write is still meant to stay as it is.
     struct stat folderInfo {};
     if (::stat(folder.c_str(), &folderInfo) == 0 && (folderInfo.st_mode & 0222) == 0) {
-        return false;
+        return ReplaceResult::FolderRefused;
     }
 
     std::string temporary;
     base::FileDescriptor file(CreateTemporary(folder, name, temporary));
     if (!file.valid()) {
-        return false;
+        // A read-only file system refuses every write, the file's own too: that is no refusal of the
+        // folder alone.
+        return (errno == EACCES || errno == EPERM) ? ReplaceResult::FolderRefused : ReplaceResult::Failed;
     }
     bool ok = true;
     if (existed) {
@@ -137,14 +139,14 @@ bool ReplaceFileAtomically(const std::string& target, const std::string& content
     ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(temporary.c_str());
-        return false;
+        return ReplaceResult::Failed;
     }
     // The rename itself lives in the folder; without this a power cut could bring the old file back.
     const base::FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.valid()) {
         ::fsync(dir.get());
     }
-    return true;
+    return ReplaceResult::Replaced;
 }
 
 }  // namespace sms

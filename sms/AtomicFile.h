@@ -12,17 +12,27 @@ namespace sms {
 // yet); `path` itself when it is no link. nullopt for a loop or a chain longer than 40 links.
 std::optional<std::string> FollowSymlinks(const std::string& path);
 
+enum class ReplaceResult {
+    Replaced,
+    // The folder does not let this user create the temporary file (no write permission, or writable
+    // by nobody, which stops root as well); `target` is untouched.
+    FolderRefused,
+    // Any other step failed (a read-only file system, a full disk, ...); `target` is untouched.
+    Failed,
+};
+
 // Replaces the regular file at `target` (no symbolic link; see FollowSymlinks) with `content`:
 // a temporary file in the same folder is written, flushed to disk, given the old file's permissions
 // (and owner, when allowed) and renamed over `target`; then the folder is flushed. A new file gets
-// 0666 less the umask. Returns false, leaving `target` untouched and no temporary file behind, when
-// any step fails or the folder is writable by nobody (which stops root as well). Settings are written
-// on the window's thread only (the command line never writes), so calls are not made concurrently.
-bool ReplaceFileAtomically(const std::string& target, const std::string& content);
+// 0666 less the umask. Unless Replaced, `target` is left untouched and no temporary file behind.
+// Settings are written on the window's thread only (the command line never writes), so calls are
+// not made concurrently.
+ReplaceResult ReplaceFileAtomically(const std::string& target, const std::string& content);
 
 // On Windows (AtomicFileWindows.cpp) the temporary file is flushed with FlushFileBuffers and put in
 // place with ReplaceFileW, which keeps the old file's attributes and security, or MoveFileExW (write
 // through) for a new file; a link is followed to the file it leads to, and one that leads nowhere is
-// refused. Folders have no write bits there: a folder closed to this user fails at the temporary file.
+// refused. Folders have no write bits there: a folder whose access list refuses this user new files
+// (ERROR_ACCESS_DENIED at the temporary file) is FolderRefused.
 
 }  // namespace sms

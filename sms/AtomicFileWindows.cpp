@@ -30,17 +30,18 @@ std::optional<std::string> FollowSymlinks(const std::string& path) {
     return base::FollowLinks(path);
 }
 
-bool ReplaceFileAtomically(const std::string& target, const std::string& content) {
+ReplaceResult ReplaceFileAtomically(const std::string& target, const std::string& content) {
     const std::wstring wideTarget = base::ToWide(target);
     if (wideTarget.empty()) {
-        return false;
+        return ReplaceResult::Failed;
     }
     base::RemoveStrayTemporaries(target);
 
     std::wstring temporary;
     base::WindowsHandle file(base::CreateTemporaryBeside(target, temporary));
     if (!file.valid()) {
-        return false;
+        // A folder closed to this user; a write-protected medium refuses the file's own writes too.
+        return ::GetLastError() == ERROR_ACCESS_DENIED ? ReplaceResult::FolderRefused : ReplaceResult::Failed;
     }
     // The data must be on the disk before the new name points at it, or a power cut could leave the
     // settings file empty.
@@ -49,8 +50,9 @@ bool ReplaceFileAtomically(const std::string& target, const std::string& content
     ok = ok && base::PutInPlace(temporary, wideTarget) == 0;
     if (!ok) {
         ::DeleteFileW(temporary.c_str());
+        return ReplaceResult::Failed;
     }
-    return ok;
+    return ReplaceResult::Replaced;
 }
 
 }  // namespace sms

@@ -5,6 +5,7 @@
 #include "base/WholeFile.h"
 #include "sms/AtomicFile.h"
 #include "sms/BuiltInTexts.h"
+#include "sms/InPlaceFile.h"
 #include "sms/ProfileText.h"
 #include "sms/WriteTarget.h"
 
@@ -57,7 +58,8 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
     if (state == WriteTarget::Refused) {
         throw refuse();
     }
-    if (state == WriteTarget::Writable) {
+    const bool exists = state == WriteTarget::Writable;
+    if (exists) {
         // A file that exists but cannot be read must not be replaced by one key.
         base::WholeFile content = base::ReadWholeFile(*target);
         if (!content.ok()) {
@@ -66,9 +68,20 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
         old = std::move(content.bytes);
     }
     const std::string updated = ProfileText(std::move(old)).WithValue(section, key, value);
-    if (!ReplaceFileAtomically(*target, updated)) {
-        throw refuse();
+    switch (ReplaceFileAtomically(*target, updated)) {
+        case ReplaceResult::Replaced:
+            return;
+        case ReplaceResult::FolderRefused:
+            // The file itself was found writable above; only its folder stands in the way of the
+            // replacement, so the file is rewritten where it stands.
+            if (exists && RewriteFileInPlace(*target, updated)) {
+                return;
+            }
+            break;
+        case ReplaceResult::Failed:
+            break;
     }
+    throw refuse();
 }
 
 void ProfileFile::WriteInteger(std::string_view section, std::string_view key, int value) const {

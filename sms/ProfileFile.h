@@ -41,6 +41,8 @@ public:
     // and the section when missing; every other byte of the file stays as it was. A value holding a
     // CR, LF or NUL is written up to that character only. A symbolic link is followed and its target
     // written. The file is replaced atomically and keeps its permissions; a missing file is created.
+    // A writable file in a folder that refuses the replacement's temporary file for lack of
+    // permission is rewritten in place instead (RewriteFileInPlace: not atomic).
     // Throws ProfileWriteError when the file (or, for a new file, its folder) is not writable, is no
     // regular file, cannot be read back first, or any step of the write fails; the file is then
     // left as it was. Throws std::invalid_argument for a section or key name that cannot be written.

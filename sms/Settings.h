@@ -1,6 +1,7 @@
 #pragma once
 
-// The settings record and its file: section "Main" of GPRSInfo.ini beside the program.
+// The settings record and its file: section "Main" of GPRSInfo.ini (where that file lives:
+// sms/SettingsLocation.h).
 // Every field is written the moment it changes, one key per write; reading never fails.
 
 #include <functional>

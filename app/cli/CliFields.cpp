@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "net/AddressLookup.h"
+#include "sms/SettingsLocation.h"
 #include "sms/SmsCommand.h"
 
 namespace app {
@@ -15,7 +16,7 @@ int ListIndexOrNone(int stored, int itemCount) {
 }  // namespace
 
 std::string SettingsPathOf(const CliRequest& request) {
-    return request.settingsPath.value_or(sms::SettingsPathBesideProgram());
+    return request.settingsPath ? *request.settingsPath : sms::DefaultSettingsLocation().path;
 }
 
 sms::TGPRSInfo LoadFields(const CliRequest& request, bool localAddressAsDefault) {

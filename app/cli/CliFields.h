@@ -12,7 +12,7 @@
 
 namespace app {
 
-// --settings, else GPRSInfo.ini beside the program.
+// --settings, else the settings file of sms::DefaultSettingsLocation().
 std::string SettingsPathOf(const CliRequest& request);
 
 // The fields as the window would show them after loading the settings file (a stored port outside

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "app/cli/CliOptions.h"
+#include "base/Placeholders.h"
 
 namespace app {
 namespace {
@@ -75,6 +76,10 @@ std::string EnglishHelpText() {
 
 std::string HelpText(const base::TranslateFn& translate) {
     return base::TranslateOrKeep(translate, EnglishHelpText());
+}
+
+std::string SettingsFileLine(const base::TranslateFn& translate, const std::string& path) {
+    return base::FillPlaceholders(base::TranslateOrKeep(translate, "Settings file: %s"), {path}) + "\n";
 }
 
 }  // namespace app

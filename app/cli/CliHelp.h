@@ -16,4 +16,8 @@ std::string EnglishHelpText();
 // The help text through `translate` (English when it is empty).
 std::string HelpText(const base::TranslateFn& translate);
 
+// The line that follows the help text: "Settings file: <path>" (the format through `translate`),
+// ending with a line end.
+std::string SettingsFileLine(const base::TranslateFn& translate, const std::string& path);
+
 }  // namespace app

@@ -20,8 +20,8 @@
 namespace app {
 namespace {
 
-int RunHelp(const CliRequest& /*request*/, const CliOutput& output) {
-    output.out << HelpText(output.translate);
+int RunHelp(const CliRequest& request, const CliOutput& output) {
+    output.out << HelpText(output.translate) << SettingsFileLine(output.translate, SettingsPathOf(request));
     return kExitDone;
 }
 

@@ -1,7 +1,7 @@
 #include "app/cli/Utf8Session.h"
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include "base/WideText.h"
 

@@ -1,4 +1,4 @@
-// dtusms wan-ip: prints this computer's public address as the IP-echo page reports it.
+// dtusms wan-ip: prints this computer's public IPv4 address as an IP-echo service reports it.
 
 #include <ostream>
 
@@ -10,7 +10,7 @@ namespace app {
 
 int RunWanIp(const CliRequest& /*request*/, const CliOutput& output) {
     try {
-        // A reply without an address is no failed request: the window would empty the field.
+        // Only a dotted IPv4 address comes back; a service that gave anything else counts as failed.
         output.out << net::GetWanIP() << '\n';
         return kExitDone;
     } catch (const net::WanRequestError& error) {

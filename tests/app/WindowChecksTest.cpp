@@ -8,9 +8,11 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/MessageBoxes.h"
 #include "net/WanAddress.h"
 #include "tests/app/WindowTestSupport.h"
 #include "tests/net/LoopbackPeers.h"
@@ -168,6 +170,75 @@ TEST(WindowChecksTest, ObtainIpFailureShowsTheErrorBoxAndKeepsTheField) {
     EXPECT_EQ(fixture.messages.boxes[0].caption, "TQ-3VOVE SMS configuration tool");
     EXPECT_FALSE(fixture.messages.boxes[0].text.isEmpty());
     EXPECT_EQ(fixture.messages.boxes[0].owner, &window);
+}
+
+TEST(WindowChecksTest, ObtainIpAsksTheNextServiceAndNeverPlacesAnythingButAnAddress) {
+    nettest::HttpServer portal("<html><body><form>Log in to the hotel Wi-Fi</form></body></html>");
+    nettest::HttpServer hostile("<h2><b>x</b></h2>");
+    nettest::HttpServer good("203.0.113.8\n");
+    const std::string stored = Settings(0, "1.2.3.4", "", 6000);
+    {
+        WanUrl url(portal.Url() + " " + good.Url());
+        WindowFixture fixture(stored, true);
+        fixture.Show();
+        QTest::mouseClick(fixture.Find<QPushButton>("tntbtn_StaticIP"), Qt::LeftButton);
+        EXPECT_EQ(fixture.Find<QLineEdit>("tntedt_StaticIP")->text(), "203.0.113.8");
+        EXPECT_EQ(fixture.File(), Settings(0, "203.0.113.8", "", 6000));
+        EXPECT_TRUE(fixture.messages.boxes.empty());
+    }
+    WanUrl url(portal.Url() + " " + hostile.Url());
+    WindowFixture fixture(stored, true);
+    fixture.Show();
+    QTest::mouseClick(fixture.Find<QPushButton>("tntbtn_StaticIP"), Qt::LeftButton);
+    EXPECT_EQ(fixture.Find<QLineEdit>("tntedt_StaticIP")->text(), "1.2.3.4");
+    EXPECT_EQ(fixture.File(), stored);
+    ASSERT_EQ(fixture.messages.boxes.size(), 1u);
+    EXPECT_TRUE(fixture.messages.boxes[0].error);
+    EXPECT_EQ(fixture.messages.boxes[0].text,
+              QString::fromStdString("No service gave the public address. Last failure: " + hostile.Url() +
+                                     ": The reply holds no IPv4 address."));
+}
+
+// The real message box, looked at while it is open.
+TEST(WindowChecksTest, TheBoxAndTheStatusBarShowATypedAddressAsTyped) {
+    const int refused = nettest::RefusedPort();
+    WindowFixture fixture(Settings(0, "", "", refused), true);
+    app::QMessageBoxPresenter boxes;
+    app::Ttntfrm_Main window(boxes, fixture.settingsPath, nullptr, fixture.resolver);
+    window.show();
+    auto* field = window.findChild<QLineEdit*>("tntedt_StaticIP");
+    field->clear();
+    QTest::keyClicks(field, "<b>x</b>");
+    ASSERT_EQ(field->text(), "<b>x</b>");
+
+    struct Seen {
+        bool shown = false;
+        Qt::TextFormat format = Qt::AutoText;
+        QString text;
+    } seen;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || seen.shown) {
+            return;
+        }
+        seen = {true, box->textFormat(), box->text()};
+        box->accept();
+    });
+    watch.start(20);
+    QTest::mouseClick(window.findChild<QPushButton*>("tntbtn_TestServerPort"), Qt::LeftButton);
+    watch.stop();
+
+    const QString outcome =
+        Filled("With IP =%1, port =%2 of server connection is failed!", "<b>x</b>", refused);
+    // Without a plain-text format, Qt would take this text for markup and show a bold "x".
+    ASSERT_TRUE(Qt::mightBeRichText(outcome));
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.format, Qt::PlainText);
+    EXPECT_EQ(seen.text, outcome);
+    auto* status = window.findChild<QLabel*>("tntstsbr_Status_Panel0");
+    EXPECT_EQ(status->textFormat(), Qt::PlainText);
+    EXPECT_EQ(status->text(), outcome);
 }
 
 TEST(WindowChecksTest, OtherChecksAreIgnoredWhileOneRunsAndClosingStopsIt) {

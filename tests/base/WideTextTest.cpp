@@ -38,7 +38,11 @@ TEST(WideTextTest, TextThatIsNoPathGivesNothing) {
         EXPECT_EQ(std::wstring(), base::ToWide(row)) << row;
     }
     // The other way an unpaired surrogate becomes the replacement character.
-    EXPECT_EQ("a\xef\xbf\xbd" "b", base::ToUtf8(std::wstring(L"a\xD800" L"b")));
+    EXPECT_EQ(
+        "a\xef\xbf\xbd"
+        "b",
+        base::ToUtf8(std::wstring(L"a\xD800"
+                                  L"b")));
 }
 
 TEST(WideTextTest, SystemErrorTextIsOneLineWithoutFinalStop) {

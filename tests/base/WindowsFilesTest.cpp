@@ -81,7 +81,8 @@ TEST(WindowsFilesTest, PutInPlaceFailsWhileTheTargetIsHeldAndChangesNothing) {
     const std::wstring replacement = Replacement(target, "new");
     {
         const base::WindowsHandle holder(::CreateFileW(wideTarget.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                                       nullptr));
         ASSERT_TRUE(holder.valid());
         EXPECT_NE(0u, base::PutInPlace(replacement, wideTarget));
         EXPECT_EQ("old", ReadAll(target));
@@ -121,8 +122,9 @@ TEST(WindowsFilesTest, StrayTemporariesOfEndedProcessesGoThoseOfRunningOnesStay)
 
     const std::string prefix = ".GPRSInfo.ini.tmp-";
     const std::vector<std::string> kept = {prefix + std::to_string(::GetCurrentProcessId()) + "-0",
-                                           prefix + std::to_string(running.dwProcessId) + "-3", prefix + "x-0",
-                                           ".other.ini.tmp-" + endedId + "-0", prefix + "12345678901-0"};
+                                           prefix + std::to_string(running.dwProcessId) + "-3",
+                                           prefix + "x-0", ".other.ini.tmp-" + endedId + "-0",
+                                           prefix + "12345678901-0"};
     const std::vector<std::string> removed = {prefix + endedId + "-0", prefix + endedId + "-17"};
     for (const std::string& name : kept) {
         sms::testing::WriteBytes(dir.File(name), "kept");

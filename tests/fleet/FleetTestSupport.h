@@ -40,7 +40,8 @@ inline bool Gb18030Available() {
     return true;
 #endif
 }
-inline constexpr const char* kNoGb18030 = "this system has no GB18030 converter (Wine 8 lacks code page 54936)";
+inline constexpr const char* kNoGb18030 =
+    "this system has no GB18030 converter (Wine 8 lacks code page 54936)";
 
 // Records shown as one string ("a|b / c|d"), so that a failed comparison prints both sides whole.
 inline std::string Join(const std::vector<std::vector<std::string>>& records) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -178,6 +179,89 @@ TEST_F(GnuGettextInstanceTest, BrokenDiskCatalogReachesTheCallerEveryTime) {
     EXPECT_THROW(engine.Translate("Port"), EGGIOError);
     EXPECT_THROW(engine.Translate("Port"), EGGIOError);
     EXPECT_TRUE(sink.Shown.empty());
+}
+
+TEST(InstalledCatalogDirectoryTest, OnlyAProgramInABinFolderHasOne) {
+    const struct {
+        const char* program;
+        const char* directory;
+    } rows[] = {
+#ifdef _WIN32
+        {"C:\\Program Files\\dtusms\\bin\\dtusms.exe", "C:\\Program Files\\dtusms\\share\\dtusms\\locale"},
+        {"C:/msys64/usr/bin/dtusms.exe", "C:/msys64/usr/share\\dtusms\\locale"},
+        {"C:\\Tools\\dtusms\\dtusms.exe", ""},
+        {"C:\\Tools\\sbin\\dtusms.exe", ""},
+#else
+        {"/usr/bin/dtusms", "/usr/share/dtusms/locale"},
+        {"/usr/local/bin/dtusms", "/usr/local/share/dtusms/locale"},
+        {"/bin/dtusms", "/share/dtusms/locale"},
+#endif
+        {"/opt/dtusms/dtusms", ""},
+        {"/home/u/build/app/dtusms", ""},
+        {"/usr/sbin/dtusms", ""},
+        {"/usr/BIN/dtusms", ""},
+        {"dtusms", ""},
+        {"", ""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(InstalledCatalogDirectory(row.program), row.directory) << row.program;
+    }
+}
+
+// An installed program: <prefix>/bin/dtusms, catalogs also in <prefix>/share/dtusms/locale.
+TEST(InstalledCatalogsTest, SearchedAfterTheProgramsOwnFolderAndNeverBeforeABuiltInCatalog) {
+    const TempProgramDir prefix;
+    const std::filesystem::path installed = prefix.Path() / "share" / "dtusms" / "locale";
+    const auto put = [](const std::filesystem::path& folder, const std::string& code,
+                        const std::string& port) {
+        const std::filesystem::path target = folder / code / "LC_MESSAGES/default.mo";
+        std::filesystem::create_directories(target.parent_path());
+        test::WriteBytes(
+            target, test::WriteCatalog({{"", "Content-Type: text/plain; charset=UTF-8\n"}, {"Port", port}}));
+    };
+    const std::filesystem::path besideProgram = prefix.Path() / "bin/locale";
+    put(installed, "de_DE", "installed de_DE");
+    put(installed, "fr", "installed fr");
+    put(installed, "zh_CN", "installed zh_CN");
+    put(besideProgram, "de", "beside de");
+    put(installed, "it_IT", "installed it_IT");
+    put(besideProgram, "it_IT", "beside it_IT");
+
+    const std::string program = (prefix.Path() / "bin/dtusms").string();
+    TFileLocator locator(program);
+    FakeLocale locale;
+    RecordingSink sink;
+    TGnuGettextInstance engine(locator, program, locale, sink);
+    EXPECT_EQ(engine.InstalledDirectory(), installed.string());
+    const struct {
+        const char* code;
+        const char* port;
+    } rows[] = {
+        // The program's own folder is searched whole (the code, then its first two letters) first.
+        {"de_DE", "beside de"},
+        {"it_IT", "beside it_IT"},
+        {"fr_FR", "installed fr"},
+        {"fr", "installed fr"},
+        // The built-in catalog is found through the program's own folder, before any file.
+        {"zh_CN", "端口"},
+        {"es_ES", "Port"},
+    };
+    for (const auto& row : rows) {
+        engine.SelectLanguage(row.code);
+        EXPECT_EQ(engine.Translate("Port"), row.port) << row.code;
+    }
+    EXPECT_TRUE(sink.Shown.empty());
+
+    // A program outside a "bin" folder (beside that prefix's "share") looks beside itself only.
+    const std::string portable = (prefix.Path() / "portable/dtusms").string();
+    put(prefix.Path() / "portable/locale", "de", "portable de");
+    TFileLocator portableLocator(portable);
+    TGnuGettextInstance portableEngine(portableLocator, portable, locale, sink);
+    EXPECT_EQ(portableEngine.InstalledDirectory(), "");
+    portableEngine.SelectLanguage("de_DE");
+    EXPECT_EQ(portableEngine.Translate("Port"), "portable de");
+    portableEngine.SelectLanguage("fr_FR");
+    EXPECT_EQ(portableEngine.Translate("Port"), "Port");
 }
 
 }  // namespace

@@ -37,7 +37,9 @@ public:
 
     bool connected() const { return connected_; }
     int localPort() const { return localPort_; }
-    void Send(const std::string& bytes) { ::send(fd_, bytes.data(), static_cast<int>(bytes.size()), kSendNoSignal); }
+    void Send(const std::string& bytes) {
+        ::send(fd_, bytes.data(), static_cast<int>(bytes.size()), kSendNoSignal);
+    }
     void Close() { CloseSocket(fd_); }
     // Everything the listener sends until it closes: must stay empty.
     std::string ReceiveUntilClosed() {

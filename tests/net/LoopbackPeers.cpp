@@ -10,8 +10,8 @@ namespace {
 
 using net::CloseSocket;
 using net::kNoSocket;
-using net::SocketHandle;
 using net::kSendNoSignal;
+using net::SocketHandle;
 
 sockaddr_in LoopbackAddress(int port) {
     sockaddr_in address{};
@@ -45,6 +45,27 @@ SocketHandle BoundSocket(int* port) {
     return descriptor;
 }
 
+SocketHandle BoundIpv6Socket(int* port) {
+    if (!net::StartSockets()) {
+        throw std::runtime_error("sockets unavailable");
+    }
+    SocketHandle descriptor = ::socket(AF_INET6, SOCK_STREAM, 0);
+    if (descriptor == kNoSocket) {
+        throw std::runtime_error("socket failed");
+    }
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    net::SocketLength length = sizeof(address);
+    if (::bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+        ::getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        CloseSocket(descriptor);
+        throw std::runtime_error("bind failed");
+    }
+    *port = ntohs(address.sin6_port);
+    return descriptor;
+}
+
 }  // namespace
 
 Listener::Listener(int backlog, bool fillQueue) {
@@ -72,9 +93,9 @@ int RefusedPort() {
     return port;
 }
 
-HttpServer::HttpServer(std::string body, bool silent, std::string status)
-    : body_(std::move(body)), silent_(silent), status_(std::move(status)) {
-    descriptor_ = BoundSocket(&port_);
+HttpServer::HttpServer(std::string body, bool silent, std::string status, bool ipv6)
+    : body_(std::move(body)), silent_(silent), status_(std::move(status)), ipv6_(ipv6) {
+    descriptor_ = ipv6 ? BoundIpv6Socket(&port_) : BoundSocket(&port_);
     if (::listen(descriptor_, 8) != 0) {
         CloseSocket(descriptor_);
         throw std::runtime_error("listen failed");
@@ -89,7 +110,8 @@ HttpServer::~HttpServer() {
 }
 
 std::string HttpServer::Url() const {
-    return "http://127.0.0.1:" + std::to_string(port_) + "/static/customercare/yourIP.asp";
+    return std::string(ipv6_ ? "http://[::1]:" : "http://127.0.0.1:") + std::to_string(port_) +
+           "/static/customercare/yourIP.asp";
 }
 
 void HttpServer::Serve() {

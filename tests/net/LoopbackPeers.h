@@ -32,11 +32,13 @@ private:
 // A port on 127.0.0.1 that was just free: bound, its number read, then closed again.
 int RefusedPort();
 
-// A one-thread HTTP server on 127.0.0.1 that answers every request with `body` (with its length and
-// the given status line), or accepts and never answers when `silent` is set. Stops on destruction.
+// A one-thread HTTP server on 127.0.0.1 (on ::1 with `ipv6`) that answers every request with `body`
+// (with its length and the given status line), or accepts and never answers when `silent` is set.
+// Stops on destruction. Throws std::runtime_error when it cannot listen (no IPv6 loopback, say).
 class HttpServer {
 public:
-    explicit HttpServer(std::string body, bool silent = false, std::string status = "200 OK");
+    explicit HttpServer(std::string body, bool silent = false, std::string status = "200 OK",
+                        bool ipv6 = false);
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
@@ -49,6 +51,7 @@ private:
     std::string body_;
     bool silent_;
     std::string status_;
+    bool ipv6_;
     net::SocketHandle descriptor_ = net::kNoSocket;
     int port_ = 0;
     std::atomic<bool> stopping_{false};

@@ -6,6 +6,7 @@
 
 #ifndef _WIN32
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -204,8 +205,10 @@ TEST(ProfileFileTest, RefusesAReadOnlyFileOrFolder) {
         EXPECT_EQ(ReadBytes(path), "[Main]\r\nPort=1\r\n");
     }
 
+    // In a read-only folder: a new file cannot be made, and a read-only file stays read-only.
     fs::create_directory(dir.path() / "locked");
     WriteBytes(dir.File("locked/GPRSInfo.ini"), "[Main]\r\nPort=2\r\n");
+    ::chmod(dir.File("locked/GPRSInfo.ini").c_str(), 0444);
     ::chmod(dir.File("locked").c_str(), 0555);
     ExpectRefused(dir.File("locked/GPRSInfo.ini"), "[Main]\r\nPort=2\r\n");
     ExpectRefused(dir.File("locked/new.ini"), "");
@@ -213,6 +216,90 @@ TEST(ProfileFileTest, RefusesAReadOnlyFileOrFolder) {
     ::chmod(dir.File("locked").c_str(), 0755);
 }
 
+ino_t InodeOf(const std::string& path) {
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    return info.st_ino;
+}
+
+// A folder that nobody may write refuses the replacement's temporary file for root as well, so these
+// rows hold for root too.
+TEST(ProfileFileTest, AWritableFileInAReadOnlyFolderIsRewrittenInPlace) {
+    const std::string pad(3000, 'p');
+    struct Row {
+        const char* what;
+        std::string before;
+        std::string key;
+        std::string value;
+        std::string after;
+    };
+    const Row rows[] = {
+        {"shorter: the old tail is cut off", "[Main]\r\nPort=123456\r\nPad=" + pad + "\r\n", "Port", "1",
+         "[Main]\r\nPort=1\r\nPad=" + pad + "\r\n"},
+        {"longer: the file grows", "[Main]\r\nPort=1\r\n", "Port", pad, "[Main]\r\nPort=" + pad + "\r\n"},
+        {"same length", "[Main]\r\nPort=1\r\n", "Port", "2", "[Main]\r\nPort=2\r\n"},
+        {"a new key is appended", "[Main]\r\nPort=1\r\n", "DTU number", "x",
+         "[Main]\r\nPort=1\r\nDTU number=x\r\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempDir dir;
+        fs::create_directory(dir.path() / "share");
+        const std::string path = dir.File("share/GPRSInfo.ini");
+        WriteBytes(path, row.before);
+        ::chmod(path.c_str(), 0640);
+        const ino_t inode = InodeOf(path);
+        ::chmod(dir.File("share").c_str(), 0555);
+        ProfileFile(path).WriteString("Main", row.key, row.value);
+        EXPECT_EQ(ReadBytes(path), row.after);
+        EXPECT_EQ(InodeOf(path), inode);
+        EXPECT_EQ(ModeOf(path), 0640u);
+        EXPECT_EQ(FolderEntries(dir.path() / "share"), std::vector<std::string>{"GPRSInfo.ini"});
+        ::chmod(dir.File("share").c_str(), 0755);
+    }
+}
+
+TEST(ProfileFileTest, ALinkIntoAReadOnlyFolderIsFollowedAndItsTargetRewrittenInPlace) {
+    TempDir dir;
+    fs::create_directory(dir.path() / "share");
+    WriteBytes(dir.File("share/settings.ini"), "[Main]\r\nPort=1\r\n");
+    fs::create_symlink(dir.path() / "share/settings.ini", dir.path() / "GPRSInfo.ini");
+    ::chmod(dir.File("share").c_str(), 0555);
+    ProfileFile(dir.File("GPRSInfo.ini")).WriteString("Main", "Port", "7000");
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "GPRSInfo.ini"));
+    EXPECT_EQ(ReadBytes(dir.File("share/settings.ini")), "[Main]\r\nPort=7000\r\n");
+    ::chmod(dir.File("share").c_str(), 0755);
+}
+
+// A write that fails half-way (here: past the file-size limit, as a full disk would) puts the old
+// bytes back and reports the failure. Run in a child, whose limit cannot touch the test program.
+TEST(ProfileFileTest, AnInPlaceWriteThatFailsHalfWayPutsTheOldContentBack) {
+    TempDir dir;
+    fs::create_directory(dir.path() / "share");
+    const std::string path = dir.File("share/GPRSInfo.ini");
+    const std::string old = "[Main]\r\nPort=1\r\nDTU number=TQ-GP000001\r\n";
+    WriteBytes(path, old);
+    ::chmod(dir.File("share").c_str(), 0555);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            ProfileFile(path).WriteString("Main", "Port", std::string(20000, '9'));
+        } catch (const ProfileWriteError&) {
+            ::_exit(3);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3) << "the failed write was not reported";
+    EXPECT_EQ(ReadBytes(path), old);
+    ::chmod(dir.File("share").c_str(), 0755);
+}
 #endif
 
 TEST(ProfileFileTest, WriteErrorTextPassesThroughTheFormattingLoader) {

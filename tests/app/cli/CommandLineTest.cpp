@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "app/cli/CliHelp.h"
+#include "base/ProgramPath.h"
 #include "net/AddressLookup.h"
 #include "net/ServerChecks.h"
 #include "net/WanAddress.h"
@@ -171,10 +172,20 @@ TEST_F(CommandLineTest, HelpAndVersion) {
     const Outcome version = RunProgram({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "15.1.27.0\n");
+    // The help text, then the settings file in use: beside the built program, whose folder is
+    // writable, or the one --settings names.
+    std::string program = DTUSMS_PROGRAM;
+#ifdef _WIN32
+    // The program names itself as Windows gives its path, with backslashes.
+    std::replace(program.begin(), program.end(), '/', '\\');
+#endif
+    const std::string folder = program.substr(0, program.find_last_of(base::kPathSeparators) + 1);
     const Outcome help = RunProgram({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out, HelpText({}));
+    EXPECT_EQ(help.out, HelpText({}) + "Settings file: " + folder + "GPRSInfo.ini\n");
     EXPECT_NE(help.out.find("--other-apn"), std::string::npos);
+    const Outcome named = RunProgram({"--help", "--settings", "/x/y.ini"});
+    EXPECT_EQ(named.out, HelpText({}) + "Settings file: /x/y.ini\n");
 }
 
 TEST_F(CommandLineTest, CheckPortPrintsTheOutcomeText) {
@@ -234,12 +245,18 @@ TEST_F(CommandLineTest, WanIpPrintsTheAddressOrTheFailure) {
     EXPECT_EQ(found.status, 0);
     EXPECT_EQ(found.out, "203.0.113.5\n");
 
-    // A reply without markers is no failure: the window would put the empty text into the field.
+    // Anything but an address is the service's failure and never printed; the next one is asked.
     const nettest::HttpServer bare("<html>no address</html>");
-    const Outcome empty = RunProgram({"wan-ip"}, {"DTUSMS_WAN_IP_URL=" + bare.Url()});
-    EXPECT_EQ(empty.status, 0);
-    EXPECT_EQ(empty.out, "\n");
-    EXPECT_EQ(empty.err, "");
+    const nettest::HttpServer hostile("<h2><script>alert(1)</script>1.2.3.4</h2>");
+    const Outcome second = RunProgram({"wan-ip"}, {"DTUSMS_WAN_IP_URL=" + bare.Url() + " " + server.Url()});
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(second.out, "203.0.113.5\n");
+    EXPECT_EQ(second.err, "");
+    const Outcome none = RunProgram({"wan-ip"}, {"DTUSMS_WAN_IP_URL=" + bare.Url() + " " + hostile.Url()});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, "No service gave the public address. Last failure: " + hostile.Url() +
+                            ": The reply holds no IPv4 address.\n");
 
     const std::string refusedUrl = "http://127.0.0.1:" + std::to_string(nettest::RefusedPort()) + "/";
     const Outcome failed = RunProgram({"wan-ip"}, {"DTUSMS_WAN_IP_URL=" + refusedUrl});
@@ -248,7 +265,7 @@ TEST_F(CommandLineTest, WanIpPrintsTheAddressOrTheFailure) {
     // The text of the window's error box: the error's own text with a full stop after a letter.
     std::string expected;
     try {
-        net::GetWanIPFrom(refusedUrl, {}, net::kRequestTimeout);
+        net::GetWanIPFromServices({refusedUrl}, {}, net::kRequestTimeout);
     } catch (const net::WanRequestError& error) {
         expected = error.what();
     }

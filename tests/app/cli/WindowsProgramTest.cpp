@@ -54,7 +54,8 @@ TEST(WindowsProgramTest, SettingsNamedInChineseOnTheCommandLineAreRead) {
         // The domain comes from the file, and an argument in Chinese passes through whole.
         EXPECT_EQ("(A55A#2*\xe6\x9c\x8d\xe5\x8a\xa1*6000#3*CMNET#4*TQ-GP000001)\n", outcome.out);
     }
-    const Outcome dtu = RunProgramFile(DTUSMS_PROGRAM, {"sms", "--settings", settings, "--dtu", "\xe6\xb5\x8b"});
+    const Outcome dtu =
+        RunProgramFile(DTUSMS_PROGRAM, {"sms", "--settings", settings, "--dtu", "\xe6\xb5\x8b"});
     EXPECT_EQ("(A55A#2*\xe6\x9c\x8d\xe5\x8a\xa1*6000#3*CMNET#4*\xe6\xb5\x8b)\n", dtu.out);
 }
 
