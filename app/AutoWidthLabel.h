@@ -1,7 +1,9 @@
 #pragma once
 
-// A right-aligned label whose width follows its text, keeping its right edge where it was placed; a
-// text wider than the room left of that edge is cut on the left.
+// A right-aligned label whose width follows its text. Its right edge stays where it was placed while
+// the text fits between the parent's contents edge (inside a group box's frame) and that edge; a
+// wider text moves the right edge into the free room on its right, as far as a given limit, so that
+// it is not drawn over the frame. A text wider still is cut on the left at the parent's edge.
 //
 // The width follows every write of the "text" property through Qt's property system (QObject::
 // setProperty, which the window translation uses), every SetTextAndWidth and every change of the
@@ -17,8 +19,10 @@ class AutoWidthLabel final : public QLabel {
     Q_PROPERTY(QString text READ text WRITE SetTextAndWidth)
 
 public:
-    // `rightEdge` is the x coordinate, in the parent, of the label's right edge.
-    explicit AutoWidthLabel(int rightEdge, QWidget* parent = nullptr);
+    // `rightEdge` is the x coordinate, in the parent, of the label's right edge (exclusive);
+    // `rightLimit` the furthest that edge may move to the right for a wide text (at most
+    // `rightEdge` keeps it in place).
+    AutoWidthLabel(int rightEdge, int rightLimit, QWidget* parent = nullptr);
 
     // Shows `text` and gives the label its width.
     void SetTextAndWidth(const QString& text);
@@ -30,6 +34,7 @@ private:
     void FitWidth();
 
     int rightEdge_;
+    int rightLimit_;
 };
 
 }  // namespace app

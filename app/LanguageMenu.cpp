@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include "app/SendSmsDialog.h"
 #include "app/cli/LanguageCodes.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
@@ -29,6 +30,10 @@ void Ttntfrm_Main::ApplyLanguage(int languageNumber) {
     }
     i18n::DefaultInstance().SelectLanguage(LanguageCodeOf(languageNumber));
     i18n::qt::RetranslateComponent(this);
+    // The dialog keeps its own recorded texts; it follows the window's language like the rest.
+    if (sendSmsDialog_ != nullptr) {
+        sendSmsDialog_->Retranslate();
+    }
 }
 
 void Ttntfrm_Main::MarkLanguage(int languageNumber) {

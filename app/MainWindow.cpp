@@ -17,12 +17,15 @@
 #include "app/ApplicationTitle.h"
 #include "app/MessageBoxes.h"
 #include "app/PortSpinEdit.h"
+#include "app/SendSmsDialog.h"
+#include "app/SendSmsTexts.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
 #include "net/AddressLookup.h"
 #include "sms/ProfileFile.h"
 #include "sms/SettingsLocation.h"
 #include "sms/SmsCommand.h"
+#include "sms/SmsLength.h"
 
 namespace app {
 
@@ -61,6 +64,7 @@ void Ttntfrm_Main::ConnectHandlers() {
     on(tntbtn_StaticIP, &QPushButton::clicked, &Ttntfrm_Main::tntbtn_StaticIPClick);
     on(tntbtn_TestServerPort, &QPushButton::clicked, &Ttntfrm_Main::tntbtn_TestServerPortClick);
     on(tntbtn_JudgeMaping, &QPushButton::clicked, &Ttntfrm_Main::tntbtn_JudgeMapingClick);
+    on(tntbtn_SendSMS, &QPushButton::clicked, &Ttntfrm_Main::tntbtn_SendSMSClick);
     on(tntpmn_Language, &QMenu::aboutToShow, &Ttntfrm_Main::tntpmn_LanguagePopup);
     for (QAction* item : tntpmn_Language->actions()) {
         connect(item, &QAction::triggered, this,
@@ -266,12 +270,26 @@ sms::TGPRSInfo Ttntfrm_Main::ReadFields() const {
 
 void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
     tntedt_SMSCommandFormat->clear();
+    // The length belongs to the command shown; without one, an earlier length would mislead.
+    tntstsbr_StatusPanel->clear();
     const sms::SmsCommandResult result = sms::GenerateSMSCommand(ReadFields());
     if (!result.ok) {
         ShowValidationPrompt(result.failedLabel, i18n::qt::Translate(QStringLiteral("Prompt")));
         return;
     }
     tntedt_SMSCommandFormat->setText(QString::fromStdString(result.command));
+    if (!result.command.empty()) {
+        tntstsbr_StatusPanel->setText(QString::fromStdString(
+            sendsms::LengthLine(sms::MeasureSms(result.command),
+                                [](const std::string& english) { return i18n::Translate(english); })));
+    }
+}
+
+void Ttntfrm_Main::tntbtn_SendSMSClick() {
+    if (sendSmsDialog_ == nullptr) {
+        sendSmsDialog_ = new SendSmsDialog(messages_, settingsPath_, modem::TransportOptions{}, this);
+    }
+    sendSmsDialog_->Open(ReadFields());
 }
 
 void Ttntfrm_Main::tntbtn_CloseClick() {

@@ -46,6 +46,7 @@ namespace app {
 
 class MessagePresenter;
 class PortSpinEdit;
+class SendSmsDialog;
 
 // The program-wide system parameters; the language number in force.
 struct tagSysParameter {
@@ -137,6 +138,9 @@ private:
     void tntbtn_StaticIPClick();
     void tntbtn_TestServerPortClick();
     void tntbtn_JudgeMapingClick();
+    // Opens the "Send SMS" dialog for the command the fields compose; the dialog is made at the first
+    // click and kept, with the modems it found and its last outcome, until the window is destroyed.
+    void tntbtn_SendSMSClick();
 
     // Write one key of the settings file: a number, the text of an edit line, the item index of a
     // drop-down list. Throw sms::ProfileWriteError when the file cannot be written.
@@ -183,7 +187,9 @@ private:
     QAction* tntmntm_Automatic = nullptr;
     QPushButton* tntbtn_Close = nullptr;
     QPushButton* tntbtn_GenerationSMS = nullptr;
+    QPushButton* tntbtn_SendSMS = nullptr;
     QLabel* tntstsbr_StatusPanel = nullptr;
+    SendSmsDialog* sendSmsDialog_ = nullptr;
 };
 
 }  // namespace app

@@ -15,9 +15,12 @@
 #include <QToolButton>
 
 #include "app/AutoWidthLabel.h"
+#include "app/ElidingComboBox.h"
 #include "app/KeyboardLimitedEdit.h"
 #include "app/MessageBoxes.h"
 #include "app/PortSpinEdit.h"
+#include "app/SendSmsTexts.h"
+#include "app/WindowFont.h"
 
 namespace app {
 
@@ -52,7 +55,7 @@ constexpr int kSecondColumnMargin = 4;
 
 QComboBox* DropDownList(QWidget* parent, const char* name, int left, int top, int width,
                         std::initializer_list<const char*> items) {
-    auto* combo = Place(new QComboBox(parent), name, left, top, width, 21);
+    auto* combo = Place(new ElidingComboBox(parent), name, left, top, width, 21);
     combo->setEditable(false);
     for (const char* item : items) {
         combo->addItem(QString::fromUtf8(item));
@@ -78,14 +81,7 @@ void Ttntfrm_Main::BuildControls() {
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
     setAttribute(Qt::WA_DeleteOnClose, false);
-    // Where Tahoma is missing (most Linux desktops), a face of similar width keeps the texts inside
-    // their boxes; the family asked for stays "Tahoma".
-    QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                               {QStringLiteral("Wine Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
-                                QStringLiteral("Liberation Sans Narrow")});
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(WindowFont());
 
     BuildNetworkGroup();
     BuildSmsGroup();
@@ -131,7 +127,8 @@ void Ttntfrm_Main::BuildSmsGroup() {
     tntcomb_SMSCommandType = DropDownList(group, "tntcomb_SMSCommandType", 111, 78, 162,
                                           {"DTU configuration parameters", "DTU running query"});
     tntcomb_SMSCommandType->setCurrentIndex(0);
-    Place(new AutoWidthLabel(5 + 103, group), "tntlbl_SMSCommandFormat", 5, 112, 103, 13)
+    // Its right side is free up to the command line, as far as the first column's labels reach.
+    Place(new AutoWidthLabel(5 + 103, 5 + 105, group), "tntlbl_SMSCommandFormat", 5, 112, 103, 13)
         ->SetTextAndWidth(QStringLiteral("SMS command format"));
     tntedt_SMSCommandFormat = Place(new QLineEdit(group), "tntedt_SMSCommandFormat", 111, 108, 364, 21);
 }
@@ -146,6 +143,9 @@ void Ttntfrm_Main::BuildPanelAndStatusBar() {
     rzMenubtn_Language->setFocusPolicy(Qt::StrongFocus);
     tntbtn_Close = Button(panel, "tntbtn_Close", "Close", 400, 5, 75, 25);
     tntbtn_GenerationSMS = Button(panel, "tntbtn_GenerationSMS", "Generation SMS", 287, 5, 90, 25);
+    // Centred in the free space between the language button and "Generation SMS", as wide as the
+    // latter.
+    tntbtn_SendSMS = Button(panel, "tntbtn_SendSMS", sendsms::kSendSmsButton.data(), 153, 5, 90, 25);
 
     auto* statusBar = Place(new QStatusBar(this), "tntstsbr_Status", 0, 286, 495, 19);
     statusBar->setSizeGripEnabled(false);
@@ -186,7 +186,7 @@ void Ttntfrm_Main::SetTabOrder() {
         tntcomb_ServerNetMode, rzspnedt_Port,         tntedt_StaticIP,        tntbtn_StaticIP,
         tntedt_DomainAddress,  tntbtn_TestServerPort, tntbtn_JudgeMaping,     tntcomb_ServiceNetwork,
         tntedt_Other,          tntedt_DTUNumber,      tntcomb_SMSCommandType, tntedt_SMSCommandFormat,
-        rzMenubtn_Language,    tntbtn_Close,          tntbtn_GenerationSMS,
+        rzMenubtn_Language,    tntbtn_Close,          tntbtn_GenerationSMS,   tntbtn_SendSMS,
     };
     for (std::size_t i = 1; i < std::size(order); ++i) {
         QWidget::setTabOrder(order[i - 1], order[i]);

@@ -13,6 +13,7 @@
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
 #include "app/WindowApplication.h"
+#include "app/WindowFont.h"
 #include "app/cli/WindowArguments.h"
 #include "base/ProgramPath.h"
 #include "i18n/EngineStartup.h"
@@ -59,6 +60,8 @@ int RunWindow(int argc, char** argv) {
     QMessageBoxPresenter messages;
     int qtArgc = static_cast<int>(options.qtArguments.size()) - 1;
     WindowApplication application(qtArgc, options.qtArguments.data(), messages);
+    // Before the first widget, which would otherwise resolve its font to a stand-in face.
+    ProvideTahoma();
     // The engine starts once the toolkit can show its message boxes and before any window exists;
     // it shuts down after the window is gone (objects die in reverse order).
     WindowEngineMessages engineMessages(messages);

@@ -51,29 +51,49 @@ std::vector<std::string> BatchTable::OutputHeader(bool sending) const {
 }
 
 BatchRow BatchTable::Row(const std::vector<std::string>& cells, std::size_t number, std::size_t line) const {
-    BatchRow row;
-    row.number = number;
-    row.line = line;
-    // Room for the result columns too, so that OutputRow appends them without moving the cells.
-    row.cells.reserve(header_.size() + kResultNames.size());
     const auto width = static_cast<std::ptrdiff_t>(std::min(cells.size(), header_.size()));
-    row.cells.assign(cells.begin(), cells.begin() + width);
-    row.cells.resize(header_.size());
+    std::vector<std::string> copy;
+    // Room for the result columns too, so that OutputRow appends them without moving the cells.
+    copy.reserve(header_.size() + kResultNames.size());
+    copy.assign(cells.begin(), cells.begin() + width);
+    BatchRow row = Row(std::move(copy), number, line);
     if (cells.size() > header_.size()) {
         const bool extraEmpty = std::all_of(cells.begin() + width, cells.end(), [](const std::string& cell) {
             return base::TrimBlanks(cell).empty();
         });
         if (!extraEmpty) {
-            row.problem = "the row has " + std::to_string(cells.size()) + " cells but the header names " +
-                          std::to_string(header_.size()) + " columns";
+            row.problem = TooManyCells(cells.size());
         }
     }
+    return row;
+}
+
+BatchRow BatchTable::Row(std::vector<std::string>&& cells, std::size_t number, std::size_t line) const {
+    BatchRow row;
+    row.number = number;
+    row.line = line;
+    if (cells.size() > header_.size()) {
+        const bool extraEmpty =
+            std::all_of(cells.begin() + static_cast<std::ptrdiff_t>(header_.size()), cells.end(),
+                        [](const std::string& cell) { return base::TrimBlanks(cell).empty(); });
+        if (!extraEmpty) {
+            row.problem = TooManyCells(cells.size());
+        }
+    }
+    row.cells = std::move(cells);
+    row.cells.reserve(header_.size() + kResultNames.size());
+    row.cells.resize(header_.size());
     for (std::size_t k = 0; k < kBatchColumnCount; ++k) {
         if (index_[k] && !base::TrimBlanks(row.cells[*index_[k]]).empty()) {
             row.known[k] = index_[k];
         }
     }
     return row;
+}
+
+std::string BatchTable::TooManyCells(std::size_t count) const {
+    return "the row has " + std::to_string(count) + " cells but the header names " +
+           std::to_string(header_.size()) + " columns";
 }
 
 std::vector<std::string> BatchTable::OutputRow(BatchRow row, BatchResult result, bool sending) const {
@@ -85,6 +105,15 @@ std::vector<std::string> BatchTable::OutputRow(BatchRow row, BatchResult result,
     if (sending) {
         out.push_back(std::move(result.sent));
         out.push_back(std::move(result.reply));
+    }
+    return out;
+}
+
+std::string FormatSentReferences(const std::vector<std::string>& references) {
+    std::string out;
+    for (const std::string& reference : references) {
+        out += out.empty() ? "" : " ";
+        out += reference;
     }
     return out;
 }
@@ -104,17 +133,23 @@ bool IsSentReferences(std::string_view cell) {
     if (cell.empty()) {
         return false;
     }
-    bool digitBefore = false;
-    for (const char c : cell) {
-        if (c >= '0' && c <= '9') {
-            digitBefore = true;
-        } else if (c == ' ' && digitBefore) {
-            digitBefore = false;
-        } else {
+    // A ModemManager message is known by its object path, which ends in its number.
+    constexpr std::string_view kSmsPath = "/org/freedesktop/ModemManager1/SMS/";
+    for (std::size_t start = 0;;) {
+        const std::size_t end = std::min(cell.find(' ', start), cell.size());
+        std::string_view token = cell.substr(start, end - start);
+        if (token.starts_with(kSmsPath)) {
+            token.remove_prefix(kSmsPath.size());
+        }
+        if (token.empty() ||
+            !std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; })) {
             return false;
         }
+        if (end == cell.size()) {
+            return true;
+        }
+        start = end + 1;
     }
-    return digitBefore;
 }
 
 }  // namespace fleet

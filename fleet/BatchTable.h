@@ -79,19 +79,27 @@ public:
 
     // The row read from `cells` (record `number` of the data, beginning at `line`).
     BatchRow Row(const std::vector<std::string>& cells, std::size_t number, std::size_t line) const;
+    // The same, taking the cells' strings instead of copying them: a reader that hands each record over
+    // and takes the output row back (see OutputRow) reads the next record into strings that already
+    // have their room.
+    BatchRow Row(std::vector<std::string>&& cells, std::size_t number, std::size_t line) const;
 
     // The output record of a row: its input cells, then the result's columns. Both are taken by
     // value, so that a caller done with them moves them in instead of copying every cell.
     std::vector<std::string> OutputRow(BatchRow row, BatchResult result, bool sending) const;
 
 private:
+    std::string TooManyCells(std::size_t count) const;
+
     std::vector<std::string> header_;
     std::array<std::optional<std::size_t>, kBatchColumnCount> index_;
 };
 
 // The `sent` cell of a row that went out: the references of its parts, in decimal, separated by
-// one space ("17" or "17 18 19"). Anything else in that cell is an error text.
+// one space ("17" or "17 18 19"); a part sent through ModemManager is named by its message's object
+// path ("/org/freedesktop/ModemManager1/SMS/4"). Anything else in that cell is an error text.
 std::string FormatSentReferences(const std::vector<int>& references);
+std::string FormatSentReferences(const std::vector<std::string>& references);
 bool IsSentReferences(std::string_view cell);
 
 }  // namespace fleet

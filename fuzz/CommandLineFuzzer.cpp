@@ -3,7 +3,7 @@
 //
 // Properties: parsing never throws; every usage error fills each of its placeholders and its message
 // names every argument it was given; a text flag arrives in the request exactly as given (last one
-// wins); a port is always within the field's range.
+// wins); a field port is always within the field's range, a listening port within TCP's.
 
 #include <cstddef>
 #include <cstdint>
@@ -41,7 +41,9 @@ std::optional<std::string> LastValue(const std::vector<std::string>& args, std::
         }
         const std::size_t equals = arg.find('=');
         const std::string_view name = std::string_view(arg).substr(0, equals);
-        const bool takesValue = name != "--help" && name != "-h" && name != "--version";
+        const bool takesValue = name != "--help" && name != "-h" && name != "--version" &&
+                                name != "--length" && name != "--send" && name != "--resume" &&
+                                name != "--quiet";
         std::optional<std::string> given;
         if (equals != std::string::npos) {
             given = arg.substr(equals + 1);
@@ -91,6 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Violation();
     }
     if (fields.port && (*fields.port < 1000 || *fields.port > 99999)) {
+        Violation();
+    }
+    if (request.listen.port && (*request.listen.port < 1 || *request.listen.port > 65535)) {
         Violation();
     }
     return 0;

@@ -1,7 +1,8 @@
 #pragma once
 
-// The entry points of the modem plugin (libdtusms_modem.so), for a program that loads it with
-// dlopen instead of linking Qt. Standard C++ only; modem/PluginLoader.h does the loading.
+// The entry points of the modem plugin (libdtusms_modem.so), for a program that loads it at run time
+// instead of linking Qt. Standard C++ only: this header declares them and the interface version; the
+// command line's plugin loader (app/cli/ModemPlugin.h) finds the file, loads it and checks the version.
 
 #include "modem/SmsTransport.h"
 

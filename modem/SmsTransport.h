@@ -2,7 +2,7 @@
 
 // Sending a text message through a GSM modem and reading the DTU's answer. This header is the whole
 // public face of the modem library and holds standard C++ only: the command line, which never links
-// Qt, loads the implementation as a plugin (modem/PluginLoader.h) and talks to it through these types.
+// Qt, loads the implementation as a plugin (modem/Plugin.h) and talks to it through these types.
 //
 // A transport reaches a modem either through ModemManager over D-Bus or directly through a serial
 // port with AT commands in PDU mode. Every call blocks the calling thread until it is done, runs its

@@ -7,7 +7,8 @@ set -euo pipefail
 packages=(
     cmake g++ make pkgconf
     qt6-base-dev libgl-dev
-    fonts-dejavu-extra fonts-wqy-microhei  # a narrow face like the window's Tahoma; Chinese texts
+    fonts-wine  # the window's Tahoma (Wine's, registered by the program from Wine's font folder)
+    fonts-dejavu-extra fonts-wqy-microhei  # a narrow face where no Tahoma is found; Chinese texts
     libcurl4-openssl-dev ca-certificates  # "Obtain IP" asks its services over HTTPS
     libqrencode-dev zlib1g-dev
     zbar-tools librsvg2-bin  # the QR tests decode the PNG and SVG drawings

@@ -35,9 +35,8 @@ constexpr Extension kExtensionTable[] = {
     {0x3C, u'['},  {0x3D, u'~'}, {0x3E, u']'}, {0x40, u'|'}, {0x65, u'\u20AC'},
 };
 
-}  // namespace
-
-Gsm7Character EncodeGsm7(char32_t codePoint) {
+// The search over both tables, done at compile time for ASCII and at run time for the rest.
+constexpr Gsm7Character SearchGsm7(char32_t codePoint) {
     for (std::uint8_t septet = 0; septet < 128; ++septet) {
         if (septet != kGsm7Escape && kDefaultAlphabet[septet] == codePoint) {
             return {1, {septet, 0}};
@@ -49,6 +48,28 @@ Gsm7Character EncodeGsm7(char32_t codePoint) {
         }
     }
     return {};
+}
+
+struct AsciiTable {
+    Gsm7Character characters[128];
+};
+
+constexpr AsciiTable BuildAsciiTable() {
+    AsciiTable table{};
+    for (char32_t c = 0; c < 128; ++c) {
+        table.characters[c] = SearchGsm7(c);
+    }
+    return table;
+}
+
+// Commands are nearly all ASCII, and every character of every command is measured: a look-up spares
+// the search through 138 entries each time.
+constexpr AsciiTable kAscii = BuildAsciiTable();
+
+}  // namespace
+
+Gsm7Character EncodeGsm7(char32_t codePoint) {
+    return codePoint < 128 ? kAscii.characters[codePoint] : SearchGsm7(codePoint);
 }
 
 std::string DecodeGsm7(std::span<const std::uint8_t> septets) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "net/AddressLookup.h"
+#include "sms/PhoneNumber.h"
 #include "sms/SettingsLocation.h"
 #include "sms/SmsCommand.h"
 
@@ -34,15 +35,30 @@ sms::TGPRSInfo LoadFields(const CliRequest& request, bool localAddressAsDefault)
     info.SMSCommandType = ListIndexOrNone(info.SMSCommandType, 2);
     info.ServiceNetwork = ListIndexOrNone(info.ServiceNetwork, 4);
 
-    info.SMSCommandType = flags.smsCommandType.value_or(info.SMSCommandType);
-    info.ServerAddressMode = flags.serverAddressMode.value_or(info.ServerAddressMode);
-    info.StaticIP = flags.staticIp.value_or(info.StaticIP);
-    info.DomainAddress = flags.domainAddress.value_or(info.DomainAddress);
-    info.Port = flags.port.value_or(info.Port);
-    info.ServiceNetwork = flags.serviceNetwork.value_or(info.ServiceNetwork);
-    info.OtherAPN = flags.otherApn.value_or(info.OtherAPN);
-    info.DTUNumber = flags.dtuNumber.value_or(info.DTUNumber);
+    ApplyFieldOverrides(flags, info);
     return info;
+}
+
+void ApplyFieldOverrides(const CliFieldOverrides& overrides, sms::TGPRSInfo& info) {
+    // Only the given fields are assigned: a batch applies this to every row, and copying the
+    // settings' texts over themselves would cost an allocation each.
+    const auto replace = [](const auto& given, auto& field) {
+        if (given) {
+            field = *given;
+        }
+    };
+    replace(overrides.smsCommandType, info.SMSCommandType);
+    replace(overrides.serverAddressMode, info.ServerAddressMode);
+    replace(overrides.staticIp, info.StaticIP);
+    replace(overrides.domainAddress, info.DomainAddress);
+    replace(overrides.port, info.Port);
+    replace(overrides.serviceNetwork, info.ServiceNetwork);
+    replace(overrides.otherApn, info.OtherAPN);
+    replace(overrides.dtuNumber, info.DTUNumber);
+}
+
+std::optional<std::string> DtuPhoneOf(const CliRequest& request, const sms::TGPRSInfo& info) {
+    return sms::NormalizePhoneNumber(request.phone.value_or(info.DTUPhoneNumber));
 }
 
 net::ServerTarget TargetOf(const sms::TGPRSInfo& info) {

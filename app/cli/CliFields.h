@@ -3,6 +3,7 @@
 // The fields a subcommand works on: the settings file read as the window shows it, with the
 // command line's field flags on top.
 
+#include <optional>
 #include <string>
 
 #include "app/cli/CliOptions.h"
@@ -21,6 +22,13 @@ std::string SettingsPathOf(const CliRequest& request);
 // own address when `localAddressAsDefault` is set, as the window's load does; the address is looked
 // up only then, and only when --ip does not replace the field anyway.
 sms::TGPRSInfo LoadFields(const CliRequest& request, bool localAddressAsDefault);
+
+// Replaces each field of `info` that `overrides` gives.
+void ApplyFieldOverrides(const CliFieldOverrides& overrides, sms::TGPRSInfo& info);
+
+// The DTU's phone number to use, as dialled (sms::NormalizePhoneNumber): --phone when given, else
+// the stored "DTU phone number". nullopt when that text is empty or no phone number.
+std::optional<std::string> DtuPhoneOf(const CliRequest& request, const sms::TGPRSInfo& info);
 
 // The server address, mode and port of `info` for the server checks.
 net::ServerTarget TargetOf(const sms::TGPRSInfo& info);

@@ -32,6 +32,31 @@ constexpr HelpOption kOptions[] = {
     {"--version", "show the version"},
 };
 
+// The options that belong to one or a few commands, each description naming them.
+constexpr HelpOption kCommandOptions[] = {
+    {"--length", "sms: also print parts=, encoding=, units= and limit=\non standard error"},
+    {"--phone NUMBER", "qr, send: the DTU's phone number\n(default: the one stored by the window)"},
+    {"--output FILE",
+     "qr: a picture, FILE.png or FILE.svg (default: drawn\non the terminal); batch: the CSV "
+     "written\n(default: standard output)"},
+    {"--modem auto|mm|DEVICE", "send, batch: the modem (default: auto)"},
+    {"--smsc NUMBER", "send, batch: service-centre number (default: the SIM's)"},
+    {"--wait-reply SECONDS", "send, batch: wait for the DTU's reply, 1 to 86400"},
+    {"batch FILE.csv",
+     "columns dtu, phone, type, mode, ip, domain, port, apn,\nother_apn; an empty cell takes the settings "
+     "file's field"},
+    {"--qr-dir DIR", "batch: a QR code picture per row in DIR"},
+    {"--send", "batch: send each row through the modem"},
+    {"--resume", "batch: keep the rows already sent in --output"},
+    {"--encoding utf-8|gb18030",
+     "batch: the file's encoding (default: UTF-8 when it is\nvalid UTF-8, else GB18030)"},
+    {"--quiet", "batch: no progress on standard error"},
+    {"--port N", "listen: the port, 1 to 65535 (default: the server port)"},
+    {"--bind ADDRESS", "listen: the local address (default: 0.0.0.0, every one)"},
+    {"--timeout SECONDS", "listen: stop after this long"},
+    {"--count N", "listen: stop after N connections"},
+};
+
 constexpr std::size_t kIndent = 2;
 constexpr std::size_t kCommandColumn = 17;
 constexpr std::size_t kDescriptionColumn = 35;
@@ -67,10 +92,16 @@ std::string EnglishHelpText() {
     for (const HelpOption& option : kOptions) {
         AppendRow(help, option.syntax, option.description, kDescriptionColumn);
     }
+    help += "\nOptions of single commands:\n";
+    for (const HelpOption& option : kCommandOptions) {
+        AppendRow(help, option.syntax, option.description, kDescriptionColumn);
+    }
     help +=
         "Both \"--option value\" and \"--option=value\" are accepted.\n"
         "\n"
-        "Exit status: 0 done, 1 missing field or failed check, 2 bad option.\n";
+        "Exit status: 0 done, 1 missing field or failed check, 2 bad option.\n"
+        "send, batch and listen also exit with 1 when the modem or a row failed, no reply\n"
+        "came in time, or no DTU connected.\n";
     return help;
 }
 

@@ -1,128 +1,243 @@
 #include "app/cli/CliOptions.h"
 
-#include <array>
+#include <limits>
 #include <string_view>
 
 #include "base/AsciiText.h"
+#include "sms/PhoneNumber.h"
 
 namespace app {
 namespace {
 
-struct Choice {
-    std::string_view name;
-    int value;
+using CommandMask = unsigned;
+
+constexpr CommandMask Bit(CliCommand command) {
+    return 1U << static_cast<unsigned>(command);
+}
+
+constexpr CommandMask kFieldCommands = Bit(CliCommand::Sms) | Bit(CliCommand::CheckPort) |
+                                       Bit(CliCommand::JudgeMapping) | Bit(CliCommand::WanIp) |
+                                       Bit(CliCommand::Qr) | Bit(CliCommand::Send);
+constexpr CommandMask kModemCommands = Bit(CliCommand::Send) | Bit(CliCommand::Batch);
+constexpr CommandMask kEveryCommand = ~0U;
+
+enum class Flag {
+    Settings,
+    Lang,
+    Field,
+    Length,
+    Phone,
+    Output,
+    Modem,
+    Smsc,
+    WaitReply,
+    QrDir,
+    Send,
+    Resume,
+    Encoding,
+    Quiet,
+    Bind,
+    Timeout,
+    Count,
 };
 
-constexpr std::array<Choice, 2> kTypes{{{"config", 0}, {"query", 1}}};
-constexpr std::array<Choice, 2> kModes{{{"static", 0}, {"domain", 1}}};
-constexpr std::array<Choice, 4> kApns{{{"cmnet", 0}, {"cmwap", 1}, {"uninet", 2}, {"other", 3}}};
+struct FlagSpec {
+    std::string_view name;
+    Flag flag;
+    bool takesValue;
+    CommandMask commands;
+    FieldName field = FieldName::Type;  // for Flag::Field
+};
 
-template <std::size_t N>
-std::string ChoiceList(const std::array<Choice, N>& choices) {
-    std::string list;
-    for (const Choice& choice : choices) {
-        list += list.empty() ? "" : "|";
-        list += choice.name;
-    }
-    return list;
-}
+// Every flag. --port is a field flag whose value listen reads as its own port.
+constexpr FlagSpec kFlags[] = {
+    {"--settings", Flag::Settings, true, kEveryCommand},
+    {"--lang", Flag::Lang, true, kEveryCommand},
+    {"--type", Flag::Field, true, kFieldCommands, FieldName::Type},
+    {"--mode", Flag::Field, true, kFieldCommands, FieldName::Mode},
+    {"--ip", Flag::Field, true, kFieldCommands, FieldName::Ip},
+    {"--domain", Flag::Field, true, kFieldCommands, FieldName::Domain},
+    {"--port", Flag::Field, true, kFieldCommands | Bit(CliCommand::Listen), FieldName::Port},
+    {"--apn", Flag::Field, true, kFieldCommands, FieldName::Apn},
+    {"--other-apn", Flag::Field, true, kFieldCommands, FieldName::OtherApn},
+    {"--dtu", Flag::Field, true, kFieldCommands, FieldName::Dtu},
+    {"--length", Flag::Length, false, Bit(CliCommand::Sms)},
+    {"--phone", Flag::Phone, true, Bit(CliCommand::Qr) | Bit(CliCommand::Send)},
+    {"--output", Flag::Output, true, Bit(CliCommand::Qr) | Bit(CliCommand::Batch)},
+    {"--modem", Flag::Modem, true, kModemCommands},
+    {"--smsc", Flag::Smsc, true, kModemCommands},
+    {"--wait-reply", Flag::WaitReply, true, kModemCommands},
+    {"--qr-dir", Flag::QrDir, true, Bit(CliCommand::Batch)},
+    {"--send", Flag::Send, false, Bit(CliCommand::Batch)},
+    {"--resume", Flag::Resume, false, Bit(CliCommand::Batch)},
+    {"--encoding", Flag::Encoding, true, Bit(CliCommand::Batch)},
+    {"--quiet", Flag::Quiet, false, Bit(CliCommand::Batch)},
+    {"--bind", Flag::Bind, true, Bit(CliCommand::Listen)},
+    {"--timeout", Flag::Timeout, true, Bit(CliCommand::Listen)},
+    {"--count", Flag::Count, true, Bit(CliCommand::Listen)},
+};
 
-template <std::size_t N>
-std::optional<int> FindChoice(const std::array<Choice, N>& choices, std::string_view text) {
-    for (const Choice& choice : choices) {
-        if (base::EqualsIgnoringAsciiCase(choice.name, text)) {
-            return choice.value;
+const FlagSpec* FindFlag(std::string_view name) {
+    for (const FlagSpec& spec : kFlags) {
+        if (spec.name == name) {
+            return &spec;
         }
     }
-    return std::nullopt;
+    return nullptr;
 }
 
-std::optional<int> ParsePort(std::string_view text) {
-    if (text.empty() || text.size() > 5) {
+std::string_view CommandName(CliCommand command) {
+    for (const CliSubcommand& known : kCliSubcommands) {
+        if (known.command == command) {
+            return known.name;
+        }
+    }
+    return {};
+}
+
+// Decimal digits from `low` to `high`; nullopt for anything else.
+std::optional<int> ParseNumber(std::string_view text, int low, int high) {
+    if (text.empty() || text.size() > 9) {
         return std::nullopt;
     }
-    int value = 0;
+    long long value = 0;
     for (const char c : text) {
         if (c < '0' || c > '9') {
             return std::nullopt;
         }
         value = value * 10 + (c - '0');
     }
-    if (value < 1000 || value > 99999) {
+    if (value < low || value > high) {
         return std::nullopt;
     }
-    return value;
+    return static_cast<int>(value);
 }
 
-CliUsageError NotAPort(std::string_view flag, std::string_view value) {
-    return {"%s: \"%s\" is not a number from 1000 to 99999", {std::string(flag), std::string(value)}};
+bool HasPictureExtension(std::string_view path) {
+    const std::string_view extension = path.size() >= 4 ? path.substr(path.size() - 4) : std::string_view();
+    return base::EqualsIgnoringAsciiCase(extension, ".png") ||
+           base::EqualsIgnoringAsciiCase(extension, ".svg");
 }
 
-// Applies one flag with its value to `request`; an error when the value is not accepted.
-std::optional<CliUsageError> ApplyFlag(std::string_view flag, const std::string& value, CliRequest& request) {
-    CliFieldOverrides& fields = request.fields;
-    const auto choose = [&](const auto& choices, std::optional<int>& field) -> std::optional<CliUsageError> {
-        field = FindChoice(choices, value);
-        if (!field) {
-            return CliUsageError{"%s: \"%s\" is not one of %s",
-                                 {std::string(flag), value, ChoiceList(choices)}};
+CliUsageError NotANumber(std::string_view flag, const std::string& value, int low, int high) {
+    return {"%s: \"%s\" is not a number from %s to %s",
+            {std::string(flag), value, std::to_string(low), std::to_string(high)}};
+}
+
+// The error for `spec` given without its value.
+CliUsageError MissingValue(const FlagSpec& spec) {
+    const std::string name(spec.name);
+    switch (spec.flag) {
+        case Flag::Settings:
+            return {"%s needs a file name", {name}};
+        case Flag::Lang:
+            return {"%s needs a language code such as en, zh_cn or zh_tw (\"\" for automatic)", {name}};
+        case Flag::Field:
+            if (spec.field == FieldName::Port) {
+                return {"%s needs a value, a number from 1000 to 99999", {name}};
+            }
+            if (const std::string choices = FieldChoiceList(spec.field); !choices.empty()) {
+                return {"%s needs a value, one of %s", {name, choices}};
+            }
+            return {"%s needs a value", {name}};
+        case Flag::Output:
+            return {"%s needs a file name", {name}};
+        case Flag::QrDir:
+            return {"%s needs a folder name", {name}};
+        case Flag::Encoding:
+            return {"%s needs a value, one of utf-8|gb18030", {name}};
+        default:
+            return {"%s needs a value", {name}};
+    }
+}
+
+// Applies a flag whose meaning does not depend on the command; --port waits for the command.
+std::optional<CliUsageError> ApplyFlag(const FlagSpec& spec, const std::string& value, CliRequest& request) {
+    const std::string flag(spec.name);
+    const auto needsText = [&]() -> std::optional<CliUsageError> {
+        if (value.empty()) {
+            return MissingValue(spec);
         }
         return std::nullopt;
     };
-    if (flag == "--settings") {
-        if (value.empty()) {
-            return CliUsageError{"%s needs a file name", {std::string(flag)}};
+    switch (spec.flag) {
+        case Flag::Settings:
+            if (value.empty()) {
+                return CliUsageError{"%s needs a file name", {flag}};
+            }
+            request.settingsPath = value;
+            break;
+        case Flag::Lang:
+            request.language = value;
+            break;
+        case Flag::Field:
+            if (spec.field == FieldName::Port) {
+                break;
+            }
+            if (const auto error = ApplyFieldValue(spec.field, value, request.fields)) {
+                return CliUsageError{"%s: \"%s\" is not one of %s", {flag, value, error->accepted}};
+            }
+            break;
+        case Flag::Length:
+            request.showLength = true;
+            break;
+        case Flag::Phone:
+            request.phone = value;
+            break;
+        case Flag::Output:
+            request.outputPath = value;
+            return needsText();
+        case Flag::Modem:
+            request.modem.modem = value;
+            return needsText();
+        case Flag::Smsc:
+            if (!sms::NormalizePhoneNumber(value)) {
+                return CliUsageError{"%s: \"%s\" is not a phone number", {flag, value}};
+            }
+            request.modem.smsc = value;
+            break;
+        case Flag::WaitReply:
+            request.modem.waitReplySeconds = ParseNumber(value, 1, 86400);
+            if (!request.modem.waitReplySeconds) {
+                return NotANumber(flag, value, 1, 86400);
+            }
+            break;
+        case Flag::QrDir:
+            request.batch.qrDirectory = value;
+            return needsText();
+        case Flag::Send:
+            request.batch.send = true;
+            break;
+        case Flag::Resume:
+            request.batch.resume = true;
+            break;
+        case Flag::Encoding: {
+            const std::optional<fleet::EncodingChoice> choice = fleet::ParseEncodingName(value);
+            if (!choice) {
+                return CliUsageError{"%s: \"%s\" is not one of %s",
+                                     {flag, value, std::string("utf-8|gb18030")}};
+            }
+            request.batch.encoding = *choice;
+            break;
         }
-        request.settingsPath = value;
-    } else if (flag == "--lang") {
-        request.language = value;
-    } else if (flag == "--type") {
-        return choose(kTypes, fields.smsCommandType);
-    } else if (flag == "--mode") {
-        return choose(kModes, fields.serverAddressMode);
-    } else if (flag == "--apn") {
-        return choose(kApns, fields.serviceNetwork);
-    } else if (flag == "--port") {
-        fields.port = ParsePort(value);
-        if (!fields.port) {
-            return NotAPort(flag, value);
-        }
-    } else if (flag == "--ip") {
-        fields.staticIp = value;
-    } else if (flag == "--domain") {
-        fields.domainAddress = value;
-    } else if (flag == "--other-apn") {
-        fields.otherApn = value;
-    } else if (flag == "--dtu") {
-        fields.dtuNumber = value;
-    }
-    return std::nullopt;
-}
-
-// The error for `flag` given without its value; nullopt for a name that is no flag with a value.
-std::optional<CliUsageError> MissingValue(std::string_view flag) {
-    const std::string name(flag);
-    if (flag == "--settings") {
-        return CliUsageError{"%s needs a file name", {name}};
-    }
-    if (flag == "--lang") {
-        return CliUsageError{"%s needs a language code such as en, zh_cn or zh_tw (\"\" for automatic)",
-                             {name}};
-    }
-    if (flag == "--type") {
-        return CliUsageError{"%s needs a value, one of %s", {name, ChoiceList(kTypes)}};
-    }
-    if (flag == "--mode") {
-        return CliUsageError{"%s needs a value, one of %s", {name, ChoiceList(kModes)}};
-    }
-    if (flag == "--apn") {
-        return CliUsageError{"%s needs a value, one of %s", {name, ChoiceList(kApns)}};
-    }
-    if (flag == "--port") {
-        return CliUsageError{"%s needs a value, a number from 1000 to 99999", {name}};
-    }
-    if (flag == "--ip" || flag == "--domain" || flag == "--other-apn" || flag == "--dtu") {
-        return CliUsageError{"%s needs a value", {name}};
+        case Flag::Quiet:
+            request.batch.quiet = true;
+            break;
+        case Flag::Bind:
+            request.listen.bindAddress = value;
+            return needsText();
+        case Flag::Timeout:
+            request.listen.timeoutSeconds = ParseNumber(value, 1, 604800);
+            if (!request.listen.timeoutSeconds) {
+                return NotANumber(flag, value, 1, 604800);
+            }
+            break;
+        case Flag::Count:
+            request.listen.count = ParseNumber(value, 1, 1000000);
+            if (!request.listen.count) {
+                return NotANumber(flag, value, 1, 1000000);
+            }
+            break;
     }
     return std::nullopt;
 }
@@ -132,11 +247,16 @@ struct ParseState {
     std::optional<CliCommand> command;
     bool help = false;
     bool version = false;
-    bool anyFieldFlag = false;
+    std::vector<const FlagSpec*> given;  // every flag given, in order
+    std::optional<std::string> portText;
 };
 
-// A word that is no flag: the subcommand, given once.
-std::optional<CliUsageError> TakeCommand(const std::string& arg, ParseState& state) {
+// A word that is no flag: the subcommand, given once, then batch's input file.
+std::optional<CliUsageError> TakeWord(const std::string& arg, ParseState& state, CliRequest& request) {
+    if (state.command == CliCommand::Batch && request.batch.inputPath.empty() && !arg.empty()) {
+        request.batch.inputPath = arg;
+        return std::nullopt;
+    }
     if (state.command) {
         return CliUsageError{"unexpected argument \"%s\"", {arg}};
     }
@@ -166,11 +286,16 @@ std::optional<CliUsageError> TakeFlag(const std::vector<std::string>& args, std:
         (flag == "--version" ? state.version : state.help) = true;
         return std::nullopt;
     }
-    // Every flag that takes a value has a message for a missing one, so that table also tells a
-    // known flag from an unknown one.
-    const std::optional<CliUsageError> missingValue = MissingValue(flag);
-    if (!missingValue) {
+    const FlagSpec* spec = FindFlag(flag);
+    if (spec == nullptr) {
         return CliUsageError{"unknown option \"%s\"", {flag}};
+    }
+    state.given.push_back(spec);
+    if (!spec->takesValue) {
+        if (inlineValue) {
+            return CliUsageError{"%s takes no value", {flag}};
+        }
+        return ApplyFlag(*spec, {}, request);
     }
     std::string value;
     if (inlineValue) {
@@ -178,10 +303,62 @@ std::optional<CliUsageError> TakeFlag(const std::vector<std::string>& args, std:
     } else if (i + 1 < args.size()) {
         value = args[++i];
     } else {
-        return missingValue;
+        return MissingValue(*spec);
     }
-    state.anyFieldFlag = true;
-    return ApplyFlag(flag, value, request);
+    if (spec->flag == Flag::Field && spec->field == FieldName::Port) {
+        state.portText = value;
+        return std::nullopt;
+    }
+    return ApplyFlag(*spec, value, request);
+}
+
+// The checks that need the command: each flag belongs to it, --port in its range, batch's file and
+// the flags that only make sense together.
+std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest& request) {
+    const CliCommand command = request.command;
+    for (const FlagSpec* spec : state.given) {
+        if ((spec->commands & Bit(command)) == 0) {
+            return CliUsageError{"%s does not apply to %s",
+                                 {std::string(spec->name), std::string(CommandName(command))}};
+        }
+    }
+    if (state.portText) {
+        if (command == CliCommand::Listen) {
+            request.listen.port = ParseNumber(*state.portText, 1, 65535);
+            if (!request.listen.port) {
+                return NotANumber("--port", *state.portText, 1, 65535);
+            }
+        } else if (const auto error = ApplyFieldValue(FieldName::Port, *state.portText, request.fields)) {
+            return CliUsageError{"%s: \"%s\" is not a number from 1000 to 99999",
+                                 {std::string("--port"), *state.portText}};
+        }
+    }
+    if (command == CliCommand::Qr && request.outputPath && !HasPictureExtension(*request.outputPath)) {
+        return CliUsageError{"%s: \"%s\" must end in .png or .svg",
+                             {std::string("--output"), *request.outputPath}};
+    }
+    if (command != CliCommand::Batch) {
+        return std::nullopt;
+    }
+    if (request.batch.inputPath.empty()) {
+        return CliUsageError{"%s needs a CSV file", {std::string("batch")}};
+    }
+    if (request.batch.resume && !request.outputPath) {
+        return CliUsageError{"%s needs %s", {std::string("--resume"), std::string("--output")}};
+    }
+    // Resuming reads the input twice (once to check the earlier output against it), which a pipe
+    // cannot give.
+    if (request.batch.resume && request.batch.inputPath == "-") {
+        return CliUsageError{"%s needs a file, not standard input", {std::string("--resume")}};
+    }
+    if (!request.batch.send) {
+        for (const FlagSpec* spec : state.given) {
+            if (spec->flag == Flag::Modem || spec->flag == Flag::Smsc || spec->flag == Flag::WaitReply) {
+                return CliUsageError{"%s needs %s", {std::string(spec->name), std::string("--send")}};
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -193,7 +370,7 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
         const std::string& arg = args[i];
         std::optional<CliUsageError> error;
         if (arg.size() < 2 || arg[0] != '-') {
-            error = TakeCommand(arg, state);
+            error = TakeWord(arg, state, request);
         } else {
             error = TakeFlag(args, i, request, state);
         }
@@ -204,14 +381,22 @@ CliParseResult ParseCommandLine(const std::vector<std::string>& args) {
 
     if (state.help) {
         request.command = CliCommand::Help;
-    } else if (state.version) {
+        return request;
+    }
+    if (state.version) {
         request.command = CliCommand::Version;
-    } else if (state.command) {
-        request.command = *state.command;
-    } else if (state.anyFieldFlag) {
-        return CliUsageError{"no command given; expected %s", {SubcommandNameList()}};
-    } else {
+        return request;
+    }
+    if (!state.command) {
+        if (!state.given.empty()) {
+            return CliUsageError{"no command given; expected %s", {SubcommandNameList()}};
+        }
         request.command = CliCommand::Help;
+        return request;
+    }
+    request.command = *state.command;
+    if (auto error = CheckForCommand(state, request)) {
+        return *error;
     }
     return request;
 }

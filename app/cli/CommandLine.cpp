@@ -44,6 +44,10 @@ constexpr Runner kRunners[] = {
     {CliCommand::CheckPort, RunCheckPort},
     {CliCommand::JudgeMapping, RunJudgeMapping},
     {CliCommand::WanIp, RunWanIp},
+    {CliCommand::Qr, RunQr},
+    {CliCommand::Send, RunSend},
+    {CliCommand::Batch, RunBatch},
+    {CliCommand::Listen, RunListen},
 };
 
 // --lang, else the language the window would show: "nLanguageID" of the settings file.
@@ -109,8 +113,8 @@ int RunCommandLine(int argc, char* argv[]) {
     try {
         StreamEngineMessages engineMessages(std::cerr);
         const i18n::EngineSession engine(base::ProgramFilePath(), i18n::SystemLocaleSource(), engineMessages);
-        status =
-            RunCommandLine(args, {std::cout, std::cerr, TranslateForTerminal, StandardErrorIsTerminal()});
+        status = RunCommandLine(args, {std::cout, std::cerr, TranslateForTerminal, StandardErrorIsTerminal(),
+                                       StandardOutputIsTerminal()});
     } catch (const std::exception& error) {
         std::cerr << "dtusms: " << error.what() << '\n';
     }

@@ -26,11 +26,17 @@ struct CliOutput {
     base::TranslateFn translate;  // empty: English
     // True when `err` is a terminal that a person watches: progress lines go there only then.
     bool errIsTerminal = false;
+    // True when `out` is a terminal: qr draws its code in forced colours only then.
+    bool outIsTerminal = false;
 };
 
 int RunSms(const CliRequest& request, const CliOutput& output);
 int RunCheckPort(const CliRequest& request, const CliOutput& output);
 int RunJudgeMapping(const CliRequest& request, const CliOutput& output);
 int RunWanIp(const CliRequest& request, const CliOutput& output);
+int RunQr(const CliRequest& request, const CliOutput& output);
+int RunSend(const CliRequest& request, const CliOutput& output);
+int RunBatch(const CliRequest& request, const CliOutput& output);
+int RunListen(const CliRequest& request, const CliOutput& output);
 
 }  // namespace app

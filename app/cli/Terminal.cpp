@@ -18,4 +18,12 @@ bool StandardErrorIsTerminal() {
 #endif
 }
 
+bool StandardOutputIsTerminal() {
+#ifdef _WIN32
+    return _isatty(1) != 0;
+#else
+    return ::isatty(STDOUT_FILENO) != 0;
+#endif
+}
+
 }  // namespace app

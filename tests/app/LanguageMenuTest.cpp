@@ -2,11 +2,13 @@
 // a failed write of the language number, and the language at start-up.
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -61,10 +63,14 @@ void ExpectLanguage(LanguageFixture& f, int number, const std::string& step) {
             EXPECT_NE(expected, QString::fromUtf8(text.english)) << text.object;
         }
     }
-    // The command-format label keeps its right edge and takes the width of its translated text.
+    // The command-format label takes the width of its translated text, right-aligned at 108, or
+    // further right (up to 110) where the text would otherwise reach over the group box's frame.
     const auto* format = f.fixture.Find<QLabel>("tntlbl_SMSCommandFormat");
-    EXPECT_EQ(format->geometry().right() + 1, 108);
-    EXPECT_EQ(format->width(), std::min(format->fontMetrics().horizontalAdvance(format->text()), 108));
+    const int textWidth =
+        static_cast<int>(std::ceil(QFontMetricsF(format->font()).horizontalAdvance(format->text())));
+    const int contentsLeft = format->parentWidget()->contentsRect().left();
+    EXPECT_EQ(format->geometry().right() + 1, std::clamp(contentsLeft + textWidth, 108, 110));
+    EXPECT_EQ(format->width(), std::min(textWidth, format->geometry().right() + 1));
     for (const ListItems& list : kListItems) {
         auto* combo = f.fixture.Find<QComboBox>(list.list);
         ASSERT_EQ(combo->count(), static_cast<int>(list.english.size())) << list.list;

@@ -62,6 +62,7 @@ inline const std::vector<WindowText> kWindowTexts = {
     {"tntbtn_JudgeMaping", "Judge whether the server port mapping"},
     {"tntbtn_Close", "Close"},
     {"tntbtn_GenerationSMS", "Generation SMS"},
+    {"tntbtn_SendSMS", "Send SMS\u2026"},
     {"rzMenubtn_Language", " Language"},
     {"tntmntm_Automatic", "Automatic"},
     {"tntmntm_English", "English"},

@@ -8,12 +8,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -72,6 +74,7 @@ TEST(MainWindowTest, ControlsSitInTheirContainersWithTheirGeometryAndTexts) {
         {"rzMenubtn_Language", "TntPanel1", {19, 5, 90, 25}, " Language"},
         {"tntbtn_Close", "TntPanel1", {400, 5, 75, 25}, "Close"},
         {"tntbtn_GenerationSMS", "TntPanel1", {287, 5, 90, 25}, "Generation SMS"},
+        {"tntbtn_SendSMS", "TntPanel1", {153, 5, 90, 25}, "Send SMS\u2026"},
         {"tntstsbr_Status", "tntfrm_Main", {0, 286, 495, 19}, nullptr},
     };
     for (const auto& row : rows) {
@@ -114,7 +117,6 @@ TEST(MainWindowTest, LabelsAreRightAlignedToTheirBoxesRightEdge) {
         {"tntlbl_Ohter", "Other", 354, 21},
         {"tntlbl_DTUNumber", "DTU number", 110, 51},
         {"tntlbl1", "SMS command type", 110, 82},
-        {"tntlbl_SMSCommandFormat", "SMS command format", 108, 112},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -385,25 +387,59 @@ TEST(MainWindowTest, CommandFormatLabelTakesTheWidthOfItsTextAndFont) {
     fixture.Show();
     auto* label = fixture.Find<QLabel>("tntlbl_SMSCommandFormat");
     ASSERT_NE(label, nullptr);
+    const int contentsLeft = label->parentWidget()->contentsRect().left();
+    const auto textWidth = [label] {
+        return static_cast<int>(std::ceil(QFontMetricsF(label->font()).horizontalAdvance(label->text())));
+    };
+    // A text whose advance, rounded up, lies in (low, high]: some wide letters, then i's.
+    const auto textOfWidth = [&](int low, int high) {
+        const QFontMetricsF metrics(label->font());
+        for (const char wide : {'W', 'm', 'a', 'o'}) {
+            for (int wides = 0; wides < 15; ++wides) {
+                for (int is = 0; is < 60; ++is) {
+                    const QString text = QString(wides, QLatin1Char(wide)) + QString(is, QLatin1Char('i'));
+                    const double width = std::ceil(metrics.horizontalAdvance(text));
+                    if (width > low && width <= high) {
+                        return text;
+                    }
+                }
+            }
+        }
+        ADD_FAILURE() << "no text of a width in (" << low << ", " << high << "]";
+        return QString();
+    };
     const struct {
         const char* name;
         std::function<void(QLabel*)> change;
+        std::function<int()> right;  // x of the right edge, exclusive
     } rows[] = {
-        {"a shorter text", [](QLabel* l) { l->setProperty("text", QStringLiteral("SMS")); }},
-        {"a text wider than the room to the left",
-         [](QLabel* l) { l->setProperty("text", QStringLiteral("A very long caption that cannot fit")); }},
+        {"a shorter text", [](QLabel* l) { l->setProperty("text", QStringLiteral("SMS")); },
+         [] { return 108; }},
+        {"a text that fits up to the placed edge",
+         [&](QLabel* l) { l->setProperty("text", textOfWidth(100 - contentsLeft, 108 - contentsLeft)); },
+         [] { return 108; }},
+        {"a text up to two pixels wider moves the edge right as far",
+         [&](QLabel* l) { l->setProperty("text", textOfWidth(108 - contentsLeft, 110 - contentsLeft)); },
+         [&] { return contentsLeft + textWidth(); }},
+        {"a text wider than the room up to the edit line",
+         [](QLabel* l) { l->setProperty("text", QStringLiteral("A very long caption that cannot fit")); },
+         [] { return 110; }},
         {"a larger font",
          [](QLabel* l) {
              QFont font = l->font();
              font.setPixelSize(16);
              l->setFont(font);
-         }},
+         },
+         [] { return 110; }},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         row.change(label);
-        EXPECT_EQ(label->width(), std::min(label->fontMetrics().horizontalAdvance(label->text()), 108));
-        EXPECT_EQ(label->geometry().right() + 1, 108);
+        const int right = row.right();
+        EXPECT_GE(right, 108);
+        EXPECT_LE(right, 110);
+        EXPECT_EQ(label->geometry().right() + 1, right);
+        EXPECT_EQ(label->width(), std::min(textWidth(), right));
         EXPECT_EQ(label->geometry().top(), 112);
     }
 }
@@ -451,7 +487,7 @@ TEST(MainWindowTest, TabOrderRunsThroughTheControlsSkippingDisabledOnes) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     fixture.Find<QWidget>("tntcomb_ServerNetMode")->setFocus();
     QStringList visited;
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < 16; ++i) {
         QWidget* focus = QApplication::focusWidget();
         ASSERT_NE(focus, nullptr);
         // The port field's focus sits on its inner line edit.
@@ -463,7 +499,7 @@ TEST(MainWindowTest, TabOrderRunsThroughTheControlsSkippingDisabledOnes) {
         "tntcomb_ServerNetMode", "rzspnedt_Port",          "tntedt_StaticIP",         "tntbtn_StaticIP",
         "tntbtn_TestServerPort", "tntbtn_JudgeMaping",     "tntcomb_ServiceNetwork",  "tntedt_Other",
         "tntedt_DTUNumber",      "tntcomb_SMSCommandType", "tntedt_SMSCommandFormat", "rzMenubtn_Language",
-        "tntbtn_Close",          "tntbtn_GenerationSMS",   "tntcomb_ServerNetMode",
+        "tntbtn_Close",          "tntbtn_GenerationSMS",   "tntbtn_SendSMS",          "tntcomb_ServerNetMode",
     };
     EXPECT_EQ(visited, expected);
 }

@@ -57,7 +57,7 @@ TEST(WindowTranslationOnMainWindowTest, FirstPassRecordsExactlyTheWindowTexts) {
     }
     std::sort(texts.begin(), texts.end());
     EXPECT_EQ(texts, ExpectedRecords());
-    EXPECT_EQ(texts.size(), 26u);
+    EXPECT_EQ(texts.size(), 27u);
     EXPECT_GT(fonts, 0);
     EXPECT_EQ(f.fixture.window->font().family(), QStringLiteral("Tahoma"));
     EXPECT_EQ(marker->LanguageOfLastPass, "en");

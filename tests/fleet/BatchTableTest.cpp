@@ -139,14 +139,29 @@ TEST(BatchTableTest, SentCellsHoldReferencesOrAnError) {
         bool sent;
     };
     const Row rows[] = {
-        {"17", true},   {"17 18 19", true}, {"0", true},   {"", false},         {" 17", false},
-        {"17 ", false}, {"17  18", false},  {"-1", false}, {"no modem", false}, {"发送失败 2", false},
+        {"17", true},
+        {"17 18 19", true},
+        {"0", true},
+        {"", false},
+        {" 17", false},
+        {"17 ", false},
+        {"17  18", false},
+        {"-1", false},
+        {"no modem", false},
+        {"发送失败 2", false},
+        {"/org/freedesktop/ModemManager1/SMS/4", true},
+        {"/org/freedesktop/ModemManager1/SMS/4 /org/freedesktop/ModemManager1/SMS/5", true},
+        {"/org/freedesktop/ModemManager1/SMS/", false},
+        {"/org/freedesktop/ModemManager1/Modem/0", false},
+        {"/org/freedesktop/ModemManager1/SMS/4x", false},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(row.sent, IsSentReferences(row.cell)) << '"' << row.cell << '"';
     }
     EXPECT_EQ("3 200", FormatSentReferences({3, 200}));
     EXPECT_TRUE(IsSentReferences(FormatSentReferences({3, 200})));
+    EXPECT_EQ("17 /org/freedesktop/ModemManager1/SMS/2",
+              FormatSentReferences(std::vector<std::string>{"17", "/org/freedesktop/ModemManager1/SMS/2"}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -74,9 +75,11 @@ std::string ToCrLf(const std::string& text) {
 }
 
 TEST(CatalogsTest, EveryEntryOfEveryCatalogReadsBackAsItsSourceSaysThroughTheEngine) {
+    // The catalogs grow with every feature: the counts are the least each must hold (the header,
+    // and for Chinese the window's 59 texts), and msgfmt's count must equal the source's.
     struct Row {
         std::string code, po, resource;
-        std::size_t entries;
+        std::size_t leastEntries;
     };
     const std::vector<Row> rows = {
         {"zh_CN", "zh_CN.po", "LOCALE_ZH_CN_DEFAULT", 60},
@@ -90,10 +93,10 @@ TEST(CatalogsTest, EveryEntryOfEveryCatalogReadsBackAsItsSourceSaysThroughTheEng
     TGnuGettextInstance engine(locator, dir.ProgramFile(), locale, sink);
     for (const Row& row : rows) {
         const auto entries = ReadPo(std::string(DTUSMS_CATALOG_SOURCES) + "/" + row.po);
-        ASSERT_EQ(row.entries, entries.size()) << row.po;
+        ASSERT_GE(entries.size(), row.leastEntries) << row.po;
         const auto bytes = FindResource(row.resource);
         ASSERT_TRUE(bytes.has_value()) << row.resource;
-        EXPECT_EQ(row.entries, TMoFile(*bytes, row.resource).EntryCount());
+        EXPECT_EQ(entries.size(), TMoFile(*bytes, row.resource).EntryCount()) << row.po;
 
         engine.SelectLanguage(row.code);
         for (const auto& [msgid, msgstr] : entries) {
@@ -107,14 +110,39 @@ TEST(CatalogsTest, EveryEntryOfEveryCatalogReadsBackAsItsSourceSaysThroughTheEng
 TEST(CatalogsTest, ChineseCatalogsHoldTheSameIdentifiersAndTheDefaultOneOnlyAHeader) {
     const auto simplified = ReadPo(std::string(DTUSMS_CATALOG_SOURCES) + "/zh_CN.po");
     const auto traditional = ReadPo(std::string(DTUSMS_CATALOG_SOURCES) + "/zh_TW.po");
-    std::size_t same = 0;
+    std::set<std::string> same;
     for (const auto& [msgid, text] : simplified) {
         ASSERT_TRUE(traditional.contains(msgid)) << msgid;
-        same += traditional.at(msgid) == text ? 1 : 0;
+        if (traditional.at(msgid) == text) {
+            same.insert(msgid);
+        }
     }
     EXPECT_EQ(simplified.size(), traditional.size());
-    // Sixteen texts read the same in both scripts; the headers differ in their language team.
-    EXPECT_EQ(16u, same);
+    // Only these read the same in both scripts (no character of theirs differs); any other text
+    // identical in both catalogs is an untranslated copy. The headers differ in their language team.
+    const std::set<std::string> sameInBothScripts = {"Arabic",
+                                                     "DTU configuration information",
+                                                     "Domain address",
+                                                     "Domain resolution",
+                                                     "French",
+                                                     "Generation SMS",
+                                                     "Japanese",
+                                                     "Other",
+                                                     "Port",
+                                                     "Prompt",
+                                                     "Resolve",
+                                                     "Russian",
+                                                     "SMS command format",
+                                                     "Static IP",
+                                                     "TQ-3VOVE configuration tool",
+                                                     "Thai",
+                                                     "Cancel",
+                                                     "Cancelled",
+                                                     "ModemManager does not manage %s",
+                                                     "ModemManager: %s",
+                                                     "SIM card failure",
+                                                     "illegal SIM card"};
+    EXPECT_EQ(sameInBothScripts, same);
 
     const auto english = FindResource("LOCALE_EN_DEFAULT");
     const auto fallback = FindResource("LOCALE_DEFAULT");

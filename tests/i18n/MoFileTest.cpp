@@ -29,10 +29,6 @@ using test::Fixture;
 using test::ReadBytes;
 using test::TestData;
 
-std::string CompiledCatalog(const std::string& po) {
-    return std::string(DTUSMS_COMPILED_CATALOGS) + "/" + po + ".mo";
-}
-
 // The identifier table of a little-endian catalog, entry i at index i - 1.
 std::vector<std::string> Identifiers(const std::string& file) {
     const std::vector<std::byte> bytes = ReadBytes(file);
@@ -61,7 +57,7 @@ std::pair<std::vector<std::uint32_t>, std::uint32_t> Probes(const std::vector<st
 }
 
 TEST(MoFileTest, BigEndianTwinTranslatesLikeTheLittleEndianCatalog) {
-    const std::vector<std::byte> little = ReadBytes(CompiledCatalog("zh_CN"));
+    const std::vector<std::byte> little = ReadBytes(Fixture("zh_CN-60.mo"));
     const std::vector<std::byte> big = BigEndianTwin(little);
     ASSERT_EQ(std::byte{0x95}, big[0]);
     const TMoFile littleCatalog(little, "zh_CN.mo");
@@ -92,7 +88,7 @@ TEST(MoFileTest, FirstProbeAndStepFollowTheEntryCount) {
         {Fixture("n1.mo").string(), 1, 1, 0, {1}},
         {Fixture("n2.mo").string(), 2, 2, 1, {2, 1}},
         // "Port" is entry 36 of 60 (the header is entry 1): 32 ("Network configuration"), 48, 40, 36.
-        {CompiledCatalog("zh_CN"), 60, 32, 16, {32, 48, 40, 36}},
+        {Fixture("zh_CN-60.mo").string(), 60, 32, 16, {32, 48, 40, 36}},
     };
     for (const Row& row : rows) {
         const TMoFile catalog(row.file, 0, 0);

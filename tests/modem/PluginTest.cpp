@@ -1,6 +1,7 @@
 // The plugin boundary: a program without Qt loads libdtusms_modem.so and sends through the fake
 // modem, as the command line will.
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -8,8 +9,9 @@
 
 #include <gtest/gtest.h>
 
-#include "modem/PluginLoader.h"
+#include "app/cli/ModemPlugin.h"
 #include "tests/modem/SerialTestSupport.h"
+#include "tests/sms/TempDir.h"
 
 namespace modem {
 namespace {
@@ -18,6 +20,13 @@ using modem_test::DecodedParts;
 using modem_test::FakeModem;
 using modem_test::FastOptions;
 using modem_test::Request;
+
+using app::LoadModemTransport;
+
+// The folder that holds the built plugin, as the program's own folder would.
+std::vector<std::string> PluginFolder() {
+    return {std::filesystem::path(DTUSMS_MODEM_PLUGIN).parent_path().string() + "/"};
+}
 
 bool QtLoaded() {
     std::ifstream maps("/proc/self/maps");
@@ -37,7 +46,7 @@ TEST(ModemPlugin, AProgramWithoutQtSendsThroughIt) {
     std::vector<Stage> stages;
     options.onProgress = [&](const Progress& progress) { stages.push_back(progress.stage); };
     std::string error;
-    const std::unique_ptr<SmsTransport> transport = LoadTransport(DTUSMS_MODEM_PLUGIN, options, &error);
+    const std::unique_ptr<SmsTransport> transport = LoadModemTransport(PluginFolder(), options, error);
     ASSERT_TRUE(transport) << error;
     EXPECT_TRUE(QtLoaded());
 
@@ -52,7 +61,7 @@ TEST(ModemPlugin, AProgramWithoutQtSendsThroughIt) {
     EXPECT_FALSE(transport->Log().empty());
 
     // A second transport from the same plugin shares its application object.
-    const std::unique_ptr<SmsTransport> again = LoadTransport(DTUSMS_MODEM_PLUGIN, options, &error);
+    const std::unique_ptr<SmsTransport> again = LoadModemTransport(PluginFolder(), options, error);
     ASSERT_TRUE(again) << error;
     EXPECT_EQ(again->Send(Request(fake.path(), "+8613800138000", "x")).references,
               std::vector<std::string>{"18"});
@@ -60,10 +69,15 @@ TEST(ModemPlugin, AProgramWithoutQtSendsThroughIt) {
 
 TEST(ModemPlugin, ALibraryThatIsNotThePluginIsRefused) {
     std::string error;
-    EXPECT_FALSE(LoadTransport("/nonexistent/libdtusms_modem.so", {}, &error));
+    EXPECT_FALSE(LoadModemTransport({"/nonexistent/"}, {}, error));
     EXPECT_NE(error.find("/nonexistent/libdtusms_modem.so"), std::string::npos) << error;
-    EXPECT_FALSE(LoadTransport("libm.so.6", {}, &error));
-    EXPECT_EQ(error, "libm.so.6 is not the modem plugin");
+
+    // Another library under the plugin's name: loaded, but without the entry points.
+    sms::testing::TempDir folder;
+    std::filesystem::copy_file(DTUSMS_OTHER_LIBRARY, folder.File("libdtusms_modem.so"));
+    EXPECT_FALSE(LoadModemTransport({folder.path().string() + "/"}, {}, error));
+    EXPECT_NE(error.find("libdtusms_modem.so"), std::string::npos) << error;
+    EXPECT_NE(error.find("dtusms_modem_create"), std::string::npos) << error;
 }
 
 }  // namespace

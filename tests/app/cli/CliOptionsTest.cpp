@@ -42,6 +42,11 @@ TEST(CliOptionsTest, ChoosesTheCommand) {
         {{"judge-mapping"}, CliCommand::JudgeMapping},
         {{"wan-ip"}, CliCommand::WanIp},
         {{"--port", "8000", "sms"}, CliCommand::Sms},
+        {{"qr"}, CliCommand::Qr},
+        {{"send", "--phone", "1234"}, CliCommand::Send},
+        {{"batch", "a.csv"}, CliCommand::Batch},
+        {{"listen"}, CliCommand::Listen},
+        {{"batch", "--help"}, CliCommand::Help},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(Parsed(row.args).command, row.expected);
@@ -102,12 +107,128 @@ TEST(CliOptionsTest, NamesTheFlagAndWhatItAccepts) {
         {{"sms", "-x"}, "unknown option \"-x\""},
         {{"sms", "--bogus=1"}, "unknown option \"--bogus\""},
         {{"--help=yes"}, "--help takes no value"},
-        {{"send"}, "unknown command \"send\"; expected sms, check-port, judge-mapping or wan-ip"},
+        {{"sned"},
+         "unknown command \"sned\"; expected sms, check-port, judge-mapping, wan-ip, qr, send, batch or "
+         "listen"},
         {{"sms", "extra"}, "unexpected argument \"extra\""},
-        {{"--port", "8000"}, "no command given; expected sms, check-port, judge-mapping or wan-ip"},
+        {{"--port", "8000"},
+         "no command given; expected sms, check-port, judge-mapping, wan-ip, qr, send, batch or listen"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(UsageError(row.args), row.expected);
+    }
+}
+
+TEST(CliOptionsTest, ReadsTheOptionsOfQrSendBatchAndListen) {
+    const CliRequest sms = Parsed({"sms", "--length"});
+    EXPECT_TRUE(sms.showLength);
+    EXPECT_FALSE(Parsed({"sms"}).showLength);
+
+    const CliRequest qr = Parsed({"qr", "--phone", "+86 138", "--output=code.SVG"});
+    EXPECT_EQ(qr.phone, "+86 138");
+    EXPECT_EQ(qr.outputPath, "code.SVG");
+
+    const CliRequest send = Parsed({"send", "--phone=abc", "--modem", "/dev/ttyUSB2", "--smsc",
+                                    "+8613800100500", "--wait-reply", "60", "--dtu", "TQ-1"});
+    EXPECT_EQ(send.phone, "abc");  // checked by the command, which names the field
+    EXPECT_EQ(send.modem.modem, "/dev/ttyUSB2");
+    EXPECT_EQ(send.modem.smsc, "+8613800100500");
+    EXPECT_EQ(send.modem.waitReplySeconds, 60);
+    EXPECT_EQ(send.fields.dtuNumber, "TQ-1");
+    EXPECT_EQ(Parsed({"send"}).modem.modem, "auto");
+    EXPECT_FALSE(Parsed({"send"}).modem.waitReplySeconds.has_value());
+
+    const CliRequest batch =
+        Parsed({"batch", "--send", "fleet.csv", "--output", "out.csv", "--qr-dir", "codes", "--resume",
+                "--encoding", "GBK", "--quiet", "--modem=mm", "--wait-reply=5"});
+    EXPECT_EQ(batch.batch.inputPath, "fleet.csv");
+    EXPECT_EQ(batch.outputPath, "out.csv");
+    EXPECT_EQ(batch.batch.qrDirectory, "codes");
+    EXPECT_TRUE(batch.batch.send);
+    EXPECT_TRUE(batch.batch.resume);
+    EXPECT_TRUE(batch.batch.quiet);
+    EXPECT_EQ(batch.batch.encoding, fleet::EncodingChoice::Gb18030);
+    EXPECT_EQ(batch.modem.modem, "mm");
+    EXPECT_EQ(Parsed({"batch", "-"}).batch.inputPath, "-");
+    EXPECT_EQ(Parsed({"batch", "x.csv"}).batch.encoding, fleet::EncodingChoice::Detect);
+
+    // listen reads --port as its own port, with the whole TCP range.
+    const CliRequest listen =
+        Parsed({"listen", "--port", "80", "--bind", "127.0.0.1", "--timeout", "30", "--count=2"});
+    EXPECT_EQ(listen.listen.port, 80);
+    EXPECT_FALSE(listen.fields.port.has_value());
+    EXPECT_EQ(listen.listen.bindAddress, "127.0.0.1");
+    EXPECT_EQ(listen.listen.timeoutSeconds, 30);
+    EXPECT_EQ(listen.listen.count, 2);
+    EXPECT_EQ(Parsed({"--port", "65535", "listen"}).listen.port, 65535);
+    EXPECT_EQ(Parsed({"listen"}).listen.bindAddress, "0.0.0.0");
+}
+
+TEST(CliOptionsTest, RefusesOptionsOutsideTheirCommandsAndValuesOutsideTheirRange) {
+    const struct {
+        Args args;
+        std::string expected;
+    } rows[] = {
+        {{"sms", "--phone", "123"}, "--phone does not apply to sms"},
+        {{"check-port", "--length"}, "--length does not apply to check-port"},
+        {{"qr", "--send"}, "--send does not apply to qr"},
+        {{"batch", "a.csv", "--dtu", "x"}, "--dtu does not apply to batch"},
+        {{"listen", "--ip", "1.2.3.4"}, "--ip does not apply to listen"},
+        {{"--phone", "1", "wan-ip"}, "--phone does not apply to wan-ip"},
+        {{"sms", "--length=yes"}, "--length takes no value"},
+        {{"batch", "a.csv", "--send=1"}, "--send takes no value"},
+        {{"qr", "--output", "code.jpg"}, "--output: \"code.jpg\" must end in .png or .svg"},
+        {{"qr", "--output", "png"}, "--output: \"png\" must end in .png or .svg"},
+        {{"qr", "--output="}, "--output needs a file name"},
+        {{"send", "--smsc", "+86 12a"}, "--smsc: \"+86 12a\" is not a phone number"},
+        {{"send", "--wait-reply", "0"}, "--wait-reply: \"0\" is not a number from 1 to 86400"},
+        {{"send", "--wait-reply", "1.5"}, "--wait-reply: \"1.5\" is not a number from 1 to 86400"},
+        {{"send", "--wait-reply"}, "--wait-reply needs a value"},
+        {{"send", "--modem="}, "--modem needs a value"},
+        {{"batch"}, "batch needs a CSV file"},
+        {{"batch", "a.csv", "b.csv"}, "unexpected argument \"b.csv\""},
+        {{"batch", "a.csv", "--resume", "--send"}, "--resume needs --output"},
+        {{"batch", "-", "--resume", "--output", "o.csv"}, "--resume needs a file, not standard input"},
+        {{"batch", "a.csv", "--wait-reply", "9"}, "--wait-reply needs --send"},
+        {{"batch", "a.csv", "--modem", "mm"}, "--modem needs --send"},
+        {{"batch", "a.csv", "--encoding", "latin1"}, "--encoding: \"latin1\" is not one of utf-8|gb18030"},
+        {{"batch", "a.csv", "--encoding"}, "--encoding needs a value, one of utf-8|gb18030"},
+        {{"batch", "a.csv", "--qr-dir"}, "--qr-dir needs a folder name"},
+        {{"listen", "--port", "0"}, "--port: \"0\" is not a number from 1 to 65535"},
+        {{"listen", "--port", "65536"}, "--port: \"65536\" is not a number from 1 to 65535"},
+        {{"sms", "--port", "70000x"}, "--port: \"70000x\" is not a number from 1000 to 99999"},
+        {{"listen", "--timeout", "-1"}, "--timeout: \"-1\" is not a number from 1 to 604800"},
+        {{"listen", "--count", "0"}, "--count: \"0\" is not a number from 1 to 1000000"},
+        {{"listen", "--bind"}, "--bind needs a value"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(UsageError(row.args), row.expected) << row.args.front();
+    }
+}
+
+TEST(CliOptionsTest, FieldValuesReadTheSameFromFlagsAndCells) {
+    const struct {
+        FieldName field;
+        std::string value;
+        bool accepted;
+        std::string accepts;  // the choices named when refused
+    } rows[] = {
+        {FieldName::Type, "Query", true, ""},   {FieldName::Type, "q", false, "config|query"},
+        {FieldName::Mode, "DOMAIN", true, ""},  {FieldName::Mode, "", false, "static|domain"},
+        {FieldName::Apn, "uniNet", true, ""},   {FieldName::Apn, "cmnet ", false, "cmnet|cmwap|uninet|other"},
+        {FieldName::Port, "99999", true, ""},   {FieldName::Port, "999", false, ""},
+        {FieldName::Port, "6000.0", false, ""}, {FieldName::Ip, "any text", true, ""},
+        {FieldName::Dtu, "", true, ""},
+    };
+    for (const auto& row : rows) {
+        CliFieldOverrides fields;
+        const std::optional<FieldValueError> error = ApplyFieldValue(row.field, row.value, fields);
+        EXPECT_EQ(!error.has_value(), row.accepted) << row.value;
+        if (error) {
+            EXPECT_EQ(error->accepted, row.accepts) << row.value;
+            EXPECT_EQ(error->kind == FieldValueError::Kind::NotAPort, row.field == FieldName::Port)
+                << row.value;
+        }
     }
 }
 

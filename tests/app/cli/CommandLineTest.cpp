@@ -157,7 +157,7 @@ TEST_F(CommandLineTest, BadFlagsExitWithStatusTwo) {
                                                {"sms", "--apn", "cmnet2"},
                                                {"sms", "--type=both"},
                                                {"sms", "--nope"},
-                                               {"send"},
+                                               {"sned"},
                                                {"check-port", "--mode=x"}}) {
         const Outcome outcome = RunProgram(args);
         EXPECT_EQ(outcome.status, 2);

@@ -1,0 +1,194 @@
+#include "app/SendSmsDialog.h"
+
+#include <utility>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSignalBlocker>
+
+#include "app/ApplicationTitle.h"
+#include "app/MessageBoxes.h"
+#include "app/ModemList.h"
+#include "app/ModemWorker.h"
+#include "app/QrCodeView.h"
+#include "app/SendSmsTexts.h"
+#include "base/AsciiText.h"
+#include "i18n/EngineStartup.h"
+#include "i18n/qt/QtObjectAccess.h"
+#include "qr/QrCode.h"
+#include "sms/PhoneNumber.h"
+#include "sms/SmsLength.h"
+
+namespace app {
+
+namespace {
+
+std::string Translated(const std::string& english) {
+    return i18n::Translate(english);
+}
+
+QString Tr(std::string_view english) {
+    return QString::fromStdString(i18n::Translate(english));
+}
+
+QString ValidationMessage(std::string_view label) {
+    return QString::fromStdString(sms::FormatValidationMessage(Translated, std::string(label)));
+}
+
+}  // namespace
+
+SendSmsDialog::SendSmsDialog(MessagePresenter& messages, std::string settingsPath,
+                             modem::TransportOptions modemOptions, QWidget* parent)
+    : QDialog(parent),
+      messages_(messages),
+      settingsPath_(std::move(settingsPath)),
+      worker_(std::make_unique<ModemWorker>(std::move(modemOptions))) {
+    BuildControls();
+    ConnectHandlers();
+    // Every control holds its English caption and no field has been placed yet: the pass records
+    // exactly the dialog's own texts.
+    RunHandler([this] {
+        if (i18n::EngineRunning()) {
+            i18n::qt::TranslateComponent(this);
+            translated_ = true;
+        }
+    });
+    UpdateControls();
+}
+
+SendSmsDialog::~SendSmsDialog() {
+    // The worker cancels its job and waits for its thread before any control it reports to is gone.
+    worker_.reset();
+}
+
+void SendSmsDialog::ConnectHandlers() {
+    const auto on = [this](const auto* sender, auto signal, void (SendSmsDialog::*handler)()) {
+        connect(sender, signal, this,
+                [this, handler] { RunHandler([this, handler] { (this->*handler)(); }); });
+    };
+    on(tntedt_DTUPhoneNumber, &QLineEdit::textChanged, &SendSmsDialog::tntedt_DTUPhoneNumberChange);
+    on(tntbtn_Send, &QPushButton::clicked, &SendSmsDialog::tntbtn_SendClick);
+    on(tntbtn_CancelSend, &QPushButton::clicked, &SendSmsDialog::tntbtn_CancelSendClick);
+    on(tntbtn_SearchModems, &QPushButton::clicked, &SendSmsDialog::tntbtn_SearchModemsClick);
+    on(tntcomb_Modem, &ModemList::AboutToDropDown, &SendSmsDialog::tntcomb_ModemDropDown);
+    on(tntbtn_Details, &QPushButton::toggled, &SendSmsDialog::tntbtn_DetailsClick);
+    connect(tntbtn_DialogClose, &QPushButton::clicked, this, &SendSmsDialog::reject);
+
+    connect(worker_.get(), &ModemWorker::ProgressReported, this, &SendSmsDialog::OnProgress);
+    connect(worker_.get(), &ModemWorker::Logged, this, &SendSmsDialog::OnLog);
+    connect(worker_.get(), &ModemWorker::Listed, this, &SendSmsDialog::OnListed);
+    connect(worker_.get(), &ModemWorker::Sent, this, &SendSmsDialog::OnSent);
+    connect(worker_.get(), &ModemWorker::Finished, this, &SendSmsDialog::OnWorkerFinished);
+}
+
+void SendSmsDialog::RunHandler(const std::function<void()>& handler) noexcept {
+    // No exception may cross Qt's event loop; a failed settings write is shown like the main window
+    // shows it, and the dialog carries on.
+    try {
+        handler();
+    } catch (...) {
+        try {
+            messages_.ShowError(this, QString::fromUtf8(kApplicationTitle),
+                                ErrorBoxText(std::current_exception()));
+        } catch (...) {
+            // The box itself could not be shown; there is nothing left to tell.
+        }
+    }
+}
+
+void SendSmsDialog::Open(const sms::TGPRSInfo& fields) {
+    command_ = sms::GenerateSMSCommand(fields);
+    {
+        // Placing the stored number is no change of the field: nothing is written.
+        const QSignalBlocker quiet(tntedt_DTUPhoneNumber);
+        tntedt_DTUPhoneNumber->setText(
+            QString::fromStdString(sms::LoadSettings(settingsPath_, {}).DTUPhoneNumber));
+    }
+    Retranslate();
+    tntedt_DTUPhoneNumber->setFocus();
+    open();
+}
+
+void SendSmsDialog::Retranslate() {
+    if (translated_) {
+        i18n::qt::RetranslateComponent(this);
+    }
+    ShowNumberAndCode();
+    ShowModems();
+    ShowProgressAndOutcome();
+}
+
+bool SendSmsDialog::Busy() const {
+    return worker_->Busy();
+}
+
+void SendSmsDialog::showEvent(QShowEvent* event) {
+    // Centred on the main window at every opening, wherever that window has moved since.
+    if (QWidget* owner = parentWidget(); owner != nullptr && !event->spontaneous()) {
+        QRect area = frameGeometry();
+        area.moveCenter(owner->frameGeometry().center());
+        move(area.topLeft());
+    }
+    QDialog::showEvent(event);
+}
+
+void SendSmsDialog::reject() {
+    if (Busy()) {
+        closeRequested_ = true;
+        StartCancel();
+        return;
+    }
+    QDialog::reject();
+}
+
+std::optional<std::string> SendSmsDialog::PhoneNumber() const {
+    return sms::NormalizePhoneNumber(tntedt_DTUPhoneNumber->text().toStdString());
+}
+
+void SendSmsDialog::tntedt_DTUPhoneNumberChange() {
+    // Shown at once, saved whatever it holds: a half-typed number is kept as typed, like every field.
+    ShowNumberAndCode();
+    sms::SaveSetting(settingsPath_, sms::keys::kDtuPhoneNumber, tntedt_DTUPhoneNumber->text().toStdString());
+}
+
+void SendSmsDialog::ShowNumberAndCode() {
+    const std::optional<std::string> phone = PhoneNumber();
+    tntlbl_PhoneNumberMessage->setText(phone ? QString() : ValidationMessage(sms::kLabelDtuPhoneNumber));
+
+    QString commandProblem;
+    if (!command_.ok) {
+        commandProblem = ValidationMessage(command_.failedLabel);
+    } else if (command_.command.empty()) {
+        commandProblem = Tr(sendsms::kNoCommand);
+    }
+    tntedt_SMSCommand->setText(commandProblem.isEmpty() ? QString::fromStdString(command_.command)
+                                                        : QString());
+    // A command longer than the field shows its beginning, where the command type is.
+    tntedt_SMSCommand->setCursorPosition(0);
+    tntlbl_SMSLength->setText(commandProblem.isEmpty() ? QString::fromStdString(sendsms::LengthLine(
+                                                             sms::MeasureSms(command_.command), Translated))
+                                                       : commandProblem);
+
+    // The phone's camera needs both: say in the code's place which one is missing.
+    if (!phone) {
+        tntimg_QRCode->ShowReason(ValidationMessage(sms::kLabelDtuPhoneNumber));
+    } else if (!commandProblem.isEmpty()) {
+        tntimg_QRCode->ShowReason(commandProblem);
+    } else {
+        try {
+            tntimg_QRCode->ShowCode(qr::QrCode::Encode(qr::SmsToPayload(*phone, command_.command)));
+        } catch (const qr::QrError& error) {
+            tntimg_QRCode->ShowReason(error.reason() == qr::QrError::Reason::kPayloadTooLong
+                                          ? Tr(sendsms::kQrTooLong)
+                                          : QString::fromStdString(error.what()));
+        }
+    }
+}
+
+}  // namespace app

@@ -1,0 +1,66 @@
+#pragma once
+
+// The rows of a batch: each composed (app/cli/BatchComposer.h), its QR code written and its SMS sent
+// when asked for, and its output row written, one at a time so that memory stays bounded whatever the
+// file's length. A bad row never stops the others; a Ctrl-C stops between rows.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "app/cli/BatchComposer.h"
+#include "app/cli/CliOptions.h"
+#include "app/cli/Subcommands.h"
+#include "fleet/BatchTable.h"
+#include "fleet/CsvInput.h"
+#include "fleet/CsvWriter.h"
+#include "fleet/Progress.h"
+#include "fleet/QrFileNames.h"
+#include "fleet/ResumeLedger.h"
+#include "modem/SmsTransport.h"
+
+namespace app {
+
+// How the rows went.
+struct BatchOutcome {
+    std::size_t rows = 0;  // output rows written (resumed ones included)
+    bool allOk = true;     // every row written is ok (and sent, when sending)
+    bool interrupted = false;
+    std::optional<std::string> inputError;   // the input turned out not to be CSV (exit 2)
+    std::optional<std::string> outputError;  // the output could not be written
+};
+
+class BatchRun final {
+public:
+    // `transport` is used only when the request sends; `ledger` holds the rows sent by an earlier run.
+    // All must outlive this object.
+    BatchRun(const CliRequest& request, const CliOutput& output, const fleet::BatchTable& table,
+             const BatchComposer& composer, modem::SmsTransport* transport, fleet::ResumeLedger& ledger);
+
+    // Reads the data rows of `input` (its header already read) and writes the header and a row per
+    // row to `writer`, without finishing it. Never throws for the input's or the output's faults:
+    // they end the rows and are in the outcome.
+    BatchOutcome Rows(fleet::CsvInput& input, fleet::CsvWriter& writer, fleet::ProgressReporter& progress);
+
+private:
+    bool WriteQrCode(BatchComposition& row, std::size_t number);
+    bool Send(BatchComposition& row);
+
+    const CliRequest& request_;
+    const CliOutput& output_;
+    const fleet::BatchTable& table_;
+    const BatchComposer& composer_;
+    modem::SmsTransport* transport_;
+    fleet::ResumeLedger& ledger_;
+    fleet::QrFileNames qrNames_;
+};
+
+// Ends the batch: commits the output when every row was done, and also after an interrupt or an
+// input fault when rows were sent (so that the record of what went out is kept for --resume);
+// otherwise a file output stays as it was. Writes what happened to `output.err` and returns the
+// exit status: 0 every row ok, 1 a row not ok, an interrupt or an output fault, 2 an input fault.
+// `writer` is null when the batch was interrupted before its output was opened.
+int FinishBatch(const BatchOutcome& outcome, fleet::CsvWriter* writer, const CliRequest& request,
+                const CliOutput& output);
+
+}  // namespace app

@@ -1,0 +1,204 @@
+// dtusms batch: the SMS command for every row of a CSV file, written as CSV with the command, its
+// number of parts and a status per row; with --qr-dir a QR code picture per row, with --send each
+// row sent through the modem (and --resume to go on where an earlier run stopped).
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "app/cli/BatchComposer.h"
+#include "app/cli/BatchRun.h"
+#include "app/cli/CliFields.h"
+#include "app/cli/CliFiles.h"
+#include "app/cli/Interrupt.h"
+#include "app/cli/ModemPlugin.h"
+#include "app/cli/Subcommands.h"
+#include "base/Placeholders.h"
+#include "base/Translate.h"
+#include "fleet/CsvInput.h"
+#include "fleet/CsvWriter.h"
+#include "fleet/Progress.h"
+#include "fleet/ResumeLedger.h"
+
+namespace app {
+namespace {
+
+// The transport to cancel at Ctrl-C, once there is one. A lock-free atomic, so the handler may read it.
+using CancelTarget = std::atomic<modem::SmsTransport*>;
+static_assert(CancelTarget::is_always_lock_free);
+
+void CancelSending(void* target) noexcept {
+    if (modem::SmsTransport* transport = static_cast<CancelTarget*>(target)->load()) {
+        transport->Cancel();
+    }
+}
+
+std::string Say(const CliOutput& output, const std::string& format, std::vector<base::FormatArg> args) {
+    return base::FillPlaceholders(base::TranslateOrKeep(output.translate, format), args);
+}
+
+std::unique_ptr<fleet::CsvInput> OpenInput(const CliRequest& request) {
+    const CliBatchOptions& batch = request.batch;
+    if (batch.inputPath == "-") {
+        return std::make_unique<fleet::CsvInput>(std::cin, batch.encoding);
+    }
+    return std::make_unique<fleet::CsvInput>(batch.inputPath, batch.encoding);
+}
+
+fleet::EncodingChoice ChoiceOf(fleet::TextEncoding encoding) {
+    return encoding == fleet::TextEncoding::Utf8 ? fleet::EncodingChoice::Utf8
+                                                 : fleet::EncodingChoice::Gb18030;
+}
+
+// The rows of the input file, read once more in its encoding, for the progress total. Standard input
+// cannot be read twice: its total stays unknown (0).
+std::size_t CountRows(const CliRequest& request, fleet::TextEncoding encoding) {
+    if (request.batch.inputPath == "-") {
+        return 0;
+    }
+    fleet::CsvInput input(request.batch.inputPath, ChoiceOf(encoding));
+    std::vector<std::string> record;
+    std::size_t rows = 0;
+    while (input.Next(record)) {
+        ++rows;
+    }
+    return rows > 0 ? rows - 1 : 0;
+}
+
+// What the earlier output (--resume) already sent, checked against the whole input before anything
+// is sent. Throws ResumeError or CsvError.
+fleet::ResumeLedger LoadLedger(const CliRequest& request, const fleet::BatchTable& table,
+                               fleet::TextEncoding encoding) {
+    const std::string& outputPath = *request.outputPath;
+    std::error_code missing;
+    if (!std::filesystem::exists(outputPath, missing)) {
+        return {};
+    }
+    fleet::CsvInput earlier(outputPath, fleet::EncodingChoice::Utf8);
+    fleet::ResumeLedger ledger = fleet::ResumeLedger::Load(
+        earlier, table.OutputHeader(true), table.OutputHeader(false), table.InputHeader().size());
+    fleet::CsvInput input(request.batch.inputPath, ChoiceOf(encoding));
+    std::vector<std::string> record;
+    input.Next(record);
+    std::size_t number = 0;
+    ledger.Check([&](std::vector<std::string>& cells) {
+        if (!input.Next(record)) {
+            return false;
+        }
+        cells = table.Row(record, ++number, input.RecordLine()).cells;
+        return true;
+    });
+    return ledger;
+}
+
+// The part of the batch before the rows: input, header, earlier results, output and modem. Returns an
+// exit status when the batch cannot start.
+struct BatchSetUp {
+    std::unique_ptr<fleet::CsvInput> input;
+    std::optional<fleet::BatchTable> table;
+    fleet::ResumeLedger ledger;
+    std::unique_ptr<fleet::CsvWriter> writer;
+    std::unique_ptr<modem::SmsTransport> transport;
+};
+
+std::optional<int> SetUp(const CliRequest& request, const CliOutput& output, BatchSetUp& setUp) {
+    std::vector<std::string> header;
+    try {
+        setUp.input = OpenInput(request);
+        if (!setUp.input->Next(header)) {
+            output.err << Say(output, "%s: the file is empty; its first row must name the columns",
+                              {request.batch.inputPath})
+                       << '\n';
+            return kExitUsage;
+        }
+        setUp.table.emplace(header);
+    } catch (const fleet::CsvError& error) {
+        // A read broken by Ctrl-C: the caller reports the interrupt.
+        if (InterruptScope::Interrupted()) {
+            return kExitFailed;
+        }
+        output.err << Say(output, "%s is not a CSV file this program can read: %s",
+                          {request.batch.inputPath, std::string(error.what())})
+                   << '\n';
+        return kExitUsage;
+    } catch (const fleet::BatchError& error) {
+        output.err << request.batch.inputPath << ": " << base::TranslateOrKeep(output.translate, error.what())
+                   << '\n';
+        return kExitUsage;
+    }
+    const fleet::TextEncoding encoding = setUp.input->encoding();
+    try {
+        if (request.batch.resume) {
+            setUp.ledger = LoadLedger(request, *setUp.table, encoding);
+        }
+    } catch (const std::runtime_error& error) {
+        output.err << Say(output, "Cannot resume from %s: %s",
+                          {*request.outputPath, std::string(error.what())})
+                   << '\n';
+        return kExitFailed;
+    }
+    // A spreadsheet program reads UTF-8 without a byte-order mark as the system's code page, so an
+    // input that came from one (it had the mark, or was GB18030) gets the mark back.
+    const bool byteOrderMark =
+        setUp.input->HadUtf8ByteOrderMark() || encoding == fleet::TextEncoding::Gb18030;
+    try {
+        setUp.writer = request.outputPath
+                           ? std::make_unique<fleet::CsvWriter>(*request.outputPath, byteOrderMark)
+                           : std::make_unique<fleet::CsvWriter>(output.out, byteOrderMark);
+    } catch (const fleet::OutputError& error) {
+        output.err << UnableToWriteMessage(output, error.path(), error.reason()) << '\n';
+        return kExitFailed;
+    }
+    if (request.batch.send) {
+        std::string reason;
+        setUp.transport = LoadModemTransport({}, reason);
+        if (!setUp.transport) {
+            output.err << ModemUnavailableMessage(output, reason) << '\n';
+            return kExitFailed;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int RunBatch(const CliRequest& request, const CliOutput& output) {
+    // From the start: a Ctrl-C while the input is opened or the modem support loaded must not leave
+    // the output's temporary file behind.
+    CancelTarget cancelTarget{nullptr};
+    const InterruptScope interrupt(CancelSending, &cancelTarget);
+    BatchSetUp setUp;
+    if (const std::optional<int> status = SetUp(request, output, setUp)) {
+        if (InterruptScope::Interrupted()) {
+            BatchOutcome interrupted;
+            interrupted.interrupted = true;
+            return FinishBatch(interrupted, setUp.writer.get(), request, output);
+        }
+        return *status;
+    }
+    cancelTarget.store(setUp.transport.get());
+    const CliBatchOptions& options = request.batch;
+    if (options.qrDirectory) {
+        std::error_code error;
+        std::filesystem::create_directories(*options.qrDirectory, error);
+        if (error) {
+            output.err << UnableToWriteMessage(output, *options.qrDirectory, error.message()) << '\n';
+            return kExitFailed;
+        }
+    }
+    const fleet::ProgressMode mode = fleet::ChooseProgressMode(options.quiet, output.errIsTerminal);
+    const std::size_t total =
+        mode == fleet::ProgressMode::Quiet ? 0 : CountRows(request, setUp.input->encoding());
+    fleet::ProgressReporter progress(output.err, mode, total);
+
+    const BatchComposer composer(LoadFields(request, true), options.qrDirectory || options.send,
+                                 output.translate);
+    BatchRun run(request, output, *setUp.table, composer, setUp.transport.get(), setUp.ledger);
+    const BatchOutcome outcome = run.Rows(*setUp.input, *setUp.writer, progress);
+    return FinishBatch(outcome, setUp.writer.get(), request, output);
+}
+
+}  // namespace app

@@ -1,0 +1,65 @@
+// dtusms qr: the SMS command as a QR code that a phone's camera opens as a new message to the DTU:
+// drawn on the terminal, or written as a PNG or SVG picture.
+
+#include <ostream>
+
+#include "app/cli/CliFields.h"
+#include "app/cli/CliFiles.h"
+#include "app/cli/Subcommands.h"
+#include "base/AsciiText.h"
+#include "base/Translate.h"
+#include "qr/QrCode.h"
+#include "qr/QrImage.h"
+#include "sms/PhoneNumber.h"
+#include "sms/SmsCommand.h"
+
+namespace app {
+namespace {
+
+// The picture for `path`, by its extension (the parser accepts only .png and .svg).
+std::string Picture(const qr::QrCode& code, const std::string& path) {
+    const bool svg = path.size() >= 4 &&
+                     base::EqualsIgnoringAsciiCase(std::string_view(path).substr(path.size() - 4), ".svg");
+    return svg ? qr::RenderSvg(code) : qr::RenderPng(code);
+}
+
+}  // namespace
+
+int RunQr(const CliRequest& request, const CliOutput& output) {
+    const sms::TGPRSInfo info = LoadFields(request, true);
+    const sms::SmsCommandResult composed = sms::GenerateSMSCommand(info);
+    if (!composed.ok) {
+        output.err << MissingFieldMessage(output, composed.failedLabel) << '\n';
+        return kExitFailed;
+    }
+    const std::optional<std::string> phone = DtuPhoneOf(request, info);
+    if (!phone) {
+        output.err << MissingFieldMessage(output, std::string(sms::kLabelDtuPhoneNumber)) << '\n';
+        return kExitFailed;
+    }
+    std::optional<qr::QrCode> code;
+    try {
+        code = qr::QrCode::Encode(qr::SmsToPayload(*phone, composed.command));
+    } catch (const qr::QrError& error) {
+        if (error.reason() != qr::QrError::Reason::kPayloadTooLong) {
+            throw;
+        }
+        output.err << base::TranslateOrKeep(output.translate, "The command is too long for a QR code")
+                   << '\n';
+        return kExitFailed;
+    }
+    if (!request.outputPath) {
+        output.out << qr::RenderTerminal(
+            *code, output.outIsTerminal ? qr::TerminalStyle::kAnsiColours : qr::TerminalStyle::kPlain);
+        return kExitDone;
+    }
+    if (const std::string failure =
+            WriteWholeFile(*request.outputPath, Picture(*code, *request.outputPath), output);
+        !failure.empty()) {
+        output.err << failure << '\n';
+        return kExitFailed;
+    }
+    return kExitDone;
+}
+
+}  // namespace app

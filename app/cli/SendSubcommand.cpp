@@ -1,0 +1,73 @@
+// dtusms send: sends the SMS command to the DTU's phone number through a GSM modem and, when asked,
+// waits for the DTU's reply.
+
+#include <ostream>
+
+#include "app/cli/CliFields.h"
+#include "app/cli/Interrupt.h"
+#include "app/cli/ModemPlugin.h"
+#include "app/cli/Subcommands.h"
+#include "sms/PhoneNumber.h"
+#include "sms/SmsCommand.h"
+
+namespace app {
+namespace {
+
+void CancelTransport(void* transport) noexcept {
+    static_cast<modem::SmsTransport*>(transport)->Cancel();
+}
+
+}  // namespace
+
+int RunSend(const CliRequest& request, const CliOutput& output) {
+    const sms::TGPRSInfo info = LoadFields(request, true);
+    const sms::SmsCommandResult composed = sms::GenerateSMSCommand(info);
+    if (!composed.ok) {
+        output.err << MissingFieldMessage(output, composed.failedLabel) << '\n';
+        return kExitFailed;
+    }
+    const std::optional<std::string> phone = DtuPhoneOf(request, info);
+    if (!phone) {
+        output.err << MissingFieldMessage(output, std::string(sms::kLabelDtuPhoneNumber)) << '\n';
+        return kExitFailed;
+    }
+
+    ModemProgressLines progress(output);
+    modem::TransportOptions options;
+    options.onProgress = [&progress](const modem::Progress& stage) { progress.Show(stage); };
+    std::string loadError;
+    const std::unique_ptr<modem::SmsTransport> transport = LoadModemTransport(options, loadError);
+    if (!transport) {
+        output.err << ModemUnavailableMessage(output, loadError) << '\n';
+        return kExitFailed;
+    }
+
+    modem::SendRequest send;
+    send.modem = request.modem.modem;
+    send.number = *phone;
+    send.text = composed.command;
+    send.smsc = request.modem.smsc;
+    send.replyTimeoutSeconds = request.modem.waitReplySeconds.value_or(0);
+    modem::SendResult result;
+    {
+        const InterruptScope interrupt(CancelTransport, transport.get());
+        result = transport->Send(send);
+    }
+    progress.Finish();
+
+    // Every confirmed part is reported, also when a later one failed: those went out.
+    for (const std::string& reference : result.references) {
+        output.out << "sent: " << reference << '\n';
+    }
+    if (result.reply) {
+        output.out << "reply: " << ReplyOnOneLine(*result.reply) << '\n';
+    }
+    output.out.flush();
+    if (result.error.kind != modem::ErrorKind::None) {
+        output.err << RenderForOutput(result.error.message, output) << '\n';
+        return kExitFailed;
+    }
+    return kExitDone;
+}
+
+}  // namespace app

@@ -1,0 +1,174 @@
+// dtusms batch on 10,000 rows without QR codes or sending, beside a loop that only composes the same
+// rows: the difference is what reading, decoding, mapping and writing the CSV cost. The batch runs
+// the command's own row loop (BatchRun) on a file in memory; BM_BatchProgram runs the whole program on
+// a file, start-up and the output's flush to disk included.
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <stdlib.h>
+
+#include "app/cli/BatchComposer.h"
+#include "app/cli/BatchRun.h"
+#include "bench/app/ProcessLaunch.h"
+#include "fleet/CsvInput.h"
+#include "fleet/CsvWriter.h"
+#include "fleet/Progress.h"
+
+namespace {
+
+constexpr int kRows = 10'000;
+
+// Rows as a fleet's spreadsheet has them: a number, a SIM, an address, a port, an APN and a note.
+std::string TypicalCsv() {
+    std::string text = "dtu,phone,ip,port,apn,site\r\n";
+    for (int i = 0; i < kRows; ++i) {
+        const std::string n = std::to_string(i);
+        text += "TQ-GP" + std::string(6 - n.size(), '0') + n + ",138" + std::string(8 - n.size(), '0') + n +
+                ",10.0." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256) + "," +
+                std::to_string(6000 + i % 100) + (i % 10 == 0 ? ",cmwap" : ",cmnet") + ",\"Site " + n +
+                ", pier " + std::to_string(i % 7) + "\"\r\n";
+    }
+    return text;
+}
+
+sms::TGPRSInfo Settings() {
+    sms::TGPRSInfo settings;
+    settings.SMSCommandType = 0;
+    settings.ServerAddressMode = 0;
+    settings.StaticIP = "192.168.1.100";
+    settings.Port = 6000;
+    settings.ServiceNetwork = 0;
+    settings.DTUNumber = "TQ-GP000001";
+    return settings;
+}
+
+// Reads a string in place and can seek (the encoding check reads it twice), as a file can.
+class TextBuffer : public std::streambuf {
+public:
+    explicit TextBuffer(const std::string& text) {
+        char* begin = const_cast<char*>(text.data());
+        setg(begin, begin, begin + text.size());
+    }
+
+protected:
+    pos_type seekoff(off_type offset, std::ios_base::seekdir dir, std::ios_base::openmode) override {
+        char* target = (dir == std::ios_base::beg   ? eback()
+                        : dir == std::ios_base::cur ? gptr()
+                                                    : egptr()) +
+                       offset;
+        if (target < eback() || target > egptr()) {
+            return pos_type(off_type(-1));
+        }
+        setg(eback(), target, egptr());
+        return pos_type(target - eback());
+    }
+    pos_type seekpos(pos_type position, std::ios_base::openmode mode) override {
+        return seekoff(off_type(position), std::ios_base::beg, mode);
+    }
+};
+
+// Takes the bytes and counts them, so that the output's formatting is measured without the cost of
+// growing a string to hold it.
+class CountingBuffer : public std::streambuf {
+public:
+    std::size_t bytes = 0;
+
+protected:
+    std::streamsize xsputn(const char*, std::streamsize count) override {
+        bytes += static_cast<std::size_t>(count);
+        return count;
+    }
+    int_type overflow(int_type c) override {
+        ++bytes;
+        return c;
+    }
+};
+
+void BM_ComposeLoop(benchmark::State& state) {
+    const std::string text = TypicalCsv();
+    TextBuffer buffer(text);
+    std::istream in(&buffer);
+    fleet::CsvInput input(in, fleet::EncodingChoice::Utf8);
+    std::vector<std::string> record;
+    input.Next(record);
+    const fleet::BatchTable table(record);
+    std::vector<fleet::BatchRow> rows;
+    while (input.Next(record)) {
+        rows.push_back(table.Row(record, rows.size() + 1, input.RecordLine()));
+    }
+    const app::BatchComposer composer(Settings(), false, {});
+    for (auto _ : state) {
+        for (const fleet::BatchRow& row : rows) {
+            app::BatchComposition composed = composer.Compose(row);
+            benchmark::DoNotOptimize(composed);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_ComposeLoop)->Unit(benchmark::kMillisecond);
+
+void BM_BatchInMemory(benchmark::State& state) {
+    const std::string text = TypicalCsv();
+    app::CliRequest request;
+    request.command = app::CliCommand::Batch;
+    request.batch.inputPath = "fleet.csv";
+    std::ostringstream messages;
+    const app::CliOutput output{messages, messages, {}, false, false};
+    const app::BatchComposer composer(Settings(), false, {});
+    fleet::ResumeLedger ledger;
+    for (auto _ : state) {
+        TextBuffer buffer(text);
+        std::istream in(&buffer);
+        CountingBuffer counter;
+        std::ostream out(&counter);
+        // Detect, as the command does by default: the text is checked whole before it is read.
+        fleet::CsvInput input(in, fleet::EncodingChoice::Detect);
+        std::vector<std::string> header;
+        input.Next(header);
+        const fleet::BatchTable table(header);
+        fleet::CsvWriter writer(out);
+        fleet::ProgressReporter progress(messages, fleet::ProgressMode::Quiet, 0);
+        app::BatchRun run(request, output, table, composer, nullptr, ledger);
+        const app::BatchOutcome outcome = run.Rows(input, writer, progress);
+        writer.Finish();
+        benchmark::DoNotOptimize(outcome.rows);
+        benchmark::DoNotOptimize(counter.bytes);
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_BatchInMemory)->Unit(benchmark::kMillisecond);
+
+// The program itself: `dtusms batch fleet.csv --output out.csv --quiet`, from its start to its exit.
+void BM_BatchProgram(benchmark::State& state) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "dtusms-batch-bench-XXXXXX").string();
+    const std::filesystem::path folder = ::mkdtemp(pattern.data());
+    const std::string input = (folder / "fleet.csv").string();
+    const std::string settings = (folder / "GPRSInfo.ini").string();
+    std::ofstream(input, std::ios::binary) << TypicalCsv();
+    std::ofstream(settings, std::ios::binary) << "[Main]\r\nStatic IP=192.168.1.100\r\nPort=6000\r\n";
+    const std::vector<std::string> arguments{
+        DTUSMS_PROGRAM, "batch", input, "--settings", settings, "--output", (folder / "out.csv").string(),
+        "--quiet"};
+    for (auto _ : state) {
+        const bench::Run run = bench::Launch(arguments);
+        if (run.seconds == 0) {
+            state.SkipWithError("dtusms batch failed");
+            break;
+        }
+        state.SetIterationTime(run.seconds);
+        state.counters["peak_rss_kb"] = run.maxRssKb;
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_BatchProgram)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
