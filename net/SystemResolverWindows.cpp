@@ -4,9 +4,10 @@
 #include <memory>
 #include <vector>
 
-#include <iphlpapi.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// After the socket headers, whose types it uses.
+#include <iphlpapi.h>
 
 #include "base/WideText.h"
 #include "net/DottedAddress.h"

@@ -7,8 +7,9 @@
 #include <string>
 #include <system_error>
 
-#include <shlobj.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <shlobj.h>
 
 #include "base/ProgramPath.h"
 #include "base/Utf8Path.h"

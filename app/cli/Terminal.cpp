@@ -1,6 +1,10 @@
 #include "app/cli/Terminal.h"
 
 #ifdef _WIN32
+#include <cstdio>
+
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -20,9 +24,18 @@ bool StandardErrorIsTerminal() {
 
 bool StandardOutputIsTerminal() {
 #ifdef _WIN32
-    return _isatty(1) != 0;
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 #else
     return ::isatty(STDOUT_FILENO) != 0;
+#endif
+}
+
+void WriteStandardOutputAsIs(std::ostream& out) {
+    out.flush();
+#ifdef _WIN32
+    std::fflush(stdout);
+    ::_setmode(::_fileno(stdout), _O_BINARY);
 #endif
 }
 

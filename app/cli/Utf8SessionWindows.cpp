@@ -1,7 +1,8 @@
 #include "app/cli/Utf8Session.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <shellapi.h>
 
 #include "base/WideText.h"
 
