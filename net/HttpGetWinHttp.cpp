@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
-#include <thread>
 
+#include <process.h>
 #include <windows.h>
 #include <winhttp.h>
 
@@ -229,6 +230,10 @@ DWORD GetOnce(const Target& target, std::chrono::milliseconds timeout, Exchange&
     // and a redirect without a Location is the reply itself, as with libcurl.
     DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
     ::WinHttpSetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof(never));
+    // Each session makes one request: there is nothing to keep alive, and the connection closes with
+    // the request, also when the rest of an oversized reply was never read.
+    DWORD noKeepAlive = WINHTTP_DISABLE_KEEP_ALIVE;
+    ::WinHttpSetOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, &noKeepAlive, sizeof(noKeepAlive));
     if (!::WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
                               0) ||
         !::WinHttpReceiveResponse(request.get(), nullptr)) {
@@ -277,12 +282,39 @@ void Run(const std::shared_ptr<Exchange>& exchange, const Target& target, std::c
     exchange->finished.notify_all();
 }
 
+// What the worker thread gets.
+struct Job {
+    std::shared_ptr<Exchange> exchange;
+    Target target;
+    std::chrono::milliseconds timeout;
+};
+
+unsigned __stdcall Work(void* argument) {
+    const std::unique_ptr<Job> job(static_cast<Job*>(argument));
+    Run(job->exchange, job->target, job->timeout);
+    return 0;
+}
+
+// Starts Run on a thread of its own, which nobody waits for. A native thread, since MinGW's
+// std::thread::detach throws (and so ends the program) when the thread has ended already, which a
+// refused connection makes likely.
+void StartWorker(const std::shared_ptr<Exchange>& exchange, const Target& target,
+                 std::chrono::milliseconds timeout) {
+    auto job = std::make_unique<Job>(Job{exchange, target, timeout});
+    const std::uintptr_t thread = ::_beginthreadex(nullptr, 0, Work, job.get(), 0, nullptr);
+    if (thread == 0) {
+        throw WanRequestError("Could not start the HTTP request.");
+    }
+    job.release();
+    ::CloseHandle(reinterpret_cast<HANDLE>(thread));
+}
+
 }  // namespace
 
 HttpReply HttpGet(const std::string& url, const EventPump& pump, std::chrono::milliseconds timeout) {
     const Target target = ParseUrl(url);
     auto exchange = std::make_shared<Exchange>();
-    std::thread(Run, exchange, target, timeout).detach();
+    StartWorker(exchange, target, timeout);
 
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + timeout;
