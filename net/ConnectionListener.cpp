@@ -1,18 +1,11 @@
 #include "net/ConnectionListener.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <optional>
-#include <system_error>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "net/SocketApi.h"
 
 namespace net {
 namespace {
@@ -23,25 +16,18 @@ constexpr std::size_t kMaxOpenConnections = 512;
 constexpr std::chrono::milliseconds kAcceptPause{100};
 
 struct Connection {
-    int fd = -1;
+    SocketHandle fd = kNoSocket;
     Clock::time_point windowEnd;
     ConnectionReport report;
     bool reported = false;
 };
 
-std::string Reason(int error) {
-    return std::generic_category().message(error);
-}
-
-void CloseQuietly(int& fd) {
-    if (fd >= 0) {
-        ::close(fd);
-        fd = -1;
-    }
+void CloseQuietly(SocketHandle& fd) {
+    CloseSocket(fd);
 }
 
 // The numeric address of `text` with `port`, IPv4 first; nullopt when it is neither.
-std::optional<sockaddr_storage> SocketAddress(const std::string& text, int port, socklen_t& length) {
+std::optional<sockaddr_storage> SocketAddress(const std::string& text, int port, SocketLength& length) {
     sockaddr_storage storage{};
     auto* v4 = reinterpret_cast<sockaddr_in*>(&storage);
     if (::inet_pton(AF_INET, text.c_str(), &v4->sin_addr) == 1) {
@@ -76,15 +62,15 @@ void ReadPeer(const sockaddr_storage& address, ConnectionReport& report) {
 
 std::string BindFailure(int error, const ListenOptions& options) {
     const std::string port = std::to_string(options.port);
-    switch (error) {
-        case EADDRINUSE:
+    switch (ClassifySocketError(error)) {
+        case SocketFault::AddressInUse:
             return "port " + port + " is already in use (another program is listening on it)";
-        case EACCES:
+        case SocketFault::AccessDenied:
             return "port " + port + " needs administrator rights (ports below 1024 do)";
-        case EADDRNOTAVAIL:
+        case SocketFault::AddressNotLocal:
             return "cannot listen on " + options.bindAddress + ": it is not an address of this computer";
         default:
-            return "cannot listen on port " + port + ": " + Reason(error);
+            return "cannot listen on port " + port + ": " + SocketErrorText(error);
     }
 }
 
@@ -105,7 +91,7 @@ void ReadFrom(Connection& connection, const std::function<void(Connection&)>& fi
     std::string& received = connection.report.received;
     const std::size_t room = kMaxFirstBytes - std::min(kMaxFirstBytes, received.size());
     const std::size_t want = connection.reported || room == 0 ? sizeof(buffer) : room;
-    const ssize_t n = ::recv(connection.fd, buffer, want, 0);
+    const auto n = ::recv(connection.fd, buffer, static_cast<int>(want), 0);
     if (n > 0) {
         if (!connection.reported) {
             received.append(buffer, static_cast<std::size_t>(n));
@@ -115,7 +101,8 @@ void ReadFrom(Connection& connection, const std::function<void(Connection&)>& fi
         }
         return;
     }
-    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+    const SocketFault fault = n == 0 ? SocketFault::Other : ClassifySocketError(LastSocketError());
+    if (fault != SocketFault::WouldBlock && fault != SocketFault::Interrupted) {
         finish(connection);
         CloseQuietly(connection.fd);
     }
@@ -128,31 +115,28 @@ ConnectionListener::ConnectionListener(const ListenOptions& options) : options_(
         throw ListenError("cannot listen on port " + std::to_string(options.port) +
                           ": TCP ports go from 1 to 65535");
     }
-    socklen_t length = 0;
+    SocketLength length = 0;
     const std::optional<sockaddr_storage> address = SocketAddress(options.bindAddress, options.port, length);
     if (!address) {
         throw ListenError("cannot listen on \"" + options.bindAddress +
                           "\": it is no numeric IPv4 or IPv6 address");
     }
-    int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        throw ListenError("cannot listen on port " + std::to_string(options.port) + ": " + Reason(errno));
+    if (!StartSockets() || !OpenWakeChannel(stopRead_, stopWrite_)) {
+        throw ListenError("cannot listen on port " + std::to_string(options.port) + ": " +
+                          SocketErrorText(LastSocketError()));
     }
-    stopRead_ = pipeEnds[0];
-    stopWrite_ = pipeEnds[1];
-    listener_ = ::socket(address->ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    const int yes = 1;
-    if (listener_ < 0 || ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes)) != 0 ||
+    listener_ = OpenSocket(address->ss_family, SOCK_STREAM);
+    if (listener_ == kNoSocket || !PrepareListeningSocket(listener_) ||
         ::bind(listener_, reinterpret_cast<const sockaddr*>(&*address), length) != 0 ||
         ::listen(listener_, SOMAXCONN) != 0) {
-        const int error = errno;
+        const int error = LastSocketError();
         CloseQuietly(listener_);
         CloseQuietly(stopRead_);
         CloseQuietly(stopWrite_);
         throw ListenError(BindFailure(error, options));
     }
     sockaddr_storage bound{};
-    socklen_t boundLength = sizeof(bound);
+    SocketLength boundLength = sizeof(bound);
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&bound), &boundLength);
     ConnectionReport self;
     ReadPeer(bound, self);
@@ -166,11 +150,7 @@ ConnectionListener::~ConnectionListener() {
 }
 
 void ConnectionListener::RequestStop() noexcept {
-    // A signal handler must leave errno as it found it.
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t ignored = ::write(stopWrite_, &byte, 1);
-    errno = saved;
+    Wake(stopWrite_);
 }
 
 std::size_t ConnectionListener::Run(const std::function<void(const ConnectionReport&)>& report) {
@@ -217,9 +197,9 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
         const bool room = open.size() < kMaxOpenConnections;
         const bool accepting = wantMore && room && now >= acceptAgain;
 
-        std::vector<pollfd> polled;
+        std::vector<PollEntry> polled;
         polled.push_back({stopRead_, POLLIN, 0});
-        polled.push_back({accepting ? listener_ : -1, POLLIN, 0});
+        polled.push_back({accepting ? listener_ : kNoSocket, POLLIN, 0});
         Clock::time_point wake = std::min(deadline, now + std::chrono::seconds(60));
         if (wantMore && room && !accepting) {
             wake = std::min(wake, acceptAgain);
@@ -228,7 +208,8 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
             polled.push_back({connection.fd, POLLIN, 0});
             wake = std::min(wake, connection.windowEnd);
         }
-        if (::poll(polled.data(), polled.size(), MillisecondsUntil(wake, now)) < 0 && errno != EINTR) {
+        if (PollSockets(polled.data(), polled.size(), MillisecondsUntil(wake, now)) < 0 &&
+            ClassifySocketError(LastSocketError()) != SocketFault::Interrupted) {
             break;
         }
         now = Clock::now();
@@ -238,21 +219,19 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
             if ((polled[i + 2].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
                 ReadFrom(open[i], finish);
             }
-            if (open[i].fd >= 0 && now >= open[i].windowEnd) {
+            if (open[i].fd != kNoSocket && now >= open[i].windowEnd) {
                 finish(open[i]);
                 CloseQuietly(open[i].fd);
             }
         }
-        std::erase_if(open, [](const Connection& connection) { return connection.fd < 0; });
+        std::erase_if(open, [](const Connection& connection) { return connection.fd == kNoSocket; });
 
         while (accepting && !stopping && open.size() < kMaxOpenConnections &&
                (options_.maxConnections == 0 || accepted < options_.maxConnections)) {
             sockaddr_storage peer{};
-            socklen_t length = sizeof(peer);
-            const int fd = ::accept4(listener_, reinterpret_cast<sockaddr*>(&peer), &length,
-                                     SOCK_CLOEXEC | SOCK_NONBLOCK);
-            if (fd < 0) {
-                if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            const SocketHandle fd = AcceptSocket(listener_, peer);
+            if (fd == kNoSocket) {
+                if (ClassifySocketError(LastSocketError()) == SocketFault::OutOfResources) {
                     // Out of descriptors: retrying at once would spin, so wait for some to come free.
                     acceptAgain = now + kAcceptPause;
                 }
