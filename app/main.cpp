@@ -5,10 +5,14 @@
 #include <exception>
 
 #include "app/cli/CommandLine.h"
+#include "app/cli/Utf8Session.h"
 #include "app/cli/WindowArguments.h"
 #include "app/cli/WindowLauncher.h"
 
 int main(int argc, char** argv) {
+    app::Utf8Session session(argc, argv);
+    argc = session.argc();
+    argv = session.argv();
     // No arguments, or window options only, open the window; anything else is for the command line.
     try {
         if (app::IsWindowInvocation(argc, argv)) {

@@ -16,4 +16,8 @@ std::string FolderWithSeparator(std::string_view path) {
     return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
 }
 
+bool IsAbsolutePath(std::string_view path) {
+    return path.starts_with('/');
+}
+
 }  // namespace base

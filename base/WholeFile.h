@@ -32,8 +32,11 @@ struct WholeFile {
 WholeFile ReadWholeFile(const std::string& path,
                         std::size_t maxSize = std::numeric_limits<std::size_t>::max());
 
+#ifndef _WIN32
 // Writes every byte of `bytes` to `fd` at its present position, retrying interrupted and short
-// writes. False on the first failing write, with errno saying why.
+// writes. False on the first failing write, with errno saying why. (The Windows files write through
+// their own handles.)
 bool WriteAll(int fd, std::string_view bytes);
+#endif
 
 }  // namespace base

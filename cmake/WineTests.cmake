@@ -23,9 +23,11 @@ set_tests_properties(wine_prefix PROPERTIES
     ENVIRONMENT "${DTUSMS_WINE_ENVIRONMENT}"
     ENVIRONMENT_MODIFICATION "DISPLAY=unset:;WAYLAND_DISPLAY=unset:")
 
-# Gives a test the prefix and the environment above.
+# Gives a test the prefix and the environment above, and a time limit, so that a program that hangs
+# under Wine fails the stage instead of stopping it.
 function(dtusms_wine_test test)
     set_tests_properties(${test} PROPERTIES
+        TIMEOUT 300
         FIXTURES_REQUIRED wine_prefix
         ENVIRONMENT "${DTUSMS_WINE_ENVIRONMENT}"
         ENVIRONMENT_MODIFICATION "DISPLAY=unset:;WAYLAND_DISPLAY=unset:")

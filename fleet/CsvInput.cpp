@@ -5,6 +5,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/Utf8Path.h"
+
 namespace fleet {
 namespace {
 
@@ -20,16 +22,17 @@ void ReadChunk(std::istream& in, std::vector<char>& chunk, std::size_t& got) {
 
 std::unique_ptr<std::istream> OpenFile(const std::string& path) {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
+    const std::filesystem::path file = base::Utf8Path(path);
+    if (std::filesystem::is_directory(file, error)) {
         throw CsvError(CsvError::Kind::ReadFailed, 0, path + " is a folder, not a CSV file");
     }
-    auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
-    if (!file->is_open()) {
+    auto stream = std::make_unique<std::ifstream>(file, std::ios::binary);
+    if (!stream->is_open()) {
         const int saved = errno;
         throw CsvError(CsvError::Kind::ReadFailed, 0,
                        "cannot open " + path + ": " + std::generic_category().message(saved));
     }
-    return file;
+    return stream;
 }
 
 }  // namespace

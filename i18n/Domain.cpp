@@ -4,6 +4,8 @@
 #include <system_error>
 
 #include "base/AsciiText.h"
+#include "base/ProgramPath.h"
+#include "base/Utf8Path.h"
 #include "i18n/FileLocator.h"
 #include "i18n/GnuGettextInstance.h"
 
@@ -58,7 +60,8 @@ TMoFile::LookupResult TDomain::Lookup(std::string_view msgid) {
 
 std::string TDomain::CatalogPath(const std::string& directory, std::string_view code) const {
     std::string path = directory;
-    path.append(code).append("/LC_MESSAGES/").append(name_).append(".mo");
+    path.append(code).append(1, base::kPathSeparator).append("LC_MESSAGES");
+    path.append(1, base::kPathSeparator).append(name_).append(".mo");
     return path;
 }
 
@@ -78,7 +81,7 @@ bool TDomain::CatalogAvailable(const std::string& path) const {
         return true;
     }
     std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
+    return std::filesystem::is_regular_file(base::Utf8Path(path), error);
 }
 
 void TDomain::OpenCatalog() {
@@ -117,16 +120,17 @@ void TDomain::CloseCatalog() {
 
 void TDomain::SetDirectory(std::string_view directory) {
     directory_ = directory;
-    if (directory_.empty() || directory_.back() != '/') {
-        directory_ += '/';
+    if (directory_.empty() || (directory_.back() != '/' && directory_.back() != base::kPathSeparator)) {
+        directory_ += base::kPathSeparator;
     }
     CloseCatalog();
 }
 
 void TDomain::SetFallbackDirectory(std::string_view directory) {
     fallbackDirectory_ = directory;
-    if (!fallbackDirectory_.empty() && fallbackDirectory_.back() != '/') {
-        fallbackDirectory_ += '/';
+    if (!fallbackDirectory_.empty() && fallbackDirectory_.back() != '/' &&
+        fallbackDirectory_.back() != base::kPathSeparator) {
+        fallbackDirectory_ += base::kPathSeparator;
     }
     CloseCatalog();
 }

@@ -43,7 +43,8 @@ public:
     void OpenCatalog();
     // Releases the catalog, if any, and forgets an earlier failed search.
     void CloseCatalog();
-    // Stores the directory with a trailing "/" and closes the catalog.
+    // Stores the directory with a trailing separator ("/"; on Windows "\\", where a "/" at the end is
+    // kept as well) and closes the catalog. Catalog paths are written with the same separator.
     void SetDirectory(std::string_view directory);
     // The directory searched after Directory() (an installed program's shared catalog folder), stored
     // with a trailing "/"; empty for none. Closes the catalog.

@@ -27,11 +27,12 @@ std::string InstalledCatalogDirectory(std::string_view programFileName) {
     if (!folder.empty()) {
         folder.pop_back();
     }
-    const std::size_t slash = folder.rfind('/');
+    const std::size_t slash = folder.find_last_of(base::kPathSeparators);
     if (slash == std::string::npos || folder.substr(slash + 1) != "bin") {
         return {};
     }
-    return folder.substr(0, slash) + "/share/dtusms/locale";
+    const char separator = base::kPathSeparator;
+    return folder.substr(0, slash + 1) + "share" + separator + "dtusms" + separator + "locale";
 }
 
 bool CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const noexcept {

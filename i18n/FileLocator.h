@@ -42,7 +42,8 @@ struct TResourceFileInfo {
 // The catalog folder of an installed program, searched after the program's own "locale" folder:
 // for a program inside a folder named "bin" (/usr/bin/dtusms), <prefix>/share/dtusms/locale with
 // <prefix> that folder's parent (/usr); empty for a program anywhere else (a build tree, a portable
-// copy), which has its catalogs beside it.
+// copy), which has its catalogs beside it. On Windows a backslash separates folders as well, and the
+// part added is written with backslashes.
 std::string InstalledCatalogDirectory(std::string_view programFileName);
 
 class TFileLocator {

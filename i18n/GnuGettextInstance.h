@@ -34,7 +34,9 @@ public:
     virtual unsigned UserDefaultLangId() = 0;
 };
 
-// The locale of this process: LANG, then LC_ALL / LC_MESSAGES for the user's locale.
+// The locale of this process: LANG, then LC_ALL / LC_MESSAGES for the user's locale; on Windows, LANG,
+// then the user's locale in the system's settings (GetLocaleInfoW, GetThreadLocale,
+// GetUserDefaultLangID).
 LocaleSource& SystemLocaleSource();
 
 // Modal messages of the engine ("Localization problem", "Error"): the window shows a message box,

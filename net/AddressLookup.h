@@ -24,7 +24,8 @@ public:
     virtual std::vector<std::string> InterfaceAddresses() = 0;
 };
 
-// The system's resolver (getaddrinfo restricted to IPv4, gethostname, getifaddrs).
+// The system's resolver (getaddrinfo restricted to IPv4, gethostname, getifaddrs; on Windows
+// GetAddrInfoW, GetHostNameW and GetAdaptersAddresses).
 HostResolver& SystemResolver();
 
 // The computer's own address: the first address of its host name that is not in 127.0.0.0/8; when

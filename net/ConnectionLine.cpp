@@ -71,7 +71,11 @@ std::string FormatConnectionLine(const ConnectionReport& report, const std::tm& 
 std::string FormatConnectionLine(const ConnectionReport& report) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(report.arrived);
     std::tm local{};
+#ifdef _WIN32
+    ::localtime_s(&local, &seconds);
+#else
     ::localtime_r(&seconds, &local);
+#endif
     return FormatConnectionLine(report, local);
 }
 

@@ -1,20 +1,11 @@
 #include "net/ConnectionListener.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdint>
 #include <cstring>
-#include <memory>
 #include <optional>
-#include <system_error>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "net/SocketApi.h"
 
 namespace net {
 namespace {
@@ -25,25 +16,18 @@ constexpr std::size_t kMaxOpenConnections = 512;
 constexpr std::chrono::milliseconds kAcceptPause{100};
 
 struct Connection {
-    int fd = -1;
+    SocketHandle fd = kNoSocket;
     Clock::time_point windowEnd;
     ConnectionReport report;
     bool reported = false;
 };
 
-std::string Reason(int error) {
-    return std::generic_category().message(error);
-}
-
-void CloseQuietly(int& fd) {
-    if (fd >= 0) {
-        ::close(fd);
-        fd = -1;
-    }
+void CloseQuietly(SocketHandle& fd) {
+    CloseSocket(fd);
 }
 
 // The numeric address of `text` with `port`, IPv4 first; nullopt when it is neither.
-std::optional<sockaddr_storage> SocketAddress(const std::string& text, int port, socklen_t& length) {
+std::optional<sockaddr_storage> SocketAddress(const std::string& text, int port, SocketLength& length) {
     sockaddr_storage storage{};
     auto* v4 = reinterpret_cast<sockaddr_in*>(&storage);
     if (::inet_pton(AF_INET, text.c_str(), &v4->sin_addr) == 1) {
@@ -78,15 +62,15 @@ void ReadPeer(const sockaddr_storage& address, ConnectionReport& report) {
 
 std::string BindFailure(int error, const ListenOptions& options) {
     const std::string port = std::to_string(options.port);
-    switch (error) {
-        case EADDRINUSE:
+    switch (ClassifySocketError(error)) {
+        case SocketFault::AddressInUse:
             return "port " + port + " is already in use (another program is listening on it)";
-        case EACCES:
+        case SocketFault::AccessDenied:
             return "port " + port + " needs administrator rights (ports below 1024 do)";
-        case EADDRNOTAVAIL:
+        case SocketFault::AddressNotLocal:
             return "cannot listen on " + options.bindAddress + ": it is not an address of this computer";
         default:
-            return "cannot listen on port " + port + ": " + Reason(error);
+            return "cannot listen on port " + port + ": " + SocketErrorText(error);
     }
 }
 
@@ -107,7 +91,7 @@ void ReadFrom(Connection& connection, const std::function<void(Connection&)>& fi
     std::string& received = connection.report.received;
     const std::size_t room = kMaxFirstBytes - std::min(kMaxFirstBytes, received.size());
     const std::size_t want = connection.reported || room == 0 ? sizeof(buffer) : room;
-    const ssize_t n = ::recv(connection.fd, buffer, want, 0);
+    const auto n = ::recv(connection.fd, buffer, static_cast<int>(want), 0);
     if (n > 0) {
         if (!connection.reported) {
             received.append(buffer, static_cast<std::size_t>(n));
@@ -117,95 +101,11 @@ void ReadFrom(Connection& connection, const std::function<void(Connection&)>& fi
         }
         return;
     }
-    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+    const SocketFault fault = n == 0 ? SocketFault::Other : ClassifySocketError(LastSocketError());
+    if (fault != SocketFault::WouldBlock && fault != SocketFault::Interrupted) {
         finish(connection);
         CloseQuietly(connection.fd);
     }
-}
-
-// Closes the sockets of a list of connections.
-struct CloseAll {
-    void operator()(std::vector<Connection>* open) const {
-        for (Connection& connection : *open) {
-            CloseQuietly(connection.fd);
-        }
-    }
-};
-
-// The poll set of one round: the stop pipe, the listener (-1 while not accepting), each open
-// connection in order.
-std::vector<pollfd> PollSet(int stopRead, int listener, const std::vector<Connection>& open) {
-    std::vector<pollfd> polled{{stopRead, POLLIN, 0}, {listener, POLLIN, 0}};
-    for (const Connection& connection : open) {
-        polled.push_back({connection.fd, POLLIN, 0});
-    }
-    return polled;
-}
-
-// When a round's poll must return at the latest: `limit`, a minute from now, or the end of the first
-// window of an open connection, whichever comes first.
-Clock::time_point WakeTime(const std::vector<Connection>& open, Clock::time_point limit,
-                           Clock::time_point now) {
-    Clock::time_point wake = std::min(limit, now + std::chrono::seconds(60));
-    for (const Connection& connection : open) {
-        wake = std::min(wake, connection.windowEnd);
-    }
-    return wake;
-}
-
-// Reads from the connections that poll found ready (`polled` as PollSet made it), reports and
-// closes those whose first window is over, and drops the closed ones from `open`.
-void Serve(std::vector<Connection>& open, const std::vector<pollfd>& polled, Clock::time_point now,
-           const std::function<void(Connection&)>& finish) {
-    for (std::size_t i = 0; i < open.size(); ++i) {
-        if ((polled[i + 2].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
-            ReadFrom(open[i], finish);
-        }
-        if (open[i].fd >= 0 && now >= open[i].windowEnd) {
-            finish(open[i]);
-            CloseQuietly(open[i].fd);
-        }
-    }
-    std::erase_if(open, [](const Connection& connection) { return connection.fd < 0; });
-}
-
-// How many more peers the listener takes after `accepted` of them (SIZE_MAX when there is no limit).
-std::size_t StillWanted(const ListenOptions& options, std::size_t accepted) {
-    return options.maxConnections == 0 ? SIZE_MAX : options.maxConnections - accepted;
-}
-
-// When listening ends: the time-out after `start`, or never when there is none.
-Clock::time_point DeadlineOf(const ListenOptions& options, Clock::time_point start) {
-    return options.timeout.count() > 0 ? start + options.timeout : Clock::time_point::max();
-}
-
-// Accepts waiting peers into `open` while it has room, up to `limit` of them; returns how many. When
-// the system is out of descriptors, `acceptAgain` is set a pause after `now`, since retrying at once
-// would spin.
-std::size_t AcceptWaiting(int listener, std::vector<Connection>& open, std::size_t limit,
-                          Clock::time_point now, Clock::duration firstWindow,
-                          Clock::time_point& acceptAgain) {
-    std::size_t accepted = 0;
-    while (accepted < limit && open.size() < kMaxOpenConnections) {
-        sockaddr_storage peer{};
-        socklen_t length = sizeof(peer);
-        const int fd =
-            ::accept4(listener, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (fd < 0) {
-            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-                acceptAgain = now + kAcceptPause;
-            }
-            break;
-        }
-        Connection connection;
-        connection.fd = fd;
-        connection.windowEnd = now + firstWindow;
-        connection.report.arrived = std::chrono::system_clock::now();
-        ReadPeer(peer, connection.report);
-        open.push_back(std::move(connection));
-        ++accepted;
-    }
-    return accepted;
 }
 
 }  // namespace
@@ -215,31 +115,28 @@ ConnectionListener::ConnectionListener(const ListenOptions& options) : options_(
         throw ListenError("cannot listen on port " + std::to_string(options.port) +
                           ": TCP ports go from 1 to 65535");
     }
-    socklen_t length = 0;
+    SocketLength length = 0;
     const std::optional<sockaddr_storage> address = SocketAddress(options.bindAddress, options.port, length);
     if (!address) {
         throw ListenError("cannot listen on \"" + options.bindAddress +
                           "\": it is no numeric IPv4 or IPv6 address");
     }
-    int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
-        throw ListenError("cannot listen on port " + std::to_string(options.port) + ": " + Reason(errno));
+    if (!StartSockets() || !OpenWakeChannel(stopRead_, stopWrite_)) {
+        throw ListenError("cannot listen on port " + std::to_string(options.port) + ": " +
+                          SocketErrorText(LastSocketError()));
     }
-    stopRead_ = pipeEnds[0];
-    stopWrite_ = pipeEnds[1];
-    listener_ = ::socket(address->ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    const int yes = 1;
-    if (listener_ < 0 || ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes)) != 0 ||
+    listener_ = OpenSocket(address->ss_family, SOCK_STREAM);
+    if (listener_ == kNoSocket || !PrepareListeningSocket(listener_) ||
         ::bind(listener_, reinterpret_cast<const sockaddr*>(&*address), length) != 0 ||
         ::listen(listener_, SOMAXCONN) != 0) {
-        const int error = errno;
+        const int error = LastSocketError();
         CloseQuietly(listener_);
         CloseQuietly(stopRead_);
         CloseQuietly(stopWrite_);
         throw ListenError(BindFailure(error, options));
     }
     sockaddr_storage bound{};
-    socklen_t boundLength = sizeof(bound);
+    SocketLength boundLength = sizeof(bound);
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&bound), &boundLength);
     ConnectionReport self;
     ReadPeer(bound, self);
@@ -252,12 +149,8 @@ ConnectionListener::~ConnectionListener() {
     CloseQuietly(stopWrite_);
 }
 
-void ConnectionListener::RequestStop() const noexcept {
-    // A signal handler must leave errno as it found it.
-    const int saved = errno;
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t ignored = ::write(stopWrite_, &byte, 1);
-    errno = saved;
+void ConnectionListener::RequestStop() noexcept {
+    Wake(stopWrite_);
 }
 
 std::size_t ConnectionListener::Run(const std::function<void(const ConnectionReport&)>& report) {
@@ -265,11 +158,20 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
     std::size_t accepted = 0;
     std::size_t reported = 0;
     const Clock::time_point start = Clock::now();
-    const Clock::time_point deadline = DeadlineOf(options_, start);
+    const Clock::time_point deadline =
+        options_.timeout.count() > 0 ? start + options_.timeout : Clock::time_point::max();
     Clock::time_point acceptAgain = start;
+    bool stopping = false;
 
     // Every socket is closed on the way out, also when `report` throws.
-    const std::unique_ptr<std::vector<Connection>, CloseAll> closer(&open);
+    struct Closer {
+        std::vector<Connection>& open;
+        ~Closer() {
+            for (Connection& connection : open) {
+                CloseQuietly(connection.fd);
+            }
+        }
+    } closer{open};
 
     const std::function<void(Connection&)> finish = [&](Connection& connection) {
         if (!connection.reported) {
@@ -281,10 +183,10 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
 
     for (;;) {
         Clock::time_point now = Clock::now();
-        if (now >= deadline) {
+        if (stopping || now >= deadline) {
             break;
         }
-        const bool wantMore = StillWanted(options_, accepted) > 0;
+        const bool wantMore = options_.maxConnections == 0 || accepted < options_.maxConnections;
         if (!wantMore) {
             // Later peers are refused at once instead of waiting in the queue for nobody.
             CloseQuietly(listener_);
@@ -294,20 +196,54 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
         }
         const bool room = open.size() < kMaxOpenConnections;
         const bool accepting = wantMore && room && now >= acceptAgain;
-        const Clock::time_point wake =
-            WakeTime(open, std::min(deadline, wantMore && room && !accepting ? acceptAgain : deadline), now);
-        std::vector<pollfd> polled = PollSet(stopRead_, accepting ? listener_ : -1, open);
-        if (::poll(polled.data(), polled.size(), MillisecondsUntil(wake, now)) < 0 && errno != EINTR) {
+
+        std::vector<PollEntry> polled;
+        polled.push_back({stopRead_, POLLIN, 0});
+        polled.push_back({accepting ? listener_ : kNoSocket, POLLIN, 0});
+        Clock::time_point wake = std::min(deadline, now + std::chrono::seconds(60));
+        if (wantMore && room && !accepting) {
+            wake = std::min(wake, acceptAgain);
+        }
+        for (const Connection& connection : open) {
+            polled.push_back({connection.fd, POLLIN, 0});
+            wake = std::min(wake, connection.windowEnd);
+        }
+        if (PollSockets(polled.data(), polled.size(), MillisecondsUntil(wake, now)) < 0 &&
+            ClassifySocketError(LastSocketError()) != SocketFault::Interrupted) {
             break;
         }
         now = Clock::now();
-        Serve(open, polled, now, finish);
-        if (polled[0].revents != 0) {
-            break;
+        stopping = polled[0].revents != 0;
+
+        for (std::size_t i = 0; i < open.size(); ++i) {
+            if ((polled[i + 2].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+                ReadFrom(open[i], finish);
+            }
+            if (open[i].fd != kNoSocket && now >= open[i].windowEnd) {
+                finish(open[i]);
+                CloseQuietly(open[i].fd);
+            }
         }
-        if (accepting) {
-            accepted += AcceptWaiting(listener_, open, StillWanted(options_, accepted), now,
-                                      options_.firstWindow, acceptAgain);
+        std::erase_if(open, [](const Connection& connection) { return connection.fd == kNoSocket; });
+
+        while (accepting && !stopping && open.size() < kMaxOpenConnections &&
+               (options_.maxConnections == 0 || accepted < options_.maxConnections)) {
+            sockaddr_storage peer{};
+            const SocketHandle fd = AcceptSocket(listener_, peer);
+            if (fd == kNoSocket) {
+                if (ClassifySocketError(LastSocketError()) == SocketFault::OutOfResources) {
+                    // Out of descriptors: retrying at once would spin, so wait for some to come free.
+                    acceptAgain = now + kAcceptPause;
+                }
+                break;
+            }
+            Connection connection;
+            connection.fd = fd;
+            connection.windowEnd = now + options_.firstWindow;
+            connection.report.arrived = std::chrono::system_clock::now();
+            ReadPeer(peer, connection.report);
+            open.push_back(std::move(connection));
+            ++accepted;
         }
     }
     // Stopped early: what the open connections sent so far is still worth a line each.

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "net/SocketHandle.h"
+
 namespace net {
 
 inline constexpr std::chrono::milliseconds kFirstWindow{5000};
@@ -64,14 +66,14 @@ public:
     // are held open at once; further peers wait in the system's queue until one is closed.
     std::size_t Run(const std::function<void(const ConnectionReport&)>& report);
 
-    // Makes Run return soon; safe to call from a signal handler (it writes one byte to a pipe) or
-    // another thread, before or during Run.
-    void RequestStop() const noexcept;
+    // Makes Run return soon; safe to call from a signal handler (it writes one byte to a pipe, or on
+    // Windows sends one to a loopback socket) or another thread, before or during Run.
+    void RequestStop() noexcept;
 
 private:
-    int listener_ = -1;
-    int stopRead_ = -1;
-    int stopWrite_ = -1;
+    SocketHandle listener_ = kNoSocket;
+    SocketHandle stopRead_ = kNoSocket;
+    SocketHandle stopWrite_ = kNoSocket;
     int port_ = 0;
     ListenOptions options_;
 };

@@ -1,28 +1,11 @@
 #include "net/TcpConnect.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include "base/FileDescriptor.h"
+#include "net/SocketApi.h"
 
 namespace net {
-namespace {
-
-bool ConnectionEstablished(int descriptor) {
-    int error = 0;
-    socklen_t length = sizeof(error);
-    return getsockopt(descriptor, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
-}
-
-}  // namespace
 
 bool TestTcpConnect(const std::string& address, int port, const EventPump& pump,
                     std::chrono::milliseconds timeout) {
@@ -34,7 +17,7 @@ bool TestTcpConnect(const std::string& address, int port, const EventPump& pump,
         const bool usablePort = port >= 1 && port <= 65535;
         target.sin_port = htons(static_cast<std::uint16_t>(usablePort ? port : 0));
 
-        const base::FileDescriptor socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        const OwnedSocket socket(OpenSocket(AF_INET, SOCK_STREAM));
         // The caller's status text gets painted here, before the attempt starts waiting.
         if (!PumpEvents(pump) || !socket.valid() || !usableAddress || !usablePort) {
             return false;
@@ -43,7 +26,8 @@ bool TestTcpConnect(const std::string& address, int port, const EventPump& pump,
         if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&target), sizeof(target)) == 0) {
             return true;
         }
-        if (errno != EINPROGRESS && errno != EINTR) {
+        const SocketFault fault = ClassifySocketError(LastSocketError());
+        if (fault != SocketFault::WouldBlock && fault != SocketFault::Interrupted) {
             return false;
         }
 
@@ -56,13 +40,10 @@ bool TestTcpConnect(const std::string& address, int port, const EventPump& pump,
                 return false;
             }
             const auto slice = std::min(remaining, kPumpInterval);
-            pollfd watched{socket.get(), POLLOUT, 0};
-            const int ready = ::poll(&watched, 1, static_cast<int>(std::max<long long>(slice.count(), 1)));
-            if (ready > 0) {
-                return ConnectionEstablished(socket.get());
-            }
-            if (ready < 0 && errno != EINTR) {
-                return false;
+            const ConnectState state =
+                WaitForConnection(socket.get(), static_cast<int>(std::max<long long>(slice.count(), 1)));
+            if (state != ConnectState::Pending) {
+                return state == ConnectState::Connected;
             }
             if (!PumpEvents(pump)) {
                 return false;

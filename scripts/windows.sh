@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The Windows stage: cross-builds the Windows programs with MinGW-w64 in build-win/
-# (cmake/mingw-w64-x86_64.cmake) and runs them under Wine with CTest, in a Wine prefix kept in
-# build-win/wineprefix (made on the first run, reused afterwards). Today that is the check of the
-# settings reader against the Windows profile API: ProfileApiReader.exe answers under Wine, and
-# profile_api_diff, built natively in build/, generates the settings files and compares.
+# The Windows stage: cross-builds the cores, the command line dtusms.exe and their tests with
+# MinGW-w64 in build-win/ (cmake/mingw-w64-x86_64.cmake) and runs them under Wine with CTest, one
+# Wine process per test program, in a Wine prefix kept in build-win/wineprefix (made on the first
+# run, reused afterwards). Among them the check of the settings reader against the Windows profile
+# API: ProfileApiReader.exe answers under Wine, and profile_api_diff, built natively in build/,
+# generates the settings files and compares.
 # Installs what it needs when missing. Fails when any test fails; CTest's summary is kept in
 # build-win/ctest.log.
 set -euo pipefail

@@ -11,7 +11,23 @@ set -euo pipefail
 wine="${1:-wine}"
 : "${WINEPREFIX:?WINEPREFIX names the prefix to make}"
 ready="$WINEPREFIX/.dtusms-ready"
-[ -f "$ready" ] && exit 0
+wineserver="$(dirname "$(command -v "$wine")")/wineserver"
+[ -x "$wineserver" ] || wineserver=wineserver
+
+# The first Wine program of a run starts the Wine server and Wine's own system programs (services,
+# device and plug-and-play hosts), which inherit that program's output pipes and keep them open until
+# every Wine program has ended: CTest would wait for the whole stage on that one test. Started here
+# with no pipe of CTest's, they serve every test program; the server ends 10 s after the last one.
+start_server() {
+    # A server that runs already (an earlier run's, still waiting) serves as well.
+    "$wineserver" -p10 </dev/null >/dev/null 2>&1 || true
+    "$wine" wineboot </dev/null >/dev/null 2>&1 || true
+}
+
+if [ -f "$ready" ]; then
+    start_server
+    exit 0
+fi
 
 unset DISPLAY WAYLAND_DISPLAY
 export WINEDEBUG=-all
@@ -37,7 +53,6 @@ if ! "$wine" wineboot --init </dev/null >"$log" 2>&1 || ! "$wine" regedit /S "$s
     exit 1
 fi
 # The registry reaches the prefix's files only when the Wine server ends.
-wineserver="$(dirname "$(command -v "$wine")")/wineserver"
-[ -x "$wineserver" ] || wineserver=wineserver
 "$wineserver" -w
 touch "$ready"
+start_server

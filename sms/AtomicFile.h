@@ -29,4 +29,10 @@ enum class ReplaceResult {
 // not made concurrently.
 ReplaceResult ReplaceFileAtomically(const std::string& target, const std::string& content);
 
+// On Windows (AtomicFileWindows.cpp) the temporary file is flushed with FlushFileBuffers and put in
+// place with ReplaceFileW, which keeps the old file's attributes and security, or MoveFileExW (write
+// through) for a new file; a link is followed to the file it leads to, and one that leads nowhere is
+// refused. Folders have no write bits there: a folder whose access list refuses this user new files
+// (ERROR_ACCESS_DENIED at the temporary file) is FolderRefused.
+
 }  // namespace sms

@@ -1,16 +1,13 @@
 #include "sms/ProfileFile.h"
 
-#include <cerrno>
 #include <utility>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "base/WholeFile.h"
 #include "sms/AtomicFile.h"
 #include "sms/BuiltInTexts.h"
 #include "sms/InPlaceFile.h"
 #include "sms/ProfileText.h"
+#include "sms/WriteTarget.h"
 
 namespace sms {
 
@@ -37,22 +34,18 @@ void ProfileFile::WriteString(std::string_view section, std::string_view key, st
         throw refuse();
     }
     std::string old;
-    struct stat info {};
-    const bool exists = ::stat(target->c_str(), &info) == 0;
+    const WriteTarget state = CheckWriteTarget(*target);
+    if (state == WriteTarget::Refused) {
+        throw refuse();
+    }
+    const bool exists = state == WriteTarget::Writable;
     if (exists) {
-        // rename() would replace a read-only file without asking, so the file's own permission is
-        // checked first; a file that nobody may write is read-only for root as well. A file that
-        // exists but cannot be read must not be replaced by one key.
-        if (!S_ISREG(info.st_mode) || ::access(target->c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0) {
-            throw refuse();
-        }
+        // A file that exists but cannot be read must not be replaced by one key.
         base::WholeFile content = base::ReadWholeFile(*target);
         if (!content.ok()) {
             throw refuse();
         }
         old = std::move(content.bytes);
-    } else if (errno != ENOENT) {
-        throw refuse();
     }
     const std::string updated = ProfileText(std::move(old)).WithValue(section, key, value);
     switch (ReplaceFileAtomically(*target, updated)) {

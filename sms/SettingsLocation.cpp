@@ -2,25 +2,26 @@
 
 #include <string_view>
 
+#include "base/ProgramPath.h"
 #include "sms/Settings.h"
 
 namespace sms {
 namespace {
 
 bool IsAbsolute(const std::optional<std::string>& path) {
-    return path && !path->empty() && path->front() == '/';
+    return path && base::IsAbsolutePath(*path);
 }
 
 std::string WithoutFinalSlashes(std::string path) {
-    while (path.size() > 1 && path.back() == '/') {
+    while (path.size() > 1 && (path.back() == '/' || path.back() == base::kPathSeparator)) {
         path.pop_back();
     }
     return path;
 }
 
-// `folder` + "/" + `name`, without doubling the slash of the root folder.
+// `folder` + separator + `name`, without doubling the slash of the root folder.
 std::string Joined(const std::string& folder, std::string_view name) {
-    return (folder == "/" ? std::string() : folder) + "/" + std::string(name);
+    return (folder == "/" ? std::string() : folder) + base::kPathSeparator + std::string(name);
 }
 
 std::optional<std::string> ConfigFolder(const SettingsEnvironment& environment) {

@@ -15,9 +15,12 @@
 #include "app/cli/CliFiles.h"
 #include "app/cli/Interrupt.h"
 #include "app/cli/ModemPlugin.h"
+#include "app/cli/QrAvailability.h"
 #include "app/cli/Subcommands.h"
+#include "app/cli/Terminal.h"
 #include "base/Placeholders.h"
 #include "base/Translate.h"
+#include "base/Utf8Path.h"
 #include "fleet/CsvInput.h"
 #include "fleet/CsvWriter.h"
 #include "fleet/Progress.h"
@@ -70,7 +73,7 @@ fleet::ResumeLedger LoadLedger(const CliRequest& request, const fleet::BatchTabl
                                fleet::TextEncoding encoding) {
     const std::string& outputPath = *request.outputPath;
     std::error_code missing;
-    if (!std::filesystem::exists(outputPath, missing)) {
+    if (!std::filesystem::exists(base::Utf8Path(outputPath), missing)) {
         return {};
     }
     fleet::CsvInput earlier(outputPath, fleet::EncodingChoice::Utf8);
@@ -141,6 +144,10 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output, Bat
     const bool byteOrderMark =
         setUp.input->HadUtf8ByteOrderMark() || encoding == fleet::TextEncoding::Gb18030;
     try {
+        if (!request.outputPath) {
+            // The CSV carries its own CR LF line ends.
+            WriteStandardOutputAsIs(output.out);
+        }
         setUp.writer = request.outputPath
                            ? std::make_unique<fleet::CsvWriter>(*request.outputPath, byteOrderMark)
                            : std::make_unique<fleet::CsvWriter>(output.out, byteOrderMark);
@@ -162,6 +169,11 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output, Bat
 }  // namespace
 
 int RunBatch(const CliRequest& request, const CliOutput& output) {
+    // Before anything is opened or written: a run that cannot make its QR codes makes nothing.
+    if (request.batch.qrDirectory && !kQrBuilt) {
+        output.err << "dtusms: " << kNoQrMessage << '\n';
+        return kExitFailed;
+    }
     // From the start: a Ctrl-C while the input is opened or the modem support loaded must not leave
     // the output's temporary file behind.
     CancelTarget cancelTarget{nullptr};
@@ -179,7 +191,7 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
     const CliBatchOptions& options = request.batch;
     if (options.qrDirectory) {
         std::error_code error;
-        std::filesystem::create_directories(*options.qrDirectory, error);
+        std::filesystem::create_directories(base::Utf8Path(*options.qrDirectory), error);
         if (error) {
             output.err << UnableToWriteMessage(output, *options.qrDirectory, error.message()) << '\n';
             return kExitFailed;

@@ -44,6 +44,10 @@ std::unique_ptr<modem::SmsTransport> LoadModemTransport(const std::vector<std::s
 
 std::unique_ptr<modem::SmsTransport> LoadModemTransport(const modem::TransportOptions& options,
                                                         std::string& error) {
+    if (!kModemBuilt) {
+        error = kNoModemReason;
+        return nullptr;
+    }
     return LoadModemTransport(PluginFolders(base::ProgramFilePath()), options, error);
 }
 

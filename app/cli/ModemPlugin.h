@@ -22,7 +22,14 @@ std::unique_ptr<modem::SmsTransport> LoadModemTransport(const std::vector<std::s
                                                         const modem::TransportOptions& options,
                                                         std::string& error);
 
-// The same from the folders beside the running program.
+// Whether this build made the modem plugin (it needs Qt Serial Port and QtDBus; the Windows build made
+// with MinGW-w64 on Debian has no Qt), and the reason a build without it gives.
+inline constexpr bool kModemBuilt = DTUSMS_MODEM_BUILT;
+inline constexpr const char* kNoModemReason =
+    "this build of dtusms has no modem plugin (it was built without Qt Serial Port and QtDBus)";
+
+// The same from the folders beside the running program; in a build without the plugin, nullptr with
+// kNoModemReason in `error`.
 std::unique_ptr<modem::SmsTransport> LoadModemTransport(const modem::TransportOptions& options,
                                                         std::string& error);
 

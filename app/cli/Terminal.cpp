@@ -1,7 +1,11 @@
 #include "app/cli/Terminal.h"
 
 #ifdef _WIN32
+#include <cstdio>
+
+#include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -10,7 +14,9 @@ namespace app {
 
 bool StandardErrorIsTerminal() {
 #ifdef _WIN32
-    return _isatty(2) != 0;
+    // A console answers GetConsoleMode; the NUL device, which _isatty takes for a terminal, does not.
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 #else
     return ::isatty(STDERR_FILENO) != 0;
 #endif
@@ -18,9 +24,18 @@ bool StandardErrorIsTerminal() {
 
 bool StandardOutputIsTerminal() {
 #ifdef _WIN32
-    return _isatty(1) != 0;
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 #else
     return ::isatty(STDOUT_FILENO) != 0;
+#endif
+}
+
+void WriteStandardOutputAsIs(std::ostream& out) {
+    out.flush();
+#ifdef _WIN32
+    std::fflush(stdout);
+    ::_setmode(::_fileno(stdout), _O_BINARY);
 #endif
 }
 

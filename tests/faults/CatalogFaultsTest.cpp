@@ -46,7 +46,7 @@ TEST(CatalogFaultsTest, TruncatedDiskCatalogIsAnIoErrorAtEveryLengthAndTheEngine
     const std::string whole = ReadFile(DTUSMS_COMPILED_CATALOGS "/zh_CN.mo");
     ASSERT_GT(whole.size(), 1000u);
     faults::TempFolder program;
-    const fs::path catalog = program.path() / "locale/de/LC_MESSAGES/default.mo";
+    const fs::path catalog = program.path() / "locale" / "de" / "LC_MESSAGES" / "default.mo";
     fs::create_directories(catalog.parent_path());
     const std::string programFile = (program.path() / "dtusms").string();
 

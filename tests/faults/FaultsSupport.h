@@ -6,16 +6,13 @@
 #include <string>
 #include <system_error>
 
-#include <stdlib.h>
+#include "tests/sms/TempDir.h"
 
 namespace faults {
 
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "dtusms-faults-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
+    TempFolder() : path_(sms::testing::NewTemporaryFolder("dtusms-faults-")) {}
     ~TempFolder() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
@@ -23,7 +20,7 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    std::string File(const std::string& name) const { return sms::testing::Utf8Join(path_, name); }
     const std::filesystem::path& path() const { return path_; }
 
 private:

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/base/Environment.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -61,9 +63,9 @@ TEST(NetworkFaultsTest, NetworkDownGivesAnErrorOrTheFailureTextNeverAnAddress) {
     EXPECT_THROW(net::GetWanIPFrom(url, {}, std::chrono::seconds(5)), net::WanRequestError);
     EXPECT_FALSE(net::TestTcpConnect("127.0.0.1", port));
 
-    ::setenv(net::kWanIpUrlVariable, url.c_str(), 1);
+    testenv::SetVariable(net::kWanIpUrlVariable, url);
     const CliRun wanIp = RunCli({"wan-ip"});
-    ::unsetenv(net::kWanIpUrlVariable);
+    testenv::UnsetVariable(net::kWanIpUrlVariable);
     EXPECT_EQ(1, wanIp.status);
     EXPECT_EQ("", wanIp.out);
     EXPECT_NE("", wanIp.err);

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -114,7 +116,9 @@ TEST(CsvWriterTest, FileAppearsOnlyWhenFinishedAndKeepsPermissionsAndLinks) {
     TempFolder folder;
     const std::string path = folder.File("out.csv");
     WriteBytes(path, "old\r\n");
+#ifndef _WIN32
     ::chmod(path.c_str(), 0640);
+#endif
     {
         CsvWriter writer(path);
         writer.Write({"new"});
@@ -128,6 +132,9 @@ TEST(CsvWriterTest, FileAppearsOnlyWhenFinishedAndKeepsPermissionsAndLinks) {
     EXPECT_EQ("old\r\n", ReadBytes(path));
     writer.Finish();
     EXPECT_EQ("new\r\n", ReadBytes(path));
+    // Permission bits and symbolic links are POSIX's; on Windows ReplaceFileW keeps the old file's
+    // attributes and security instead (OutputFileWindowsTest).
+#ifndef _WIN32
     struct stat info {};
     ::stat(path.c_str(), &info);
     EXPECT_EQ(0640u, info.st_mode & 0777);
@@ -141,6 +148,7 @@ TEST(CsvWriterTest, FileAppearsOnlyWhenFinishedAndKeepsPermissionsAndLinks) {
     throughLink.Finish();
     EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link.csv")));
     EXPECT_EQ("linked\r\n", ReadBytes(folder.File("real/target.csv")));
+#endif
 }
 
 TEST(CsvWriterTest, UnwritablePathsAreNamedInTheError) {
@@ -151,9 +159,18 @@ TEST(CsvWriterTest, UnwritablePathsAreNamedInTheError) {
         std::string path;
         std::string reason;
     };
+    // The reasons are the system's own words; Windows words them in its own language, so there only
+    // the folder's, which is the program's, is compared.
+#ifdef _WIN32
+    const std::string noFolder;
+    const std::string notAFolder;
+#else
+    const std::string noFolder = "No such file or directory";
+    const std::string notAFolder = "Not a directory";
+#endif
     const Row rows[] = {
-        {folder.File("missing/out.csv"), "No such file or directory"},
-        {folder.File("plain-file/out.csv"), "Not a directory"},
+        {folder.File("missing/out.csv"), noFolder},
+        {folder.File("plain-file/out.csv"), notAFolder},
         {folder.File("a-folder"), "it is a folder"},
     };
     for (const Row& row : rows) {
@@ -162,11 +179,19 @@ TEST(CsvWriterTest, UnwritablePathsAreNamedInTheError) {
             CsvWriter writer(row.path);
             ADD_FAILURE() << "no error";
         } catch (const OutputError& error) {
-            EXPECT_EQ("Unable to write to " + row.path + ": " + row.reason, std::string(error.what()));
+            const std::string prefix = "Unable to write to " + row.path + ": ";
+            if (row.reason.empty()) {
+                EXPECT_TRUE(std::string(error.what()).starts_with(prefix)) << error.what();
+                EXPECT_GT(std::string(error.what()).size(), prefix.size()) << error.what();
+            } else {
+                EXPECT_EQ(prefix + row.reason, std::string(error.what()));
+            }
         }
     }
 }
 
+// fork() and a file size limit; Windows has neither.
+#ifndef _WIN32
 TEST(CsvWriterTest, AWriteFailingHalfwayLeavesTheOldOutputWhole) {
     TempFolder folder;
     const std::string path = folder.File("out.csv");
@@ -197,6 +222,7 @@ TEST(CsvWriterTest, AWriteFailingHalfwayLeavesTheOldOutputWhole) {
     EXPECT_EQ("old results\r\n", ReadBytes(path));
     EXPECT_EQ(std::vector<std::string>{"out.csv"}, folder.Entries());
 }
+#endif
 
 }  // namespace
 }  // namespace fleet

@@ -27,7 +27,7 @@ struct DomainTest : ::testing::Test {
 };
 
 TEST_F(DomainTest, StatesFollowTheSearchAndEveryChangeClosesAgain) {
-    EXPECT_EQ(dir.Path().string() + "/locale/", domain.Directory());
+    EXPECT_EQ(dir.ProgramFolder() + "locale" + base::kPathSeparator, domain.Directory());
     domain.SetLanguageCode("fr_FR");
     EXPECT_EQ(TDomain::State::Closed, domain.CurrentState());
     EXPECT_EQ("Port", domain.Lookup("Port").Text);

@@ -32,7 +32,7 @@ TEST(FileLocatorTest, RelativePathsMapToBlockNames) {
     };
     TempProgramDir dir;
     TFileLocator locator(dir.ProgramFile());
-    EXPECT_EQ(dir.Path().string() + "/", locator.ProgramDirectory());
+    EXPECT_EQ(dir.ProgramFolder(), locator.ProgramDirectory());
     for (const Row& row : rows) {
         EXPECT_EQ(row.name, TFileLocator::ResourceNameFor(row.rel));
         EXPECT_EQ(row.present, locator.CatalogExists(locator.ProgramDirectory() + row.rel)) << row.rel;

@@ -31,11 +31,11 @@ struct GnuGettextInstanceTest : ::testing::Test {
 TEST_F(GnuGettextInstanceTest, StartsWithTheDefaultDomainBoundBesideTheProgram) {
     locale.Lang = "zh_CN.UTF-8";
     TGnuGettextInstance engine(locator, dir.ProgramFile(), locale, sink);
-    EXPECT_EQ(dir.Path().string() + "/locale", engine.DefaultDirectory());
+    EXPECT_EQ(dir.ProgramFolder() + "locale", engine.DefaultDirectory());
     EXPECT_EQ("default", engine.CurrentDomain());
     EXPECT_EQ("zh_CN", engine.CurrentLanguage());
     ASSERT_EQ(1u, engine.Domains().size());
-    EXPECT_EQ(dir.Path().string() + "/locale/", engine.Domains()[0]->Directory());
+    EXPECT_EQ(dir.ProgramFolder() + "locale" + base::kPathSeparator, engine.Domains()[0]->Directory());
     EXPECT_EQ("zh_CN", engine.Domains()[0]->LanguageCode());
     // Nothing is opened before the first lookup.
     EXPECT_EQ(0u, locator.OpenCatalogCount());
@@ -186,9 +186,16 @@ TEST(InstalledCatalogDirectoryTest, OnlyAProgramInABinFolderHasOne) {
         const char* program;
         const char* directory;
     } rows[] = {
+#ifdef _WIN32
+        {"C:\\Program Files\\dtusms\\bin\\dtusms.exe", "C:\\Program Files\\dtusms\\share\\dtusms\\locale"},
+        {"C:/msys64/usr/bin/dtusms.exe", "C:/msys64/usr/share\\dtusms\\locale"},
+        {"C:\\Tools\\dtusms\\dtusms.exe", ""},
+        {"C:\\Tools\\sbin\\dtusms.exe", ""},
+#else
         {"/usr/bin/dtusms", "/usr/share/dtusms/locale"},
         {"/usr/local/bin/dtusms", "/usr/local/share/dtusms/locale"},
         {"/bin/dtusms", "/share/dtusms/locale"},
+#endif
         {"/opt/dtusms/dtusms", ""},
         {"/home/u/build/app/dtusms", ""},
         {"/usr/sbin/dtusms", ""},
@@ -204,7 +211,7 @@ TEST(InstalledCatalogDirectoryTest, OnlyAProgramInABinFolderHasOne) {
 // An installed program: <prefix>/bin/dtusms, catalogs also in <prefix>/share/dtusms/locale.
 TEST(InstalledCatalogsTest, SearchedAfterTheProgramsOwnFolderAndNeverBeforeABuiltInCatalog) {
     const TempProgramDir prefix;
-    const std::filesystem::path installed = prefix.Path() / "share/dtusms/locale";
+    const std::filesystem::path installed = prefix.Path() / "share" / "dtusms" / "locale";
     const auto put = [](const std::filesystem::path& folder, const std::string& code,
                         const std::string& port) {
         const std::filesystem::path target = folder / code / "LC_MESSAGES/default.mo";

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "i18n/GnuGettextInstance.h"
+#include "tests/base/Environment.h"
 
 namespace i18n {
 namespace {
@@ -40,9 +41,9 @@ public:
             old_ = old;
             hadValue_ = true;
         }
-        value == nullptr ? ::unsetenv(name) : ::setenv(name, value, 1);
+        value == nullptr ? testenv::UnsetVariable(name) : testenv::SetVariable(name, value);
     }
-    ~ScopedEnvironment() { hadValue_ ? ::setenv(name_, old_.c_str(), 1) : ::unsetenv(name_); }
+    ~ScopedEnvironment() { hadValue_ ? testenv::SetVariable(name_, old_) : testenv::UnsetVariable(name_); }
 
 private:
     const char* name_;
@@ -50,6 +51,22 @@ private:
     bool hadValue_ = false;
 };
 
+#ifdef _WIN32
+// Windows keeps the user's locale in its settings, not in LC_ALL or LC_MESSAGES. The Windows tests
+// run Wine with LC_ALL=C.UTF-8, which Wine takes for US English.
+TEST(LocaleIdentifiersTest, SystemLocaleReadsLangThenTheSystemsSettings) {
+    for (const char* lang : {"zh_TW.UTF-8", static_cast<const char*>(nullptr)}) {
+        ScopedEnvironment variable("LANG", lang);
+        ScopedEnvironment all("LC_ALL", "zh_CN.UTF-8");
+        LocaleSource& source = SystemLocaleSource();
+        EXPECT_EQ(lang == nullptr ? "" : lang, source.LangVariable());
+        EXPECT_EQ("en", source.UserLanguageName());
+        EXPECT_EQ("US", source.UserCountryName());
+        EXPECT_EQ(1033u, source.ThreadLocaleId());
+        EXPECT_EQ(1033u, source.UserDefaultLangId());
+    }
+}
+#else
 TEST(LocaleIdentifiersTest, SystemLocaleReadsLangThenLcAllThenLcMessages) {
     struct Row {
         const char* lang;
@@ -78,6 +95,7 @@ TEST(LocaleIdentifiersTest, SystemLocaleReadsLangThenLcAllThenLcMessages) {
         EXPECT_EQ(row.id, source.UserDefaultLangId());
     }
 }
+#endif
 
 }  // namespace
 }  // namespace i18n

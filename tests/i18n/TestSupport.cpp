@@ -8,6 +8,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "tests/sms/TempDir.h"
+
 namespace i18n::test {
 
 namespace fs = std::filesystem;
@@ -102,13 +104,7 @@ std::vector<std::byte> WriteCatalog(std::vector<std::pair<std::string, std::stri
     return bytes;
 }
 
-TempProgramDir::TempProgramDir() {
-    std::string pattern = (fs::temp_directory_path() / "dtusms-i18n-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
-    }
-    path_ = pattern;
-}
+TempProgramDir::TempProgramDir() : path_(sms::testing::NewTemporaryFolder("dtusms-i18n-")) {}
 
 TempProgramDir::~TempProgramDir() {
     std::error_code ignored;

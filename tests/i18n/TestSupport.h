@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/ProgramPath.h"
 #include "i18n/GnuGettextInstance.h"
 
 namespace i18n::test {
@@ -33,6 +34,8 @@ public:
     ~TempProgramDir();
     const std::filesystem::path& Path() const { return path_; }
     std::string ProgramFile() const { return (path_ / "dtusms").string(); }
+    // The folder of ProgramFile() with the system's separator at its end.
+    std::string ProgramFolder() const { return path_.string() + base::kPathSeparator; }
     // Places `catalog` at locale/<code>/LC_MESSAGES/default.mo and returns that path.
     std::filesystem::path PutCatalog(const std::string& code, const std::filesystem::path& catalog) const;
 

@@ -6,13 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
+#include "net/SocketApi.h"
 #include "tests/net/LoopbackPeers.h"
 
 namespace net {
@@ -24,14 +20,14 @@ using Clock = std::chrono::steady_clock;
 // A client on 127.0.0.1 that closes its socket when it goes.
 class Client {
 public:
-    explicit Client(int port) : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    explicit Client(int port) : fd_(StartSockets() ? ::socket(AF_INET, SOCK_STREAM, 0) : kNoSocket) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<std::uint16_t>(port));
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         connected_ = ::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
         sockaddr_in local{};
-        socklen_t length = sizeof(local);
+        SocketLength length = sizeof(local);
         ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length);
         localPort_ = ntohs(local.sin_port);
     }
@@ -41,25 +37,22 @@ public:
 
     bool connected() const { return connected_; }
     int localPort() const { return localPort_; }
-    void Send(const std::string& bytes) { ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
-    void Close() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
+    void Send(const std::string& bytes) {
+        ::send(fd_, bytes.data(), static_cast<int>(bytes.size()), kSendNoSignal);
     }
+    void Close() { CloseSocket(fd_); }
     // Everything the listener sends until it closes: must stay empty.
     std::string ReceiveUntilClosed() {
         std::string received;
         char buffer[512];
-        for (ssize_t n; (n = ::recv(fd_, buffer, sizeof(buffer), 0)) > 0;) {
+        for (int n; (n = static_cast<int>(::recv(fd_, buffer, sizeof(buffer), 0))) > 0;) {
             received.append(buffer, static_cast<std::size_t>(n));
         }
         return received;
     }
 
 private:
-    int fd_;
+    SocketHandle fd_;
     bool connected_ = false;
     int localPort_ = 0;
 };

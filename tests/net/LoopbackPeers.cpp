@@ -1,16 +1,18 @@
 #include "tests/net/LoopbackPeers.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "net/SocketApi.h"
 
 namespace nettest {
 namespace {
+
+using net::CloseSocket;
+using net::kNoSocket;
+using net::kSendNoSignal;
+using net::SocketHandle;
 
 sockaddr_in LoopbackAddress(int port) {
     sockaddr_in address{};
@@ -20,34 +22,45 @@ sockaddr_in LoopbackAddress(int port) {
     return address;
 }
 
-int BoundSocket(int* port) {
-    const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (descriptor < 0) {
+// A blocking TCP socket, as a peer of the code under test would have.
+SocketHandle PlainSocket() {
+    if (!net::StartSockets()) {
+        throw std::runtime_error("sockets unavailable");
+    }
+    return ::socket(AF_INET, SOCK_STREAM, 0);
+}
+
+SocketHandle BoundSocket(int* port) {
+    SocketHandle descriptor = PlainSocket();
+    if (descriptor == kNoSocket) {
         throw std::runtime_error("socket failed");
     }
     sockaddr_in address = LoopbackAddress(0);
-    socklen_t length = sizeof(address);
+    net::SocketLength length = sizeof(address);
     if (::bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
         ::getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(descriptor);
+        CloseSocket(descriptor);
         throw std::runtime_error("bind failed");
     }
     *port = ntohs(address.sin_port);
     return descriptor;
 }
 
-int BoundIpv6Socket(int* port) {
-    const int descriptor = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (descriptor < 0) {
+SocketHandle BoundIpv6Socket(int* port) {
+    if (!net::StartSockets()) {
+        throw std::runtime_error("sockets unavailable");
+    }
+    SocketHandle descriptor = ::socket(AF_INET6, SOCK_STREAM, 0);
+    if (descriptor == kNoSocket) {
         throw std::runtime_error("socket failed");
     }
     sockaddr_in6 address{};
     address.sin6_family = AF_INET6;
     address.sin6_addr = in6addr_loopback;
-    socklen_t length = sizeof(address);
+    net::SocketLength length = sizeof(address);
     if (::bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
         ::getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(descriptor);
+        CloseSocket(descriptor);
         throw std::runtime_error("bind failed");
     }
     *port = ntohs(address.sin6_port);
@@ -59,26 +72,25 @@ int BoundIpv6Socket(int* port) {
 Listener::Listener(int backlog, bool fillQueue) {
     descriptor_ = BoundSocket(&port_);
     if (::listen(descriptor_, backlog) != 0) {
-        ::close(descriptor_);
+        CloseSocket(descriptor_);
         throw std::runtime_error("listen failed");
     }
     if (fillQueue) {
-        filler_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        filler_ = PlainSocket();
         const sockaddr_in address = LoopbackAddress(port_);
         ::connect(filler_, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
     }
 }
 
 Listener::~Listener() {
-    if (filler_ >= 0) {
-        ::close(filler_);
-    }
-    ::close(descriptor_);
+    CloseSocket(filler_);
+    CloseSocket(descriptor_);
 }
 
 int RefusedPort() {
     int port = 0;
-    ::close(BoundSocket(&port));
+    SocketHandle bound = BoundSocket(&port);
+    CloseSocket(bound);
     return port;
 }
 
@@ -86,7 +98,7 @@ HttpServer::HttpServer(std::string body, bool silent, std::string status, bool i
     : body_(std::move(body)), silent_(silent), status_(std::move(status)), ipv6_(ipv6) {
     descriptor_ = ipv6 ? BoundIpv6Socket(&port_) : BoundSocket(&port_);
     if (::listen(descriptor_, 8) != 0) {
-        ::close(descriptor_);
+        CloseSocket(descriptor_);
         throw std::runtime_error("listen failed");
     }
     thread_ = std::thread([this] { Serve(); });
@@ -94,9 +106,8 @@ HttpServer::HttpServer(std::string body, bool silent, std::string status, bool i
 
 HttpServer::~HttpServer() {
     stopping_ = true;
-    ::shutdown(descriptor_, SHUT_RDWR);
     thread_.join();
-    ::close(descriptor_);
+    CloseSocket(descriptor_);
 }
 
 std::string HttpServer::Url() const {
@@ -105,24 +116,34 @@ std::string HttpServer::Url() const {
 }
 
 void HttpServer::Serve() {
-    std::vector<int> silentClients;
+    std::vector<SocketHandle> silentClients;
     while (!stopping_) {
-        pollfd watched{descriptor_, POLLIN, 0};
-        if (::poll(&watched, 1, 50) <= 0) {
+        net::PollEntry watched{descriptor_, POLLIN, 0};
+        if (net::PollSockets(&watched, 1, 50) <= 0) {
             continue;
         }
-        const int client = ::accept4(descriptor_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0) {
+        SocketHandle client = ::accept(descriptor_, nullptr, nullptr);
+        if (client == kNoSocket) {
             continue;
         }
         if (silent_) {
             silentClients.push_back(client);
             continue;
         }
+#ifdef _WIN32
+        // Wine does not always end a blocked send() when the peer closes (a client that read the
+        // first 64 KiB of a long reply and went): time limits end it, or the server never stops and
+        // never serves the next client.
+        const DWORD limitMs = 2000;
+        for (const int option : {SO_SNDTIMEO, SO_RCVTIMEO}) {
+            ::setsockopt(client, SOL_SOCKET, option, reinterpret_cast<const char*>(&limitMs),
+                         sizeof(limitMs));
+        }
+#endif
         std::string request;
         char chunk[1024];
         while (request.find("\r\n\r\n") == std::string::npos) {
-            const ssize_t got = ::recv(client, chunk, sizeof(chunk), 0);
+            const auto got = ::recv(client, chunk, sizeof(chunk), 0);
             if (got <= 0) {
                 break;
             }
@@ -130,19 +151,21 @@ void HttpServer::Serve() {
         }
         const std::string head = "HTTP/1.1 " + status_ + "\r\nContent-Type: text/html\r\nContent-Length: " +
                                  std::to_string(body_.size()) + "\r\nConnection: close\r\n\r\n";
-        ::send(client, head.data(), head.size(), MSG_NOSIGNAL);
+        ::send(client, head.data(), static_cast<int>(head.size()), kSendNoSignal);
         std::size_t sent = 0;
         while (sent < body_.size()) {
-            const ssize_t put = ::send(client, body_.data() + sent, body_.size() - sent, MSG_NOSIGNAL);
+            // In pieces, so that a time limit counts from the last progress, not from the start.
+            const std::size_t piece = std::min<std::size_t>(body_.size() - sent, 64 * 1024);
+            const auto put = ::send(client, body_.data() + sent, static_cast<int>(piece), kSendNoSignal);
             if (put <= 0) {
                 break;
             }
             sent += static_cast<std::size_t>(put);
         }
-        ::close(client);
+        CloseSocket(client);
     }
-    for (const int client : silentClients) {
-        ::close(client);
+    for (SocketHandle client : silentClients) {
+        CloseSocket(client);
     }
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <thread>
 
+#include "net/SocketHandle.h"
+
 namespace nettest {
 
 // A listening TCP socket on 127.0.0.1 and an ephemeral port. With `backlog` 0 and `fillQueue`, one
@@ -22,8 +24,8 @@ public:
     int port() const { return port_; }
 
 private:
-    int descriptor_ = -1;
-    int filler_ = -1;
+    net::SocketHandle descriptor_ = net::kNoSocket;
+    net::SocketHandle filler_ = net::kNoSocket;
     int port_ = 0;
 };
 
@@ -50,7 +52,7 @@ private:
     bool silent_;
     std::string status_;
     bool ipv6_;
-    int descriptor_ = -1;
+    net::SocketHandle descriptor_ = net::kNoSocket;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
     std::thread thread_;

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/base/Environment.h"
 #include "tests/net/LoopbackPeers.h"
 
 namespace {
@@ -176,6 +177,31 @@ TEST(GetWanIPTest, AStatusOtherThan2xxIsAFailureWhateverTheBody) {
     }
 }
 
+// The status line carries a Location header after it, which the loopback server sends as it stands.
+TEST(GetWanIPTest, RedirectsAreFollowedToHttpOnlyAndAtMostFiveTimes) {
+    nettest::HttpServer good("198.51.100.9");
+    const struct {
+        std::string location;
+        std::string expected;  // the address, or a part of the failure
+    } rows[] = {
+        {good.Url(), "198.51.100.9"},
+        // Relative to the redirecting server, which redirects again, and again.
+        {"/again", "redirects"},
+        {"again", "redirects"},
+        {"ftp://127.0.0.1/yourIP", "nsupported protocol"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.location);
+        nettest::HttpServer server("<h2>203.0.113.9</h2>", false, "302 Found\r\nLocation: " + row.location);
+        if (row.expected == "198.51.100.9") {
+            EXPECT_EQ(net::GetWanIPFrom(server.Url(), {}, kTestTimeout), row.expected);
+        } else {
+            const std::string failure = FailureOf(server.Url());
+            EXPECT_NE(failure.find(row.expected), std::string::npos) << failure;
+        }
+    }
+}
+
 TEST(GetWanIPTest, OversizedReplyIsCutAt64KiBAndStillParsed) {
     const std::string filler(4 * 1024 * 1024, 'x');
     const std::string element = "<h2>1.2.3.4</h2>";
@@ -268,12 +294,12 @@ class ServiceList {
 public:
     explicit ServiceList(const char* value) {
         if (value != nullptr) {
-            ::setenv(net::kWanIpUrlVariable, value, 1);
+            testenv::SetVariable(net::kWanIpUrlVariable, value);
         } else {
-            ::unsetenv(net::kWanIpUrlVariable);
+            testenv::UnsetVariable(net::kWanIpUrlVariable);
         }
     }
-    ~ServiceList() { ::unsetenv(net::kWanIpUrlVariable); }
+    ~ServiceList() { testenv::UnsetVariable(net::kWanIpUrlVariable); }
 };
 
 TEST(WanIpUrlsTest, TheVariableListsServicesSeparatedByBlanksElseThePublicOnes) {
@@ -392,11 +418,11 @@ TEST(GetWanIPFromServicesTest, APumpThatAsksToStopEndsTheWholeLookUp) {
 TEST(GetWanIPTest, LoopbackIsNeverSentThroughAProxy) {
     nettest::HttpServer server("<h2>192.0.2.5</h2>");
     const std::string proxy = "http://127.0.0.1:" + std::to_string(nettest::RefusedPort());
-    ::setenv("http_proxy", proxy.c_str(), 1);
-    ::setenv("no_proxy", "intranet.example", 1);
+    testenv::SetVariable("http_proxy", proxy);
+    testenv::SetVariable("no_proxy", "intranet.example");
     const std::string address = net::GetWanIPFrom(server.Url(), {}, kTestTimeout);
-    ::unsetenv("http_proxy");
-    ::unsetenv("no_proxy");
+    testenv::UnsetVariable("http_proxy");
+    testenv::UnsetVariable("no_proxy");
     EXPECT_EQ("192.0.2.5", address);
 }
 

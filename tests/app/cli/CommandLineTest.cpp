@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "app/cli/CliHelp.h"
+#include "base/ProgramPath.h"
 #include "net/AddressLookup.h"
 #include "net/ServerChecks.h"
 #include "net/WanAddress.h"
@@ -173,11 +174,15 @@ TEST_F(CommandLineTest, HelpAndVersion) {
     EXPECT_EQ(version.out, "15.1.27.0\n");
     // The help text, then the settings file in use: beside the built program, whose folder is
     // writable, or the one --settings names.
-    const std::string program = DTUSMS_PROGRAM;
+    std::string program = DTUSMS_PROGRAM;
+#ifdef _WIN32
+    // The program names itself as Windows gives its path, with backslashes.
+    std::replace(program.begin(), program.end(), '/', '\\');
+#endif
+    const std::string folder = program.substr(0, program.find_last_of(base::kPathSeparators) + 1);
     const Outcome help = RunProgram({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out, HelpText({}) + "Settings file: " + program.substr(0, program.rfind('/') + 1) +
-                            "GPRSInfo.ini\n");
+    EXPECT_EQ(help.out, HelpText({}) + "Settings file: " + folder + "GPRSInfo.ini\n");
     EXPECT_NE(help.out.find("--other-apn"), std::string::npos);
     const Outcome named = RunProgram({"--help", "--settings", "/x/y.ini"});
     EXPECT_EQ(named.out, HelpText({}) + "Settings file: /x/y.ini\n");

@@ -10,6 +10,12 @@
 
 #include "tests/sms/TempDir.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "base/WideText.h"
+#endif
+
 namespace app {
 namespace {
 
@@ -90,7 +96,11 @@ TEST(PluginLoaderTest, FaultsNameEveryPathTriedWithItsReasonOnOneLine) {
     const std::string missing = ErrorOf(LoadPlugin({empty, other}, kPluginFile, kEntry));
     EXPECT_EQ(missing.find(empty + kPluginFile + ": "), 0u) << missing;
     EXPECT_NE(missing.find("; " + other + kPluginFile + ": "), std::string::npos) << missing;
+#ifdef _WIN32
+    EXPECT_NE(missing.find(base::SystemErrorText(ERROR_MOD_NOT_FOUND)), std::string::npos) << missing;
+#else
     EXPECT_NE(missing.find("No such file"), std::string::npos) << missing;
+#endif
 
     // A broken copy ends the search: the good one behind it is not taken in its place.
     const std::string unloadable = ErrorOf(LoadPlugin({empty, broken, good}, kPluginFile, kEntry));

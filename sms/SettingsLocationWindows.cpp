@@ -1,0 +1,94 @@
+// The system side of the settings location on Windows: the program's folder, the user's roaming
+// application-data folder (%APPDATA%) in the place of the configuration folder, and access checks
+// made by trying, since a folder's access list cannot be read as a set of permission bits.
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include <windows.h>
+// After windows.h, whose types it uses.
+#include <shlobj.h>
+
+#include "base/ProgramPath.h"
+#include "base/Utf8Path.h"
+#include "base/WideText.h"
+#include "base/WindowsHandle.h"
+#include "sms/BuiltInTexts.h"
+#include "sms/ProfileFile.h"
+#include "sms/SettingsLocation.h"
+
+namespace sms {
+namespace {
+
+std::optional<std::string> RoamingAppData() {
+    if (const wchar_t* value = ::_wgetenv(L"APPDATA"); value != nullptr && *value != L'\0') {
+        return base::ToUtf8(value);
+    }
+    PWSTR folder = nullptr;
+    std::optional<std::string> found;
+    if (::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &folder) == S_OK) {
+        found = base::ToUtf8(folder);
+    }
+    ::CoTaskMemFree(folder);
+    return found;
+}
+
+// A probe file that vanishes when closed: only a folder that lets this user make files takes it.
+bool FolderTakesNewFiles(const std::string& folder) {
+    std::string probe = folder;
+    if (!probe.empty() && probe.back() != '\\' && probe.back() != '/') {
+        probe += '\\';
+    }
+    probe += ".dtusms-write-probe-" + std::to_string(::GetCurrentProcessId());
+    const std::wstring wide = base::ToWide(probe);
+    if (wide.empty()) {
+        return false;
+    }
+    const base::WindowsHandle file(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                                 nullptr));
+    return file.valid();
+}
+
+// A file that exists, is no folder, has no read-only attribute and opens for writing.
+bool FileTakesWrites(const std::string& path) {
+    const std::wstring wide = base::ToWide(path);
+    const DWORD attributes = wide.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+        return false;
+    }
+    const base::WindowsHandle file(::CreateFileW(wide.c_str(), GENERIC_WRITE,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid();
+}
+
+}  // namespace
+
+SettingsEnvironment SystemSettingsEnvironment() {
+    SettingsEnvironment environment;
+    environment.programFolder = base::FolderWithSeparator(base::ProgramFilePath());
+    // Windows keeps a user's settings in the roaming application-data folder; with it in the place of
+    // $XDG_CONFIG_HOME the file is %APPDATA%\dtusms\GPRSInfo.ini. There is no home to fall back on.
+    environment.xdgConfigHome = RoamingAppData();
+    environment.folderWritable = FolderTakesNewFiles;
+    environment.fileWritable = FileTakesWrites;
+    return environment;
+}
+
+void MakeSettingsFolder(const std::string& path) {
+    const std::filesystem::path folder = base::Utf8Path(path).parent_path();
+    std::error_code error;
+    if (folder.empty() || std::filesystem::is_directory(folder, error)) {
+        return;
+    }
+    // The new folders inherit the access list of the user's profile, which is private already.
+    if (!std::filesystem::create_directories(folder, error) || error) {
+        throw ProfileWriteError(UnableToWriteText(path), path);
+    }
+}
+
+}  // namespace sms
