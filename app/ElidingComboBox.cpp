@@ -27,7 +27,7 @@ int ElidingComboBox::TextRoom() const {
 QString ElidingComboBox::ShownText() const {
     // Fractional advances throughout: a text 0.4 pixels wider than the room would lose a column of
     // its last letter, yet integer metrics round it down to a fit.
-    const QString text = currentText();
+    QString text = currentText();
     const QFontMetricsF metrics(font());
     const int room = TextRoom();
     if (metrics.horizontalAdvance(text) <= room) {
@@ -77,7 +77,7 @@ bool ElidingComboBox::event(QEvent* event) {
     return QComboBox::event(event);
 }
 
-void ElidingComboBox::paintEvent(QPaintEvent*) {
+void ElidingComboBox::paintEvent(QPaintEvent* /*event*/) {
     // QComboBox::paintEvent with the shown text in place of the current one.
     QStylePainter painter(this);
     painter.setPen(palette().color(QPalette::Text));

@@ -19,6 +19,7 @@
 #include "app/PortSpinEdit.h"
 #include "app/SendSmsDialog.h"
 #include "app/SendSmsTexts.h"
+#include "app/WindowTexts.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
 #include "net/AddressLookup.h"
@@ -28,14 +29,6 @@
 #include "sms/SmsLength.h"
 
 namespace app {
-
-namespace {
-
-std::string Utf8(const QString& text) {
-    return text.toStdString();
-}
-
-}  // namespace
 
 Ttntfrm_Main::Ttntfrm_Main(MessagePresenter& messages, std::string settingsPath, QWidget* parent,
                            net::HostResolver& resolver)
@@ -196,7 +189,7 @@ void Ttntfrm_Main::WriteBack(const sms::SettingsSnapshot& file, const ShownField
     std::exception_ptr firstError;
     const ShownFields after = WrittenBackFields();
     for (std::size_t i = 0; i < after.size(); ++i) {
-        const std::string value = Utf8(after[i].text);
+        const std::string value = after[i].text.toStdString();
         if (after[i].text == before[i].text || file.Text(after[i].key) == value) {
             continue;
         }
@@ -230,7 +223,7 @@ void Ttntfrm_Main::Save(std::string_view key, int value) {
 }
 
 void Ttntfrm_Main::Save(std::string_view key, const QLineEdit* field) {
-    sms::SaveSetting(WritableSettingsPath(), key, Utf8(field->text()));
+    sms::SaveSetting(WritableSettingsPath(), key, field->text().toStdString());
 }
 
 void Ttntfrm_Main::Save(std::string_view key, const QComboBox* list) {
@@ -259,12 +252,12 @@ sms::TGPRSInfo Ttntfrm_Main::ReadFields() const {
     info.nLanguageID = sysParameter_.nLanguageID;
     info.ServerAddressMode = tntcomb_ServerNetMode->currentIndex();
     info.Port = rzspnedt_Port->Value();
-    info.StaticIP = Utf8(tntedt_StaticIP->text());
-    info.DomainAddress = Utf8(tntedt_DomainAddress->text());
+    info.StaticIP = tntedt_StaticIP->text().toStdString();
+    info.DomainAddress = tntedt_DomainAddress->text().toStdString();
     info.SMSCommandType = tntcomb_SMSCommandType->currentIndex();
     info.ServiceNetwork = tntcomb_ServiceNetwork->currentIndex();
-    info.OtherAPN = Utf8(tntedt_Other->text());
-    info.DTUNumber = Utf8(tntedt_DTUNumber->text());
+    info.OtherAPN = tntedt_Other->text().toStdString();
+    info.DTUNumber = tntedt_DTUNumber->text().toStdString();
     return info;
 }
 
@@ -279,9 +272,8 @@ void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
     }
     tntedt_SMSCommandFormat->setText(QString::fromStdString(result.command));
     if (!result.command.empty()) {
-        tntstsbr_StatusPanel->setText(QString::fromStdString(
-            sendsms::LengthLine(sms::MeasureSms(result.command),
-                                [](const std::string& english) { return i18n::Translate(english); })));
+        tntstsbr_StatusPanel->setText(
+            QString::fromStdString(sendsms::LengthLine(sms::MeasureSms(result.command), Translated)));
     }
 }
 
@@ -296,12 +288,9 @@ void Ttntfrm_Main::tntbtn_CloseClick() {
     close();
 }
 
-void Ttntfrm_Main::ShowPrompt(const QString& caption, const QString& text) {
-    messages_.ShowPrompt(this, caption, text);
-}
-
 void Ttntfrm_Main::ShowValidationPrompt(const std::string& englishLabel, const QString& caption) {
-    ShowPrompt(caption, QString::fromStdString(sms::FormatValidationMessage(i18n::Translate, englishLabel)));
+    messages_.ShowPrompt(this, caption,
+                         QString::fromStdString(sms::FormatValidationMessage(i18n::Translate, englishLabel)));
 }
 
 }  // namespace app

@@ -151,7 +151,6 @@ private:
     // lives there. Throws sms::ProfileWriteError when that folder cannot be made.
     const std::string& WritableSettingsPath() const;
     sms::TGPRSInfo ReadFields() const;
-    void ShowPrompt(const QString& caption, const QString& text);
     void ShowValidationPrompt(const std::string& englishLabel, const QString& caption);
     // The mode and both address fields as shown; the port is left at its default, since only the
     // port test wants it.

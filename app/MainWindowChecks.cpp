@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QScopedValueRollback>
 
+#include "app/MessageBoxes.h"
 #include "app/PortSpinEdit.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
@@ -56,7 +57,7 @@ void Ttntfrm_Main::tntbtn_TestServerPortClick() {
     }
     const QString outcome = QString::fromStdString(result.outcomeText);
     tntstsbr_StatusPanel->setText(outcome);
-    ShowPrompt(caption, outcome);
+    messages_.ShowPrompt(this, caption, outcome);
 }
 
 void Ttntfrm_Main::tntbtn_JudgeMapingClick() {
@@ -74,7 +75,7 @@ void Ttntfrm_Main::tntbtn_JudgeMapingClick() {
         ShowValidationPrompt(*result.missingField, caption);
         return;
     }
-    ShowPrompt(caption, QString::fromStdString(result.verdictText));
+    messages_.ShowPrompt(this, caption, QString::fromStdString(result.verdictText));
 }
 
 void Ttntfrm_Main::tntbtn_StaticIPClick() {

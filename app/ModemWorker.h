@@ -32,6 +32,7 @@ public:
     // ModemManager); their callbacks are replaced by the worker's own.
     explicit ModemWorker(modem::TransportOptions options, QObject* parent = nullptr);
     ~ModemWorker() override;
+    Q_DISABLE_COPY_MOVE(ModemWorker)
 
     bool Busy() const { return thread_ != nullptr; }
 

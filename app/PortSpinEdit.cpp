@@ -72,7 +72,8 @@ void PortSpinEdit::SetValue(int value) {
 
 void PortSpinEdit::keyPressEvent(QKeyEvent* event) {
     const QString typed = event->text();
-    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool command =
+        event->modifiers().testAnyFlags(Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (!command && !typed.isEmpty() && typed.at(0).isPrint()) {
         QLineEdit* edit = lineEdit();
         QString candidate = edit->text();
@@ -97,11 +98,11 @@ void PortSpinEdit::focusOutEvent(QFocusEvent* event) {
     QAbstractSpinBox::focusOutEvent(event);
 }
 
-QValidator::State PortSpinEdit::validate(QString& input, int&) const {
+QValidator::State PortSpinEdit::validate(QString& input, int& /*pos*/) const {
     return IsEditableText(input) ? QValidator::Acceptable : QValidator::Invalid;
 }
 
-void PortSpinEdit::fixup(QString&) const {}
+void PortSpinEdit::fixup(QString& /*input*/) const {}
 
 void PortSpinEdit::stepBy(int steps) {
     const long long stepped = static_cast<long long>(Value()) + steps;

@@ -18,6 +18,7 @@
 #include "app/ModemWorker.h"
 #include "app/QrCodeView.h"
 #include "app/SendSmsTexts.h"
+#include "app/WindowTexts.h"
 #include "base/AsciiText.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
@@ -28,14 +29,6 @@
 namespace app {
 
 namespace {
-
-std::string Translated(const std::string& english) {
-    return i18n::Translate(english);
-}
-
-QString Tr(std::string_view english) {
-    return QString::fromStdString(i18n::Translate(english));
-}
 
 QString ValidationMessage(std::string_view label) {
     return QString::fromStdString(sms::FormatValidationMessage(Translated, std::string(label)));

@@ -66,6 +66,7 @@ public:
     SendSmsDialog(MessagePresenter& messages, std::string settingsPath, modem::TransportOptions modemOptions,
                   QWidget* parent);
     ~SendSmsDialog() override;
+    Q_DISABLE_COPY_MOVE(SendSmsDialog)
 
     // Shows the dialog for the command that `fields` compose, with the phone number the settings file
     // holds, in the engine's present language. No modem is looked for until the user drops the modem

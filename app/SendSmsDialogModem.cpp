@@ -19,6 +19,7 @@
 #include "app/ModemWorker.h"
 #include "app/SendSmsDialog.h"
 #include "app/SendSmsTexts.h"
+#include "app/WindowTexts.h"
 #include "base/AsciiText.h"
 #include "i18n/EngineStartup.h"
 #include "modem/Texts.h"
@@ -27,14 +28,6 @@
 namespace app {
 
 namespace {
-
-std::string Translated(const std::string& english) {
-    return i18n::Translate(english);
-}
-
-QString Tr(std::string_view english) {
-    return QString::fromStdString(i18n::Translate(english));
-}
 
 QString Rendered(const modem::Message& message) {
     return QString::fromStdString(sendsms::RenderModemMessage(message, Translated));

@@ -48,12 +48,7 @@ private:
 
 int RunWindow(int argc, char** argv) {
     WindowOptions options = ParseWindowOptions(argc, argv);
-    if (!options.error.empty()) {
-        std::fprintf(stderr, "dtusms: %s\n", options.error.c_str());
-        return 2;
-    }
-    if (!HasDisplay(options)) {
-        std::fprintf(stderr, "%s\n", kNoDisplayMessage);
+    if (!CanOpenWindow(options)) {
         return 2;
     }
 
@@ -78,11 +73,11 @@ int RunWindow(int argc, char** argv) {
                              options.screenshotFile->c_str());
                 exitCode = 1;
             }
-            application.quit();
+            WindowApplication::quit();
         });
     }
     window.show();
-    const int loopCode = application.exec();
+    const int loopCode = WindowApplication::exec();
     return exitCode != 0 ? exitCode : loopCode;
 }
 

@@ -13,7 +13,7 @@ namespace base {
 // `utf8` as a path; an empty path when it is not valid UTF-8 on a system that must convert it.
 inline std::filesystem::path Utf8Path(std::string_view utf8) {
     try {
-        return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+        return {std::u8string(utf8.begin(), utf8.end())};
     } catch (const std::exception&) {
         return {};
     }

@@ -1,10 +1,11 @@
 #pragma once
 
-// Reading a file whole into memory.
+// Reading a file whole into memory, and writing bytes whole.
 
 #include <cstddef>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace base {
 
@@ -30,5 +31,12 @@ struct WholeFile {
 // cannot fill the memory. Interrupted reads are retried. Never throws but std::bad_alloc.
 WholeFile ReadWholeFile(const std::string& path,
                         std::size_t maxSize = std::numeric_limits<std::size_t>::max());
+
+#ifndef _WIN32
+// Writes every byte of `bytes` to `fd` at its present position, retrying interrupted and short
+// writes. False on the first failing write, with errno saying why. (The Windows files write through
+// their own handles.)
+bool WriteAll(int fd, std::string_view bytes);
+#endif
 
 }  // namespace base

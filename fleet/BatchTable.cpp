@@ -24,7 +24,7 @@ BatchTable::BatchTable(std::vector<std::string> header) : header_(std::move(head
     }
     for (std::size_t i = 0; i < header_.size(); ++i) {
         const std::string name = base::LowerCaseAscii(base::TrimBlanks(header_[i]));
-        const auto known = std::find(kNames.begin(), kNames.end(), name);
+        const auto* const known = std::find(kNames.begin(), kNames.end(), name);
         if (known == kNames.end()) {
             continue;
         }

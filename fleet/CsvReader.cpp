@@ -77,7 +77,7 @@ bool CsvReader::Refill() {
     return pos_ < end_;
 }
 
-void CsvReader::Fail(CsvError::Kind kind, std::size_t line, const std::string& message) const {
+void CsvReader::Fail(CsvError::Kind kind, std::size_t line, const std::string& message) {
     throw CsvError(kind, line, message);
 }
 
@@ -145,6 +145,14 @@ void CsvReader::ReadQuoted(std::string& field) {
     }
 }
 
+void CsvReader::TakeLineEnd(int c) {
+    ++pos_;
+    if (c == '\r' && Peek() == '\n') {
+        ++pos_;
+    }
+    ++line_;
+}
+
 bool CsvReader::Next(std::vector<std::string>& fields) {
     std::size_t used = 0;
     fieldLines_.clear();
@@ -152,11 +160,7 @@ bool CsvReader::Next(std::vector<std::string>& fields) {
     seenBits_ = 0;
     // Empty lines carry no record; spreadsheet exports and hand edits leave them at the end.
     for (int c = Peek(); c == '\r' || c == '\n'; c = Peek()) {
-        ++pos_;
-        if (c == '\r' && Peek() == '\n') {
-            ++pos_;
-        }
-        ++line_;
+        TakeLineEnd(c);
     }
     if (Peek() == kEnd) {
         fields.clear();
@@ -191,11 +195,7 @@ bool CsvReader::Next(std::vector<std::string>& fields) {
             continue;
         }
         if (separator != kEnd) {
-            ++pos_;
-            if (separator == '\r' && Peek() == '\n') {
-                ++pos_;
-            }
-            ++line_;
+            TakeLineEnd(separator);
         }
         fields.resize(used);
         return true;

@@ -61,7 +61,9 @@ private:
     void ReadUnquoted(std::string& field);
     void ReadQuoted(std::string& field);
     void Append(std::string& field, const char* from, std::size_t count, std::size_t fieldLine);
-    [[noreturn]] void Fail(CsvError::Kind kind, std::size_t line, const std::string& message) const;
+    // Moves past the line end `c` (CR, LF, or the CR of CR LF, whose LF goes too) just peeked.
+    void TakeLineEnd(int c);
+    [[noreturn]] static void Fail(CsvError::Kind kind, std::size_t line, const std::string& message);
 
     std::istream& in_;
     CsvLimits limits_;

@@ -70,7 +70,7 @@ void AppendCsvRecord(std::string& out, const std::vector<std::string>& fields, b
             out += '"';
             from = quote + 1;
         }
-        out.append(field, from, std::string::npos);
+        out.append(std::string_view(field).substr(from));
         out += '"';
     }
     out += "\r\n";

@@ -23,7 +23,10 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    bool Usable() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
+    // iconv_open reports failure as the handle (iconv_t)-1; that value is only compared, never used.
+    bool Usable() const {
+        return handle_ != reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
+    }
     iconv_t get() const { return handle_; }
 
 private:
@@ -45,8 +48,10 @@ std::optional<std::string> Gb18030ToUtf8(std::string_view bytes) {
 
     // Every GB18030 sequence of n bytes becomes at most 2n bytes of UTF-8 (one byte may become two).
     std::string out(bytes.size() * 2 + 4, '\0');
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
+    // iconv takes its input through a pointer to non-const; a copy keeps the caller's bytes out of it.
+    std::string input(bytes);
+    char* in = input.data();
+    std::size_t inLeft = input.size();
     char* to = out.data();
     std::size_t toLeft = out.size();
     while (inLeft > 0) {
@@ -56,7 +61,7 @@ std::optional<std::string> Gb18030ToUtf8(std::string_view bytes) {
         if (errno != E2BIG) {
             return std::nullopt;  // EILSEQ: an invalid sequence; EINVAL: one cut off at the end
         }
-        const std::size_t used = static_cast<std::size_t>(to - out.data());
+        const auto used = static_cast<std::size_t>(to - out.data());
         out.resize(out.size() * 2);
         to = out.data() + used;
         toLeft = out.size() - used;

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/WholeFile.h"
+
 namespace fleet {
 namespace {
 
@@ -60,8 +62,8 @@ OutputFile::OutputFile(const std::string& path) : path_(path), target_(path) {
     const std::string folder = FolderOf(target_);
     const std::string name = NameOf(target_);
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        temporary_ =
-            folder + "/." + name + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        temporary_ = std::string(folder).append("/.").append(name).append(".tmp-");
+        temporary_.append(std::to_string(::getpid())).append("-").append(std::to_string(counter++));
         fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST) {
             Fail(errno);
@@ -100,15 +102,8 @@ void OutputFile::Write(std::string_view bytes) {
     if (fd_ < 0) {
         throw OutputError(path_, "the file is already closed");
     }
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            Fail(errno);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
+    if (!base::WriteAll(fd_, bytes)) {
+        Fail(errno);
     }
 }
 

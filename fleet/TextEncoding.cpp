@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/AsciiText.h"
+#include "base/Utf8Lead.h"
 
 namespace fleet {
 namespace {
@@ -50,33 +51,18 @@ bool Utf8Validator::Feed(std::string_view bytes) {
             if (i == bytes.size()) {
                 break;
             }
-        }
-        const auto byte = static_cast<std::uint8_t>(bytes[i++]);
-        if (pending_ > 0) {
-            if (byte < low_ || byte > high_) {
-                valid_ = false;
-                break;
-            }
-            --pending_;
-            low_ = 0x80;
-            high_ = 0xBF;
+            const base::Utf8Lead lead = base::ReadUtf8Lead(static_cast<std::uint8_t>(bytes[i++]));
+            valid_ = lead.trailing != 0;
+            pending_ = lead.trailing;
+            low_ = lead.low;
+            high_ = lead.high;
             continue;
         }
-        // The first continuation byte's range excludes overlong forms (E0, F0), surrogates (ED)
-        // and code points above U+10FFFF (F4).
-        if (byte >= 0xC2 && byte <= 0xDF) {
-            pending_ = 1;
-        } else if (byte >= 0xE0 && byte <= 0xEF) {
-            pending_ = 2;
-            low_ = byte == 0xE0 ? 0xA0 : 0x80;
-            high_ = byte == 0xED ? 0x9F : 0xBF;
-        } else if (byte >= 0xF0 && byte <= 0xF4) {
-            pending_ = 3;
-            low_ = byte == 0xF0 ? 0x90 : 0x80;
-            high_ = byte == 0xF4 ? 0x8F : 0xBF;
-        } else {
-            valid_ = false;
-        }
+        const auto byte = static_cast<std::uint8_t>(bytes[i++]);
+        valid_ = byte >= low_ && byte <= high_;
+        --pending_;
+        low_ = 0x80;
+        high_ = 0xBF;
     }
     return valid_;
 }

@@ -98,8 +98,10 @@ public:
     void TranslateComponent(const std::shared_ptr<TObjectAccess>& component, std::string_view domain = {});
     void RetranslateComponent(const std::shared_ptr<TObjectAccess>& component);
     void TP_GlobalIgnoreClassProperty(const TClassInfo& cls, std::string_view propertyName);
-    std::vector<TClassMode> GlobalClassRules;
-    TTP_Retranslator* PassRetranslator = nullptr;
+    // The skip rules and the list that the running pass records into are the engine's published
+    // state, which the window-translation functions read and fill.
+    std::vector<TClassMode> GlobalClassRules;      // NOLINT(*-non-private-member-variables-in-classes)
+    TTP_Retranslator* PassRetranslator = nullptr;  // NOLINT(*-non-private-member-variables-in-classes)
 
 private:
     TFileLocator& locator_;

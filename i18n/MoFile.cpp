@@ -16,7 +16,7 @@ constexpr std::uint32_t kSwappedMagic = 0xDE120495;
 constexpr std::size_t kHeaderSize = 28;
 
 std::uint32_t ReadLittleEndian(const std::byte* at) noexcept {
-    std::uint32_t value;
+    std::uint32_t value = 0;
     std::memcpy(&value, at, sizeof value);
     if constexpr (std::endian::native == std::endian::big) {
         value = __builtin_bswap32(value);
@@ -45,9 +45,9 @@ std::string ReadCatalogFile(const std::string& fileName) {
 }  // namespace
 
 TMoFile::TMoFile(std::span<const std::byte> bytes, const std::string& fileName)
-    : bytes_(reinterpret_cast<const char*>(bytes.data()), bytes.size()) {
-    data_ = reinterpret_cast<const std::byte*>(bytes_.data());
-    size_ = bytes_.size();
+    : bytes_(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+      data_(reinterpret_cast<const std::byte*>(bytes_.data())),
+      size_(bytes_.size()) {
     Load(fileName);
 }
 

@@ -40,7 +40,7 @@ public:
     TMoFile(const std::string& fileName, std::int64_t offset, std::int64_t size);
 
     // Largest file taken as a catalog; a larger one is refused instead of filling the memory.
-    static constexpr std::size_t kMaxFileSize = 64 * 1024 * 1024;
+    static constexpr std::size_t kMaxFileSize = std::size_t{64} * 1024 * 1024;
 
     ~TMoFile();
     TMoFile(const TMoFile&) = delete;

@@ -4,7 +4,7 @@
 // toolkit. A toolkit adapter wraps each reachable object in a TObjectAccess; wrappers are shared and
 // refer to the real objects without owning them.
 
-#include <compare>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,7 +33,9 @@ struct PropertyInfo {
 struct ObjectIdentity {
     const void* Object = nullptr;
     int Facet = 0;
-    auto operator<=>(const ObjectIdentity&) const = default;
+    bool operator<(const ObjectIdentity& other) const noexcept {
+        return Object != other.Object ? std::less<>()(Object, other.Object) : Facet < other.Facet;
+    }
 };
 
 class TObjectAccess {

@@ -84,7 +84,7 @@ void TranslateTextProperty(TGnuGettextInstance& engine, TObjectAccess& object, c
     } catch (const std::exception& e) {
         const TClassInfo* cls = object.Class();
         throw EGGComponentError(
-            ComponentErrorMessage(cls ? cls->Name : std::string(), property.Name, e.what()));
+            ComponentErrorMessage(cls != nullptr ? cls->Name : std::string(), property.Name, e.what()));
     }
 }
 
@@ -113,6 +113,37 @@ private:
     TGnuGettextInstance& engine_;
 };
 
+// Translates the text properties and lines of `object` and queues the objects it refers to, holds and
+// owns (those that own a marker of their own excepted).
+void TranslateObject(TGnuGettextInstance& engine, const ObjectPtr& object, std::string_view domain,
+                     std::deque<ObjectPtr>& queue) {
+    const std::set<std::string> skip = SkipSet(engine, *object->Class());
+    for (const PropertyInfo& property : object->Properties()) {
+        if (property.Kind != PropertyKind::Other && !skip.contains(base::UpperCaseAscii(property.Name))) {
+            TranslateTextProperty(engine, *object, property, queue, domain, object);
+        }
+    }
+    if (TLineListAccess* lines = object->AsLineList()) {
+        std::string block = lines->BlockText();
+        if (!block.empty() && engine.PassRetranslator != nullptr) {
+            engine.PassRetranslator->RecordUntranslated(object, "Text", block);
+        }
+        TranslateLines(&engine, *lines, domain);
+    }
+    if (TCollectionAccess* collection = object->AsCollection()) {
+        for (ObjectPtr& item : collection->Items()) {
+            queue.push_back(std::move(item));
+        }
+    }
+    if (TComponentAccess* component = object->AsComponent()) {
+        for (ObjectPtr& owned : component->OwnedComponents()) {
+            if (!OwnsMarker(owned)) {
+                queue.push_back(std::move(owned));
+            }
+        }
+    }
+}
+
 }  // namespace
 
 void TranslateLines(TGnuGettextInstance* engine, TLineListAccess& lines, std::string_view domain) {
@@ -140,33 +171,8 @@ void TranslateObjectTree(TGnuGettextInstance& engine, const ObjectPtr& root, std
     while (!queue.empty()) {
         ObjectPtr object = std::move(queue.front());
         queue.pop_front();
-        if (!object || object->Class() == nullptr || !visited.insert(object->Identity()).second) {
-            continue;
-        }
-        const std::set<std::string> skip = SkipSet(engine, *object->Class());
-        for (const PropertyInfo& property : object->Properties()) {
-            if (property.Kind != PropertyKind::Other && !skip.contains(base::UpperCaseAscii(property.Name))) {
-                TranslateTextProperty(engine, *object, property, queue, domain, object);
-            }
-        }
-        if (TLineListAccess* lines = object->AsLineList()) {
-            std::string block = lines->BlockText();
-            if (!block.empty() && engine.PassRetranslator != nullptr) {
-                engine.PassRetranslator->RecordUntranslated(object, "Text", block);
-            }
-            TranslateLines(&engine, *lines, domain);
-        }
-        if (TCollectionAccess* collection = object->AsCollection()) {
-            for (ObjectPtr& item : collection->Items()) {
-                queue.push_back(std::move(item));
-            }
-        }
-        if (TComponentAccess* component = object->AsComponent()) {
-            for (ObjectPtr& owned : component->OwnedComponents()) {
-                if (!OwnsMarker(owned)) {
-                    queue.push_back(std::move(owned));
-                }
-            }
+        if (object && object->Class() != nullptr && visited.insert(object->Identity()).second) {
+            TranslateObject(engine, object, domain, queue);
         }
     }
 }
@@ -214,6 +220,9 @@ void TGnuGettextInstance::TranslateComponent(const ObjectPtr& component, std::st
     marker->LanguageOfLastPass = CurrentLanguage();
 }
 
+// Not const, although it changes no member directly: the replay looks texts up in this engine, which
+// opens and keeps catalogs.
+// NOLINTNEXTLINE(*-make-member-function-const)
 void TGnuGettextInstance::RetranslateComponent(const ObjectPtr& component) {
     TGnuGettextComponentMarker* marker = FindMarker(component);
     if (marker == nullptr) {

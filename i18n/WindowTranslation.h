@@ -72,7 +72,7 @@ std::string ComponentErrorMessage(const std::string& className, const std::strin
                                   const std::string& reason);
 
 // The pass over `object` and everything it owns or refers to, filling engine.PassRetranslator when set.
-void TranslateObjectTree(TGnuGettextInstance& engine, const ObjectPtr& object, std::string_view domain);
+void TranslateObjectTree(TGnuGettextInstance& engine, const ObjectPtr& root, std::string_view domain);
 
 // Translates every non-empty line of `lines` inside its update bracket; empty lines stay empty.
 void TranslateLines(TGnuGettextInstance* engine, TLineListAccess& lines, std::string_view domain);

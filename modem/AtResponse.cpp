@@ -21,7 +21,7 @@ std::string_view CommandName(std::string_view command) {
         return {};
     }
     std::size_t end = 1;
-    while (end < command.size() && std::isalnum(static_cast<unsigned char>(command[end]))) {
+    while (end < command.size() && std::isalnum(static_cast<unsigned char>(command[end])) != 0) {
         ++end;
     }
     return command.substr(0, end);
@@ -33,7 +33,7 @@ std::string_view LineName(std::string_view line) {
         return {};
     }
     std::size_t end = 1;
-    while (end < line.size() && std::isalnum(static_cast<unsigned char>(line[end]))) {
+    while (end < line.size() && std::isalnum(static_cast<unsigned char>(line[end])) != 0) {
         ++end;
     }
     if (end == 1 || end >= line.size() || line[end] != ':') {
@@ -49,7 +49,7 @@ int ParseCode(std::string_view digits) {
     }
     int value = 0;
     for (const char c : digits) {
-        if (!std::isdigit(static_cast<unsigned char>(c))) {
+        if (std::isdigit(static_cast<unsigned char>(c)) == 0) {
             return -1;
         }
         value = value * 10 + (c - '0');

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "modem/Texts.h"
+
 namespace modem {
 
 Context::Context(TransportOptions options)
@@ -65,6 +67,33 @@ std::string Printable(std::string_view bytes, bool utf8) {
         }
     }
     return out;
+}
+
+ReplyCountdown::ReplyCountdown(const Context& context, std::string number, int seconds)
+    : context_(context),
+      number_(std::move(number)),
+      seconds_(seconds),
+      deadline_(std::chrono::steady_clock::now() + std::chrono::seconds(seconds)) {}
+
+std::optional<Error> ReplyCountdown::Check(long long& leftMs) {
+    if (context_.Cancelled()) {
+        return text::Fail(ErrorKind::Cancelled, text::kCancelled);
+    }
+    leftMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - std::chrono::steady_clock::now())
+            .count();
+    if (leftMs <= 0) {
+        return text::Fail(ErrorKind::NoReply, text::kNoReply,
+                          {text::Literal(number_), text::Number(seconds_)});
+    }
+    const int secondsLeft = static_cast<int>((leftMs + 999) / 1000);
+    if (secondsLeft != reportedLeft_) {
+        reportedLeft_ = secondsLeft;
+        context_.Report(text::StageProgress(Stage::WaitingForReply,
+                                            text::Make(text::kWaitingForReply, {text::Number(secondsLeft)}),
+                                            0, 0, secondsLeft));
+    }
+    return std::nullopt;
 }
 
 }  // namespace modem

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,22 @@ private:
     mutable std::mutex mutex_;
     std::vector<LogEntry> log_;
     bool truncated_ = false;
+};
+
+// The wait for a reply from `number`, counted down over `seconds`. Each Check ends the wait when the
+// context was cancelled (kCancelled) or the time is up (kNoReply); otherwise it reports the seconds
+// left whenever their count changes and gives nullopt, with the milliseconds left (above 0) in `leftMs`.
+class ReplyCountdown final {
+public:
+    ReplyCountdown(const Context& context, std::string number, int seconds);
+    std::optional<Error> Check(long long& leftMs);
+
+private:
+    const Context& context_;
+    std::string number_;
+    int seconds_;
+    std::chrono::steady_clock::time_point deadline_;
+    int reportedLeft_ = -1;
 };
 
 // `bytes` made printable for the log: CR, LF, ESC and Ctrl-Z by name, other control bytes as

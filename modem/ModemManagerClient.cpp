@@ -49,7 +49,7 @@ std::vector<std::string> PortNames(const QVariant& value) {
     if (!value.canConvert<QDBusArgument>()) {
         return names;
     }
-    const QDBusArgument argument = value.value<QDBusArgument>();
+    const auto argument = value.value<QDBusArgument>();
     if (argument.currentSignature() != QLatin1String("a(su)")) {
         return names;
     }
@@ -125,7 +125,7 @@ ModemManagerClient::CallStatus ModemManagerClient::Call(const QDBusMessage& mess
 }
 
 Error ModemManagerClient::CallError(CallStatus status, const QDBusMessage& reply, const std::string& what,
-                                    int timeoutMs) const {
+                                    int timeoutMs) {
     switch (status) {
         case CallStatus::Ok:
             return {};
@@ -182,7 +182,7 @@ std::optional<std::vector<ManagedModem>> ModemManagerClient::Modems(Error* error
         return std::nullopt;
     }
     std::vector<ManagedModem> modems;
-    const QDBusArgument objects = reply.arguments().at(0).value<QDBusArgument>();
+    const auto objects = reply.arguments().at(0).value<QDBusArgument>();
     objects.beginMap();
     while (!objects.atEnd()) {
         QDBusObjectPath path;
@@ -336,10 +336,8 @@ Error ModemManagerClient::ReadReceived(std::deque<std::string>& incomplete, Repl
 
 Error ModemManagerClient::WaitForReply(ReplyCollector& collector, const std::string& number, int seconds,
                                        std::optional<std::string>* reply) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(seconds);
+    ReplyCountdown countdown(context_, number, seconds);
     std::deque<std::string> incomplete;  // received but still RECEIVING more parts
-    int reportedLeft = -1;
     for (;;) {
         while (!added_.empty()) {
             incomplete.push_back(added_.front());
@@ -349,20 +347,9 @@ Error ModemManagerClient::WaitForReply(ReplyCollector& collector, const std::str
             error.kind != ErrorKind::None || *reply) {
             return error;
         }
-        if (context_.Cancelled()) {
-            return Fail(ErrorKind::Cancelled, text::kCancelled);
-        }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            return Fail(ErrorKind::NoReply, text::kNoReply, {Literal(number), Number(seconds)});
-        }
-        const int secondsLeft = static_cast<int>((left + 999) / 1000);
-        if (secondsLeft != reportedLeft) {
-            reportedLeft = secondsLeft;
-            context_.Report(text::StageProgress(Stage::WaitingForReply,
-                                                text::Make(text::kWaitingForReply, {Number(secondsLeft)}), 0,
-                                                0, secondsLeft));
+        long long left = 0;
+        if (std::optional<Error> end = countdown.Check(left)) {
+            return *end;
         }
         QEventLoop loop;
         QTimer tick;

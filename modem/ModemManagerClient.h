@@ -40,6 +40,7 @@ public:
 
     explicit ModemManagerClient(Context& context);
     ~ModemManagerClient() override;
+    Q_DISABLE_COPY_MOVE(ModemManagerClient)
 
     // Whether the bus can be reached and ModemManager runs on it (it is asked whether the name has an
     // owner, so an activatable service is not started for this). `error` gets the reason for no.
@@ -73,8 +74,8 @@ private:
     // `detail` is added to the log line (the properties of a new message).
     CallStatus Call(const QDBusMessage& message, int timeoutMs, QDBusMessage* reply,
                     const std::string& detail = {});
-    Error CallError(CallStatus status, const QDBusMessage& reply, const std::string& what,
-                    int timeoutMs) const;
+    static Error CallError(CallStatus status, const QDBusMessage& reply, const std::string& what,
+                           int timeoutMs);
     std::optional<QVariantMap> SmsProperties(const std::string& path, Error* error);
     // Offers each message in `incomplete` that is received completely to `collector` and drops it
     // from the list; stops at the one that completes the reply. Errors: Cancelled.

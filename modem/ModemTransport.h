@@ -32,6 +32,8 @@ class ModemTransport final : public SmsTransport {
 public:
     explicit ModemTransport(TransportOptions options);
     ~ModemTransport() override;
+    ModemTransport(const ModemTransport&) = delete;
+    ModemTransport& operator=(const ModemTransport&) = delete;
 
     std::vector<ModemInfo> ListModems() override;
     SendResult Send(const SendRequest& request) override;
@@ -49,7 +51,7 @@ private:
     std::optional<ComposedMessage> Compose(const SendRequest& request, Error* error);
     // The modem a choice names, ready to use: `serial` is prepared (PDU mode) for a serial choice,
     // `manager` connected for a ModemManager one.
-    std::optional<ResolvedModem> Resolve(const std::string& choice, std::unique_ptr<SerialModem>* serial,
+    std::optional<ResolvedModem> Resolve(const std::string& typed, std::unique_ptr<SerialModem>* serial,
                                          Error* error);
     std::optional<ResolvedModem> ResolveManaged(const std::string& choice, bool quiet, Error* error);
     std::optional<ResolvedModem> DetectSerial(std::unique_ptr<SerialModem>* serial, Error* error);

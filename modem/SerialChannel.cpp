@@ -1,6 +1,7 @@
 #include "modem/SerialChannel.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <QEventLoop>
 #include <QTimer>
@@ -162,28 +163,29 @@ CommandAnswer::Status SerialChannel::Wait(const std::function<bool()>& done, con
     QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
     tick.start();
     loop_ = &loop;
-    CommandAnswer::Status status;
-    for (;;) {
+    // How the wait has ended, or nullopt while it goes on.
+    const auto ended = [&]() -> std::optional<CommandAnswer::Status> {
         if (done()) {
-            status = CommandAnswer::Status::Final;
-            break;
+            return CommandAnswer::Status::Final;
         }
         if (lost_ || port_ == nullptr) {
-            status = CommandAnswer::Status::Lost;
-            break;
+            return CommandAnswer::Status::Lost;
         }
         if (!ignoreCancel && context_.Cancelled()) {
-            status = CommandAnswer::Status::Cancelled;
-            break;
+            return CommandAnswer::Status::Cancelled;
         }
         if (deadline.hasExpired()) {
-            status = CommandAnswer::Status::Timeout;
-            break;
+            return CommandAnswer::Status::Timeout;
         }
+        return std::nullopt;
+    };
+    std::optional<CommandAnswer::Status> status = ended();
+    while (!status) {
         loop.exec();
+        status = ended();
     }
     loop_ = nullptr;
-    return status;
+    return *status;
 }
 
 CommandAnswer SerialChannel::Command(const std::string& command, int timeoutMs) {

@@ -197,19 +197,25 @@ Error SerialModem::SendParts(const std::vector<PduPart>& parts, std::vector<std:
         const PduPart& part = parts[static_cast<std::size_t>(index)];
         const PartAnswer sent = channel_.SendPart("AT+CMGS=" + std::to_string(part.tpduLength), part.hex,
                                                   timeouts.promptMs, timeouts.partMs, timeouts.cancelGraceMs);
-        const CommandAnswer& answer = sent.answer;
-        if (answer.Ok()) {
-            int reference = -1;
-            for (const std::string& line : answer.lines) {
-                reference = std::max(reference, IntegerField(line, "+CMGS:"));
-            }
-            references->push_back(reference >= 0 ? std::to_string(reference) : std::string("?"));
-            if (context_.Cancelled() && number < total) {
-                return Fail(ErrorKind::Cancelled, text::kCancelled);
-            }
-            continue;
+        if (!sent.answer.Ok()) {
+            return PartFailure(sent, number, total);
         }
-        if (answer.status == CommandAnswer::Status::Final) {
+        int reference = -1;
+        for (const std::string& line : sent.answer.lines) {
+            reference = std::max(reference, IntegerField(line, "+CMGS:"));
+        }
+        references->push_back(reference >= 0 ? std::to_string(reference) : std::string("?"));
+        if (context_.Cancelled() && number < total) {
+            return Fail(ErrorKind::Cancelled, text::kCancelled);
+        }
+    }
+    return {};
+}
+
+Error SerialModem::PartFailure(const PartAnswer& sent, int number, int total) const {
+    const CommandAnswer& answer = sent.answer;
+    switch (answer.status) {
+        case CommandAnswer::Status::Final: {
             const std::string_view meaning = Meaning(answer.final);
             if (!meaning.empty()) {
                 return Fail(
@@ -219,23 +225,22 @@ Error SerialModem::SendParts(const std::vector<PduPart>& parts, std::vector<std:
             return Fail(ErrorKind::Refused, text::kRefusedPartCode,
                         {Number(number), Number(total), Literal(answer.final.text)});
         }
-        if (answer.status == CommandAnswer::Status::Lost) {
+        case CommandAnswer::Status::Lost:
             return sent.handedOver ? Fail(ErrorKind::DeviceLost, text::kLostAfterHandover,
                                           {Literal(path_), Number(number), Number(total)})
                                    : Fail(ErrorKind::DeviceLost, text::kDeviceLost, {Literal(path_)});
-        }
-        if (answer.status == CommandAnswer::Status::Cancelled) {
+        case CommandAnswer::Status::Cancelled:
             return sent.handedOver ? Fail(ErrorKind::Cancelled, text::kCancelledAfterHandover,
                                           {Number(number), Number(total)})
                                    : Fail(ErrorKind::Cancelled, text::kCancelled);
-        }
-        if (sent.handedOver) {
-            return Fail(ErrorKind::Unconfirmed, text::kUnconfirmed,
-                        {Number(number), Number(total), Number(Seconds(timeouts.partMs))});
-        }
-        return Fail(ErrorKind::NoAnswer, text::kNoPrompt, {Number(number), Number(total)});
+        case CommandAnswer::Status::Timeout:
+            break;
     }
-    return {};
+    if (sent.handedOver) {
+        return Fail(ErrorKind::Unconfirmed, text::kUnconfirmed,
+                    {Number(number), Number(total), Number(Seconds(context_.timeouts().partMs))});
+    }
+    return Fail(ErrorKind::NoAnswer, text::kNoPrompt, {Number(number), Number(total)});
 }
 
 std::optional<std::string> SerialModem::HandleIndication(const std::string& line, ReplyCollector& collector) {
@@ -275,9 +280,7 @@ std::optional<std::string> SerialModem::HandleIndication(const std::string& line
 
 Error SerialModem::WaitForReply(ReplyCollector& collector, const std::string& number, int seconds,
                                 std::optional<std::string>* reply) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(seconds);
-    int reportedLeft = -1;
+    ReplyCountdown countdown(context_, number, seconds);
     for (;;) {
         for (const std::string& line : channel_.TakeUnsolicited()) {
             if (std::optional<std::string> text = HandleIndication(line, collector)) {
@@ -288,20 +291,9 @@ Error SerialModem::WaitForReply(ReplyCollector& collector, const std::string& nu
         if (channel_.Lost()) {
             return Fail(ErrorKind::DeviceLost, text::kDeviceLost, {Literal(path_)});
         }
-        if (context_.Cancelled()) {
-            return Fail(ErrorKind::Cancelled, text::kCancelled);
-        }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            return Fail(ErrorKind::NoReply, text::kNoReply, {Literal(number), Number(seconds)});
-        }
-        const int secondsLeft = static_cast<int>((left + 999) / 1000);
-        if (secondsLeft != reportedLeft) {
-            reportedLeft = secondsLeft;
-            context_.Report(text::StageProgress(Stage::WaitingForReply,
-                                                text::Make(text::kWaitingForReply, {Number(secondsLeft)}), 0,
-                                                0, secondsLeft));
+        long long left = 0;
+        if (std::optional<Error> end = countdown.Check(left)) {
+            return *end;
         }
         channel_.WaitForUnsolicited(static_cast<int>(std::min<long long>(left, 1000)));
     }

@@ -55,6 +55,8 @@ public:
 
 private:
     Error Failure(const std::string& command, const CommandAnswer& answer) const;
+    // What a part that `sent` did not confirm failed with (part `number` of `total`).
+    Error PartFailure(const PartAnswer& sent, int number, int total) const;
     Error CheckSim();
     Error EnterPduMode();
     bool Answers(int tries, int timeoutMs, CommandAnswer* last);

@@ -1,7 +1,9 @@
 #include "net/ConnectionListener.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -108,6 +110,90 @@ void ReadFrom(Connection& connection, const std::function<void(Connection&)>& fi
     }
 }
 
+// Closes the sockets of a list of connections.
+struct CloseAll {
+    void operator()(std::vector<Connection>* open) const {
+        for (Connection& connection : *open) {
+            CloseQuietly(connection.fd);
+        }
+    }
+};
+
+// The poll set of one round: the stop channel, the listener (kNoSocket while not accepting), each
+// open connection in order.
+std::vector<PollEntry> PollSet(SocketHandle stopRead, SocketHandle listener,
+                               const std::vector<Connection>& open) {
+    std::vector<PollEntry> polled{{stopRead, POLLIN, 0}, {listener, POLLIN, 0}};
+    for (const Connection& connection : open) {
+        polled.push_back({connection.fd, POLLIN, 0});
+    }
+    return polled;
+}
+
+// When a round's poll must return at the latest: `limit`, a minute from now, or the end of the first
+// window of an open connection, whichever comes first.
+Clock::time_point WakeTime(const std::vector<Connection>& open, Clock::time_point limit,
+                           Clock::time_point now) {
+    Clock::time_point wake = std::min(limit, now + std::chrono::seconds(60));
+    for (const Connection& connection : open) {
+        wake = std::min(wake, connection.windowEnd);
+    }
+    return wake;
+}
+
+// Reads from the connections that poll found ready (`polled` as PollSet made it), reports and
+// closes those whose first window is over, and drops the closed ones from `open`.
+void Serve(std::vector<Connection>& open, const std::vector<PollEntry>& polled, Clock::time_point now,
+           const std::function<void(Connection&)>& finish) {
+    for (std::size_t i = 0; i < open.size(); ++i) {
+        if ((polled[i + 2].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            ReadFrom(open[i], finish);
+        }
+        if (open[i].fd != kNoSocket && now >= open[i].windowEnd) {
+            finish(open[i]);
+            CloseQuietly(open[i].fd);
+        }
+    }
+    std::erase_if(open, [](const Connection& connection) { return connection.fd == kNoSocket; });
+}
+
+// How many more peers the listener takes after `accepted` of them (SIZE_MAX when there is no limit).
+std::size_t StillWanted(const ListenOptions& options, std::size_t accepted) {
+    return options.maxConnections == 0 ? SIZE_MAX : options.maxConnections - accepted;
+}
+
+// When listening ends: the time-out after `start`, or never when there is none.
+Clock::time_point DeadlineOf(const ListenOptions& options, Clock::time_point start) {
+    return options.timeout.count() > 0 ? start + options.timeout : Clock::time_point::max();
+}
+
+// Accepts waiting peers into `open` while it has room, up to `limit` of them; returns how many. When
+// the system is out of descriptors, `acceptAgain` is set a pause after `now`, since retrying at once
+// would spin.
+std::size_t AcceptWaiting(SocketHandle listener, std::vector<Connection>& open, std::size_t limit,
+                          Clock::time_point now, Clock::duration firstWindow,
+                          Clock::time_point& acceptAgain) {
+    std::size_t accepted = 0;
+    while (accepted < limit && open.size() < kMaxOpenConnections) {
+        sockaddr_storage peer{};
+        const SocketHandle fd = AcceptSocket(listener, peer);
+        if (fd == kNoSocket) {
+            if (ClassifySocketError(LastSocketError()) == SocketFault::OutOfResources) {
+                acceptAgain = now + kAcceptPause;
+            }
+            break;
+        }
+        Connection connection;
+        connection.fd = fd;
+        connection.windowEnd = now + firstWindow;
+        connection.report.arrived = std::chrono::system_clock::now();
+        ReadPeer(peer, connection.report);
+        open.push_back(std::move(connection));
+        ++accepted;
+    }
+    return accepted;
+}
+
 }  // namespace
 
 ConnectionListener::ConnectionListener(const ListenOptions& options) : options_(options) {
@@ -149,7 +235,7 @@ ConnectionListener::~ConnectionListener() {
     CloseQuietly(stopWrite_);
 }
 
-void ConnectionListener::RequestStop() noexcept {
+void ConnectionListener::RequestStop() const noexcept {
     Wake(stopWrite_);
 }
 
@@ -158,20 +244,11 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
     std::size_t accepted = 0;
     std::size_t reported = 0;
     const Clock::time_point start = Clock::now();
-    const Clock::time_point deadline =
-        options_.timeout.count() > 0 ? start + options_.timeout : Clock::time_point::max();
+    const Clock::time_point deadline = DeadlineOf(options_, start);
     Clock::time_point acceptAgain = start;
-    bool stopping = false;
 
     // Every socket is closed on the way out, also when `report` throws.
-    struct Closer {
-        std::vector<Connection>& open;
-        ~Closer() {
-            for (Connection& connection : open) {
-                CloseQuietly(connection.fd);
-            }
-        }
-    } closer{open};
+    const std::unique_ptr<std::vector<Connection>, CloseAll> closer(&open);
 
     const std::function<void(Connection&)> finish = [&](Connection& connection) {
         if (!connection.reported) {
@@ -183,10 +260,10 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
 
     for (;;) {
         Clock::time_point now = Clock::now();
-        if (stopping || now >= deadline) {
+        if (now >= deadline) {
             break;
         }
-        const bool wantMore = options_.maxConnections == 0 || accepted < options_.maxConnections;
+        const bool wantMore = StillWanted(options_, accepted) > 0;
         if (!wantMore) {
             // Later peers are refused at once instead of waiting in the queue for nobody.
             CloseQuietly(listener_);
@@ -196,54 +273,21 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
         }
         const bool room = open.size() < kMaxOpenConnections;
         const bool accepting = wantMore && room && now >= acceptAgain;
-
-        std::vector<PollEntry> polled;
-        polled.push_back({stopRead_, POLLIN, 0});
-        polled.push_back({accepting ? listener_ : kNoSocket, POLLIN, 0});
-        Clock::time_point wake = std::min(deadline, now + std::chrono::seconds(60));
-        if (wantMore && room && !accepting) {
-            wake = std::min(wake, acceptAgain);
-        }
-        for (const Connection& connection : open) {
-            polled.push_back({connection.fd, POLLIN, 0});
-            wake = std::min(wake, connection.windowEnd);
-        }
+        const Clock::time_point wake =
+            WakeTime(open, std::min(deadline, wantMore && room && !accepting ? acceptAgain : deadline), now);
+        std::vector<PollEntry> polled = PollSet(stopRead_, accepting ? listener_ : kNoSocket, open);
         if (PollSockets(polled.data(), polled.size(), MillisecondsUntil(wake, now)) < 0 &&
             ClassifySocketError(LastSocketError()) != SocketFault::Interrupted) {
             break;
         }
         now = Clock::now();
-        stopping = polled[0].revents != 0;
-
-        for (std::size_t i = 0; i < open.size(); ++i) {
-            if ((polled[i + 2].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
-                ReadFrom(open[i], finish);
-            }
-            if (open[i].fd != kNoSocket && now >= open[i].windowEnd) {
-                finish(open[i]);
-                CloseQuietly(open[i].fd);
-            }
+        Serve(open, polled, now, finish);
+        if (polled[0].revents != 0) {
+            break;
         }
-        std::erase_if(open, [](const Connection& connection) { return connection.fd == kNoSocket; });
-
-        while (accepting && !stopping && open.size() < kMaxOpenConnections &&
-               (options_.maxConnections == 0 || accepted < options_.maxConnections)) {
-            sockaddr_storage peer{};
-            const SocketHandle fd = AcceptSocket(listener_, peer);
-            if (fd == kNoSocket) {
-                if (ClassifySocketError(LastSocketError()) == SocketFault::OutOfResources) {
-                    // Out of descriptors: retrying at once would spin, so wait for some to come free.
-                    acceptAgain = now + kAcceptPause;
-                }
-                break;
-            }
-            Connection connection;
-            connection.fd = fd;
-            connection.windowEnd = now + options_.firstWindow;
-            connection.report.arrived = std::chrono::system_clock::now();
-            ReadPeer(peer, connection.report);
-            open.push_back(std::move(connection));
-            ++accepted;
+        if (accepting) {
+            accepted += AcceptWaiting(listener_, open, StillWanted(options_, accepted), now,
+                                      options_.firstWindow, acceptAgain);
         }
     }
     // Stopped early: what the open connections sent so far is still worth a line each.

@@ -68,7 +68,7 @@ public:
 
     // Makes Run return soon; safe to call from a signal handler (it writes one byte to a pipe, or on
     // Windows sends one to a loopback socket) or another thread, before or during Run.
-    void RequestStop() noexcept;
+    void RequestStop() const noexcept;
 
 private:
     SocketHandle listener_ = kNoSocket;

@@ -52,7 +52,7 @@ CurlLibrary Load() {
     Resolve(library.get(), "curl_multi_info_read", curl.multi_info_read);
     // From its global initialisation on, the library and what it loaded stay for the rest of the
     // program, even when that fails: unloading them then could leave exit handlers pointing nowhere.
-    library.release();
+    static_cast<void>(library.release());
     if (global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
         throw WanRequestError("The HTTP library could not be initialised.");
     }

@@ -146,6 +146,9 @@ HttpReply HttpGet(const std::string& url, const EventPump& pump, std::chrono::mi
     struct Detach {
         CURLM* multi;
         CURL* easy;
+        Detach(CURLM* multiHandle, CURL* easyHandle) : multi(multiHandle), easy(easyHandle) {}
+        Detach(const Detach&) = delete;
+        Detach& operator=(const Detach&) = delete;
         ~Detach() { LoadedCurl().multi_remove_handle(multi, easy); }
     } detach{multi.get(), easy.get()};
 

@@ -58,7 +58,7 @@ public:
         if (length >= kHostNameBufferSize) {
             return {};
         }
-        return std::string(buffer.data(), length);
+        return {buffer.data(), length};
     }
 
     std::vector<std::string> InterfaceAddresses() override {

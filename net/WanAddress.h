@@ -36,7 +36,7 @@ inline constexpr std::array<std::string_view, 3> kDefaultWanIpUrls{
     "https://checkip.amazonaws.com",
     "https://icanhazip.com",
 };
-inline constexpr std::size_t kMaxReplyBytes = 64 * 1024;
+inline constexpr std::size_t kMaxReplyBytes = std::size_t{64} * 1024;
 // The whole look-up, all services together.
 inline constexpr std::chrono::milliseconds kRequestTimeout{15'000};
 

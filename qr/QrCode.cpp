@@ -25,13 +25,13 @@ struct CodeDeleter {
 };
 
 QrError TooLong(std::size_t bytes) {
-    return QrError(QrError::Reason::kPayloadTooLong,
-                   "The text (" + std::to_string(bytes) + " bytes) is too long for a QR code.");
+    return {QrError::Reason::kPayloadTooLong,
+            "The text (" + std::to_string(bytes) + " bytes) is too long for a QR code."};
 }
 
 QrError EncoderFailure(const char* step) {
-    return QrError(QrError::Reason::kEncoderFailure, std::string("The QR code encoder failed (") + step +
-                                                         "): " + std::generic_category().message(errno));
+    return {QrError::Reason::kEncoderFailure, std::string("The QR code encoder failed (") + step +
+                                                  "): " + std::generic_category().message(errno)};
 }
 
 bool HasNonAscii(std::string_view bytes) {
@@ -70,7 +70,7 @@ QrCode QrCode::Encode(std::string_view bytes) {
     // The library packs several flags into each byte; only the lowest bit says dark.
     std::transform(code->data, code->data + modules.size(), modules.begin(),
                    [](unsigned char module) { return static_cast<std::uint8_t>(module & 1U); });
-    return QrCode(code->version, size, std::move(modules));
+    return {code->version, size, std::move(modules)};
 }
 
 bool QrCode::IsDark(int x, int y) const noexcept {

@@ -28,16 +28,19 @@ std::string RenderSvg(const QrCode& code, int scale) {
                 ++x;
             }
             const std::string run = std::to_string(x - start);
-            path += "M" + std::to_string(start + kQuietZoneModules) + " " +
-                    std::to_string(y + kQuietZoneModules) + "h" + run + "v1h-" + run + "z";
+            path.append("M").append(std::to_string(start + kQuietZoneModules)).append(" ");
+            path.append(std::to_string(y + kQuietZoneModules)).append("h").append(run);
+            path.append("v1h-").append(run).append("z");
         }
     }
 
-    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + pixels + "\" height=\"" +
-           pixels + "\" viewBox=\"0 0 " + modules + " " + modules + "\" shape-rendering=\"crispEdges\">\n";
-    svg += "<rect width=\"" + modules + "\" height=\"" + modules + "\" fill=\"#fff\"/>\n";
-    svg += "<path fill=\"#000\" d=\"" + path + "\"/>\n";
+    std::string svg = R"(<?xml version="1.0" encoding="UTF-8"?>)"
+                      "\n";
+    svg += R"(<svg xmlns="http://www.w3.org/2000/svg" version="1.1" width=")" + pixels + R"(" height=")" +
+           pixels + R"(" viewBox="0 0 )" + modules + " " + modules + R"(" shape-rendering="crispEdges">)" +
+           "\n";
+    svg += R"(<rect width=")" + modules + R"(" height=")" + modules + R"(" fill="#fff"/>)" + "\n";
+    svg += R"(<path fill="#000" d=")" + path + R"("/>)" + "\n";
     svg += "</svg>\n";
     return svg;
 }

@@ -27,7 +27,7 @@ scripts/install-deps.sh clang libclang-rt-14-dev
 build=build-fuzz
 # The fuzz targets are all Qt-free: nothing of the window is configured or built here.
 CC=clang CXX=clang++ cmake -S . -B "$build" -DDTUSMS_FUZZ=ON -DDTUSMS_SANITIZE=ON -DDTUSMS_WINDOW=OFF \
-    -DDTUSMS_BUILD_TESTS=OFF -DDTUSMS_BUILD_BENCH=OFF >/dev/null
+    -DDTUSMS_BUILD_TESTS=OFF -DDTUSMS_BUILD_BENCH=OFF -DDTUSMS_WERROR=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1

@@ -16,6 +16,7 @@ packages=(
     gettext
     valgrind
     libgtest-dev libgmock-dev libbenchmark-dev
+    clang-format-14 clang-tidy-14  # the format and lint checks, pinned to the version they are made for
     help2man  # the manual page, made from --help
     dpkg-dev file lintian desktop-file-utils appstream man-db  # the Debian package and its checks
     "$@"

@@ -7,7 +7,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=build-asan
-cmake -S . -B "$build" -DDTUSMS_SANITIZE=ON -DDTUSMS_BUILD_TESTS=ON -DDTUSMS_BUILD_BENCH=OFF >/dev/null
+# Warnings stay warnings here: the sanitizers' instrumentation makes g++ 12 report uninitialized
+# members inside the standard library's std::function and std::regex once inlined into a test, which
+# the plain build (where warnings are errors) does not see.
+cmake -S . -B "$build" -DDTUSMS_SANITIZE=ON -DDTUSMS_BUILD_TESTS=ON -DDTUSMS_BUILD_BENCH=OFF -DDTUSMS_WERROR=OFF \
+    >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1

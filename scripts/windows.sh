@@ -22,7 +22,7 @@ cmake --build "$host" -j"$(nproc)" --target profile_api_diff
 # third less time.
 build=build-win
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DDTUSMS_HOST_BUILD_DIR="$PWD/$host" >/dev/null
+    -DDTUSMS_HOST_BUILD_DIR="$PWD/$host" -DDTUSMS_WERROR=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" | tee "$build/ctest.log"
 cat "$build/tests/windows/profile-cases/summary.txt"

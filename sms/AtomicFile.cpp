@@ -1,15 +1,16 @@
 #include "sms/AtomicFile.h"
 
 #include <cerrno>
+#include <csignal>
 #include <set>
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/FileDescriptor.h"
+#include "base/WholeFile.h"
 
 namespace sms {
 namespace {
@@ -22,40 +23,25 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool WriteAll(int fd, const std::string& content) {
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // A writer killed between creating its temporary file and renaming it leaves that file behind, and
 // each run has a new process id, so such files would pile up. The first write to a target in this
 // process removes the temporaries of writers that no longer run (never those of a live process).
 void RemoveStrayTemporaries(const std::string& folder, const std::string& name) {
     static std::set<std::string> done;
-    if (!done.insert(folder + "/" + name).second) {
+    if (!done.insert(std::string(folder).append("/").append(name)).second) {
         return;
     }
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
         return;
     }
-    const std::string prefix = "." + name + ".tmp-";
+    const std::string prefix = std::string(".").append(name).append(".tmp-");
     while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (!name.starts_with(prefix)) {
+        const std::string_view entryName = entry->d_name;
+        if (!entryName.starts_with(prefix)) {
             continue;
         }
-        const std::string_view rest = name.substr(prefix.size());
+        const std::string_view rest = entryName.substr(prefix.size());
         const std::size_t dash = rest.find('-');
         if (dash == 0 || dash == std::string_view::npos ||
             rest.substr(0, dash).find_first_not_of("0123456789") != std::string_view::npos || dash > 9) {
@@ -74,7 +60,8 @@ void RemoveStrayTemporaries(const std::string& folder, const std::string& name) 
 int CreateTemporary(const std::string& folder, const std::string& name, std::string& path) {
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        path = folder + "/." + name + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        path = std::string(folder).append("/.").append(name).append(".tmp-");
+        path.append(std::to_string(::getpid())).append("-").append(std::to_string(counter++));
         // 0666 lets the umask decide for a new file, as any editor would create it.
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
@@ -99,7 +86,7 @@ std::optional<std::string> FollowSymlinks(const std::string& path) {
             return std::nullopt;
         }
         link.resize(static_cast<std::size_t>(n));
-        current = (link.front() == '/') ? link : FolderOf(current) + "/" + link;
+        current = (link.front() == '/') ? link : FolderOf(current).append("/").append(link);
     }
     return std::nullopt;
 }
@@ -134,7 +121,7 @@ ReplaceResult ReplaceFileAtomically(const std::string& target, const std::string
         }
         ok = ::fchmod(file.get(), old.st_mode & 07777) == 0;
     }
-    ok = ok && WriteAll(file.get(), content) && ::fsync(file.get()) == 0;
+    ok = ok && base::WriteAll(file.get(), content) && ::fsync(file.get()) == 0;
     ok = file.Close() && ok;
     ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {

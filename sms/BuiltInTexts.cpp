@@ -3,75 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sms/UnicodeText.h"
+
 namespace sms {
-
-std::u16string Utf8ToUtf16(std::string_view text) {
-    std::u16string out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        auto byte = static_cast<unsigned char>(text[i]);
-        char32_t cp = 0xFFFD;
-        std::size_t length = byte < 0x80         ? 1
-                             : (byte >> 5) == 6  ? 2
-                             : (byte >> 4) == 14 ? 3
-                             : (byte >> 3) == 30 ? 4
-                                                 : 0;
-        if (length == 1) {
-            cp = byte;
-        } else if (length > 1 && i + length <= text.size()) {
-            cp = byte & (0x7F >> length);
-            for (std::size_t k = 1; k < length; ++k) {
-                auto next = static_cast<unsigned char>(text[i + k]);
-                if ((next & 0xC0) != 0x80) {
-                    cp = 0xFFFD;
-                    length = k;
-                    break;
-                }
-                cp = (cp << 6) | (next & 0x3F);
-            }
-        } else {
-            length = 1;
-        }
-        i += length;
-        if (cp >= 0x10000 && cp <= 0x10FFFF) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp > 0x10FFFF ? 0xFFFD : cp));
-        }
-    }
-    return out;
-}
-
-std::string Utf16ToUtf8(std::u16string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] < 0xE000) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (cp >= 0xD800 && cp < 0xE000) {
-            cp = 0xFFFD;
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
-    return out;
-}
 
 std::size_t StringModule::LoadWide(unsigned id, char16_t* buffer, std::size_t capacity) const {
     auto it = strings_.find(id);

@@ -9,7 +9,6 @@
 #include <cstddef>
 #include <map>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "base/Placeholders.h"
@@ -77,9 +76,5 @@ std::string FmtLoadStr(unsigned id, const std::vector<base::FormatArg>& args);
 // The text of a refused settings write: SUnableToWrite, "Unable to write to %s", with `path` in place
 // of %s, fetched through the formatting loader, so that it is translated while the engine runs.
 std::string UnableToWriteText(const std::string& path);
-
-// UTF-8 <-> UTF-16; malformed UTF-8 bytes become U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view text);
-std::string Utf16ToUtf8(std::u16string_view text);
 
 }  // namespace sms

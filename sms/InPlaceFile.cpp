@@ -7,24 +7,10 @@
 #include <unistd.h>
 
 #include "base/FileDescriptor.h"
+#include "base/WholeFile.h"
 
 namespace sms {
 namespace {
-
-bool WriteAllAt(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 bool ReadAll(int fd, std::string& bytes) {
     char chunk[16384];
@@ -58,11 +44,11 @@ bool RewriteFileInPlace(const std::string& target, const std::string& content) {
     }
     // Written whole before the cut: a shorter new content leaves the old tail only until the cut, a
     // longer one grows the file as it goes, and at no point is the file empty.
-    if (!WriteAllAt(file.get(), content) ||
+    if (::lseek(file.get(), 0, SEEK_SET) != 0 || !base::WriteAll(file.get(), content) ||
         ::ftruncate(file.get(), static_cast<off_t>(content.size())) != 0) {
         // Up to the old length the blocks exist already, so writing the old bytes back rarely fails
         // where the new ones did.
-        if (WriteAllAt(file.get(), old)) {
+        if (::lseek(file.get(), 0, SEEK_SET) == 0 && base::WriteAll(file.get(), old)) {
             [[maybe_unused]] const int cut = ::ftruncate(file.get(), static_cast<off_t>(old.size()));
         }
         ::fsync(file.get());

@@ -47,7 +47,7 @@ struct CodingScheme {
     DataCoding coding = DataCoding::gsm7;
     std::optional<int> messageClass;
 };
-CodingScheme ReadCodingScheme(std::uint8_t dataCodingScheme);
+CodingScheme ReadCodingScheme(std::uint8_t dcs);
 
 // The user-data length, the user data and, when `hasHeader`, its header; the text decoded.
 UserData ReadUserData(PduReader& reader, bool hasHeader, const CodingScheme& scheme);

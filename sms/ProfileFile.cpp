@@ -10,29 +10,13 @@
 #include "sms/WriteTarget.h"
 
 namespace sms {
-namespace {
-
-std::optional<std::string> ReadValue(const std::string& path, std::string_view section,
-                                     std::string_view key) {
-    base::WholeFile content = base::ReadWholeFile(path);
-    if (!content.ok()) {
-        return std::nullopt;
-    }
-    const ProfileText text(std::move(content.bytes));
-    const std::optional<std::string_view> value = text.Find(section, key);
-    if (!value) {
-        return std::nullopt;
-    }
-    return std::string(*value);
-}
-
-}  // namespace
 
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue) const {
-    std::optional<std::string> value = ReadValue(path_, section, key);
-    if (value) {
-        return CapProfileValue(*value);
+    // An unreadable file reads as an empty one.
+    if (std::optional<std::string> value =
+            ProfileText(base::ReadWholeFile(path_).bytes).ReadText(section, key)) {
+        return std::move(*value);
     }
     // The Windows reader drops spaces at the end of the default as it drops blanks after a value.
     const std::size_t last = defaultValue.find_last_not_of(' ');
@@ -40,11 +24,7 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
 }
 
 int ProfileFile::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const {
-    const std::optional<std::string> value = ReadValue(path_, section, key);
-    if (!value) {
-        return defaultValue;
-    }
-    return ParseProfileInteger(CapProfileValue(*value)).value_or(defaultValue);
+    return ProfileText(base::ReadWholeFile(path_).bytes).ReadInteger(section, key, defaultValue);
 }
 
 void ProfileFile::WriteString(std::string_view section, std::string_view key, std::string_view value) const {

@@ -149,6 +149,16 @@ std::optional<std::string_view> ProfileText::Find(std::string_view section, std:
     return std::string_view(text_.data() + line.valueBegin, line.valueSize);
 }
 
+std::optional<std::string> ProfileText::ReadText(std::string_view section, std::string_view key) const {
+    const std::optional<std::string_view> value = Find(section, key);
+    return value ? std::optional<std::string>(CapProfileValue(*value)) : std::nullopt;
+}
+
+int ProfileText::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const {
+    const std::optional<std::string> value = ReadText(section, key);
+    return value ? ParseProfileInteger(*value).value_or(defaultValue) : defaultValue;
+}
+
 std::string ProfileText::WithValue(std::string_view section, std::string_view key,
                                    std::string_view value) const {
     if (section.empty() || HasLineBreakOrNul(section) || section.find(']') != std::string_view::npos) {
@@ -189,7 +199,7 @@ std::string ProfileText::WithValue(std::string_view section, std::string_view ke
         result.append("[").append(section).append("]\r\n");
     }
     result.append(key).append("=").append(value).append("\r\n");
-    result.append(text_, insertAt, std::string::npos);
+    result.append(std::string_view(text_).substr(insertAt));
     return result;
 }
 

@@ -32,6 +32,11 @@ public:
     // section or the key is missing. The view lives as long as this object.
     std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
 
+    // The reads of a settings file: Find's value cut by CapProfileValue (nullopt when missing), and
+    // that text read by ParseProfileInteger (`defaultValue` when missing or no 32-bit integer).
+    std::optional<std::string> ReadText(std::string_view section, std::string_view key) const;
+    int ReadInteger(std::string_view section, std::string_view key, int defaultValue) const;
+
     // The whole text with `key` of `section` set to `value`:
     // - an existing key's line becomes key=value, the key spelt as the file has it, without the
     //   blanks that a hand edit may have put around it and the "="; its line end stays;

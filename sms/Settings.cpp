@@ -10,22 +10,6 @@ namespace sms {
 
 SettingsSnapshot::SettingsSnapshot(const std::string& path) : text_(base::ReadWholeFile(path).bytes) {}
 
-std::optional<std::string> SettingsSnapshot::Text(std::string_view key) const {
-    const std::optional<std::string_view> value = text_.Find(keys::kSection, key);
-    if (!value) {
-        return std::nullopt;
-    }
-    return CapProfileValue(*value);
-}
-
-int SettingsSnapshot::Integer(std::string_view key, int defaultValue) const {
-    const std::optional<std::string_view> value = text_.Find(keys::kSection, key);
-    if (!value) {
-        return defaultValue;
-    }
-    return ParseProfileInteger(CapProfileValue(*value)).value_or(defaultValue);
-}
-
 TGPRSInfo LoadSettings(const SettingsSnapshot& file, const LocalAddressProvider& localAddress) {
     TGPRSInfo info;
     info.nLanguageID = file.Integer(keys::kLanguageId, 0);

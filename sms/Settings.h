@@ -60,10 +60,14 @@ public:
 
     // The value of `key` in section "Main" as ProfileFile::ReadString gives it (unquoted, blanks
     // dropped, cut to 2047 bytes); nullopt when the section or the key is missing.
-    std::optional<std::string> Text(std::string_view key) const;
+    std::optional<std::string> Text(std::string_view key) const {
+        return text_.ReadText(keys::kSection, key);
+    }
     // The value of `key` read as ProfileFile::ReadInteger reads it; `defaultValue` when the key is
     // missing or holds no 32-bit integer.
-    int Integer(std::string_view key, int defaultValue) const;
+    int Integer(std::string_view key, int defaultValue) const {
+        return text_.ReadInteger(keys::kSection, key, defaultValue);
+    }
 
 private:
     ProfileText text_;

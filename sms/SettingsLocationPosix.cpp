@@ -29,7 +29,7 @@ std::optional<std::string> HomeOfPasswdEntry() {
     passwd entry{};
     passwd* found = nullptr;
     while (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE &&
-           buffer.size() < (1u << 20)) {
+           buffer.size() < (1U << 20)) {
         buffer.resize(buffer.size() * 2);
     }
     if (found == nullptr || found->pw_dir == nullptr) {

@@ -93,9 +93,9 @@ Result Decode(std::span<const std::uint8_t> octets, Read read) {
 }
 
 template <typename Result>
-Result HexFailure(std::string error) {
+Result HexFailure(const std::string& error) {
     Result result;
-    result.error = std::move(error);
+    result.error = error;
     return result;
 }
 

@@ -1,5 +1,7 @@
 #include "sms/UnicodeText.h"
 
+#include "base/Utf8Lead.h"
+
 namespace sms {
 namespace {
 
@@ -21,51 +23,25 @@ std::u32string DecodeUtf8(std::string_view utf8) {
     std::u32string out;
     std::size_t i = 0;
     while (i < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const auto lead = static_cast<unsigned char>(utf8[i++]);
         if (lead < 0x80) {
             out += lead;
-            ++i;
             continue;
         }
-        int trailing = 0;
-        char32_t codePoint = 0;
-        // The allowed range of the first continuation byte excludes overlong forms (E0, F0),
-        // surrogates (ED) and values past U+10FFFF (F4) without decoding them first.
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            trailing = 1;
-            codePoint = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            trailing = 2;
-            codePoint = lead & 0x0F;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            trailing = 3;
-            codePoint = lead & 0x07;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
-            out += kReplacementCharacter;
-            ++i;
-            continue;
-        }
-        std::size_t next = i + 1;
-        bool complete = true;
-        for (int k = 0; k < trailing; ++k) {
-            const auto byte = next < utf8.size() ? static_cast<unsigned char>(utf8[next]) : 0;
-            if (next >= utf8.size() || byte < low || byte > high) {
-                complete = false;
+        base::Utf8Lead sequence = base::ReadUtf8Lead(lead);
+        char32_t codePoint = sequence.bits;
+        int decoded = 0;
+        // A byte outside the allowed range ends the sequence without being taken into it.
+        for (; decoded < sequence.trailing && i < utf8.size(); ++decoded, ++i) {
+            const auto byte = static_cast<unsigned char>(utf8[i]);
+            if (byte < sequence.low || byte > sequence.high) {
                 break;
             }
             codePoint = (codePoint << 6) | (byte & 0x3F);
-            low = 0x80;
-            high = 0xBF;
-            ++next;
+            sequence.low = 0x80;
+            sequence.high = 0xBF;
         }
-        out += complete ? codePoint : kReplacementCharacter;
-        i = next;
+        out += sequence.trailing != 0 && decoded == sequence.trailing ? codePoint : kReplacementCharacter;
     }
     return out;
 }
@@ -104,19 +80,34 @@ void AppendUtf16(std::u16string& out, char32_t codePoint) {
     out += static_cast<char16_t>(0xDC00 + (offset & 0x3FF));
 }
 
-std::string Utf16BeToUtf8(std::span<const std::uint8_t> octets) {
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    std::u16string out;
+    for (const char32_t codePoint : DecodeUtf8(utf8)) {
+        AppendUtf16(out, codePoint);
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view units) {
     std::string out;
-    const std::size_t units = octets.size() / 2;
-    const auto unitAt = [&](std::size_t i) -> char32_t { return (octets[2 * i] << 8) | octets[2 * i + 1]; };
-    for (std::size_t i = 0; i < units; ++i) {
-        const char32_t unit = unitAt(i);
-        if (IsHighSurrogate(unit) && i + 1 < units && IsLowSurrogate(unitAt(i + 1))) {
-            AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (unitAt(i + 1) - 0xDC00));
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char32_t unit = units[i];
+        if (IsHighSurrogate(unit) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
+            AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00));
             ++i;
         } else {
             AppendUtf8(out, unit);  // a lone surrogate turns into U+FFFD there
         }
     }
+    return out;
+}
+
+std::string Utf16BeToUtf8(std::span<const std::uint8_t> octets) {
+    std::u16string units;
+    for (std::size_t i = 0; i + 1 < octets.size(); i += 2) {
+        units += static_cast<char16_t>((octets[i] << 8) | octets[i + 1]);
+    }
+    std::string out = Utf16ToUtf8(units);
     if (octets.size() % 2 != 0) {
         AppendUtf8(out, kReplacementCharacter);
     }

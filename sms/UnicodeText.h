@@ -24,6 +24,12 @@ void AppendUtf8(std::string& out, char32_t codePoint);
 // above it. A surrogate or a value above U+10FFFF is appended as U+FFFD.
 void AppendUtf16(std::u16string& out, char32_t codePoint);
 
+// `utf8` as UTF-16, decoded as DecodeUtf8 does.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+
+// UTF-8 text of UTF-16 code units; an unpaired surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view units);
+
 // UTF-8 text of big-endian UTF-16 octets (the UCS-2 coding of SMS, surrogate pairs included). An
 // unpaired surrogate and a last odd octet each become U+FFFD.
 std::string Utf16BeToUtf8(std::span<const std::uint8_t> octets);

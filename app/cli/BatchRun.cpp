@@ -14,14 +14,6 @@
 #endif
 
 namespace app {
-namespace {
-
-std::string Say(const CliOutput& output, const std::string& format, std::vector<base::FormatArg> args) {
-    return base::FillPlaceholders(base::TranslateOrKeep(output.translate, format), args);
-}
-
-}  // namespace
-
 BatchRun::BatchRun(const CliRequest& request, const CliOutput& output, const fleet::BatchTable& table,
                    const BatchComposer& composer, modem::SmsTransport* transport, fleet::ResumeLedger& ledger)
     : request_(request),

@@ -39,10 +39,6 @@ void CancelSending(void* target) noexcept {
     }
 }
 
-std::string Say(const CliOutput& output, const std::string& format, std::vector<base::FormatArg> args) {
-    return base::FillPlaceholders(base::TranslateOrKeep(output.translate, format), args);
-}
-
 std::unique_ptr<fleet::CsvInput> OpenInput(const CliRequest& request) {
     const CliBatchOptions& batch = request.batch;
     if (batch.inputPath == "-") {

@@ -1,6 +1,8 @@
 #include "app/cli/CliFields.h"
 
 #include <algorithm>
+#include <ostream>
+#include <utility>
 
 #include "net/AddressLookup.h"
 #include "sms/PhoneNumber.h"
@@ -59,6 +61,21 @@ void ApplyFieldOverrides(const CliFieldOverrides& overrides, sms::TGPRSInfo& inf
 
 std::optional<std::string> DtuPhoneOf(const CliRequest& request, const sms::TGPRSInfo& info) {
     return sms::NormalizePhoneNumber(request.phone.value_or(info.DTUPhoneNumber));
+}
+
+std::optional<DtuMessage> ComposeDtuMessage(const CliRequest& request, const CliOutput& output) {
+    const sms::TGPRSInfo info = LoadFields(request, true);
+    sms::SmsCommandResult composed = sms::GenerateSMSCommand(info);
+    if (!composed.ok) {
+        output.err << MissingFieldMessage(output, composed.failedLabel) << '\n';
+        return std::nullopt;
+    }
+    std::optional<std::string> phone = DtuPhoneOf(request, info);
+    if (!phone) {
+        output.err << MissingFieldMessage(output, std::string(sms::kLabelDtuPhoneNumber)) << '\n';
+        return std::nullopt;
+    }
+    return DtuMessage{std::move(composed.command), std::move(*phone)};
 }
 
 net::ServerTarget TargetOf(const sms::TGPRSInfo& info) {

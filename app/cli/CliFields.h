@@ -30,6 +30,17 @@ void ApplyFieldOverrides(const CliFieldOverrides& overrides, sms::TGPRSInfo& inf
 // the stored "DTU phone number". nullopt when that text is empty or no phone number.
 std::optional<std::string> DtuPhoneOf(const CliRequest& request, const sms::TGPRSInfo& info);
 
+// The SMS command that the fields compose and the DTU's phone number it goes to.
+struct DtuMessage {
+    std::string command;
+    std::string phone;
+};
+
+// The command of LoadFields(request, true) and DtuPhoneOf's number; nullopt after the validation
+// message on output.err for the first field that is missing (the composition's fields first, then
+// the phone number).
+std::optional<DtuMessage> ComposeDtuMessage(const CliRequest& request, const CliOutput& output);
+
 // The server address, mode and port of `info` for the server checks.
 net::ServerTarget TargetOf(const sms::TGPRSInfo& info);
 

@@ -98,7 +98,7 @@ int RunCommandLine(const std::vector<std::string>& args, const CliOutput& output
                        << ". " << base::TranslateOrKeep(output.translate, "See dtusms --help.") << '\n';
             return kExitUsage;
         }
-        const CliRequest& request = std::get<CliRequest>(parsed);
+        const auto& request = std::get<CliRequest>(parsed);
         SelectLanguage(request);
         return RunRequest(request, output);
     } catch (const std::exception& error) {

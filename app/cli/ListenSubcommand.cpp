@@ -18,10 +18,6 @@ void StopListener(void* listener) noexcept {
     static_cast<net::ConnectionListener*>(listener)->RequestStop();
 }
 
-std::string Say(const CliOutput& output, const std::string& format, std::vector<base::FormatArg> args) {
-    return base::FillPlaceholders(base::TranslateOrKeep(output.translate, format), args);
-}
-
 }  // namespace
 
 int RunListen(const CliRequest& request, const CliOutput& output) {

@@ -19,7 +19,7 @@ std::unique_ptr<modem::SmsTransport> LoadModemTransport(const std::vector<std::s
         error = failure->message;
         return nullptr;
     }
-    const LoadedPlugin& plugin = std::get<LoadedPlugin>(loaded);
+    const auto& plugin = std::get<LoadedPlugin>(loaded);
     std::string reason;
     const auto version = reinterpret_cast<modem::ApiVersionFn>(
         FindSharedLibrarySymbol(plugin.library, modem::kApiVersionSymbol, reason));

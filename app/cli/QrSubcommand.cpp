@@ -10,8 +10,6 @@
 #include "base/Translate.h"
 #include "qr/QrCode.h"
 #include "qr/QrImage.h"
-#include "sms/PhoneNumber.h"
-#include "sms/SmsCommand.h"
 
 namespace app {
 namespace {
@@ -26,20 +24,13 @@ std::string Picture(const qr::QrCode& code, const std::string& path) {
 }  // namespace
 
 int RunQr(const CliRequest& request, const CliOutput& output) {
-    const sms::TGPRSInfo info = LoadFields(request, true);
-    const sms::SmsCommandResult composed = sms::GenerateSMSCommand(info);
-    if (!composed.ok) {
-        output.err << MissingFieldMessage(output, composed.failedLabel) << '\n';
-        return kExitFailed;
-    }
-    const std::optional<std::string> phone = DtuPhoneOf(request, info);
-    if (!phone) {
-        output.err << MissingFieldMessage(output, std::string(sms::kLabelDtuPhoneNumber)) << '\n';
+    const std::optional<DtuMessage> message = ComposeDtuMessage(request, output);
+    if (!message) {
         return kExitFailed;
     }
     std::optional<qr::QrCode> code;
     try {
-        code = qr::QrCode::Encode(qr::SmsToPayload(*phone, composed.command));
+        code = qr::QrCode::Encode(qr::SmsToPayload(message->phone, message->command));
     } catch (const qr::QrError& error) {
         if (error.reason() != qr::QrError::Reason::kPayloadTooLong) {
             throw;

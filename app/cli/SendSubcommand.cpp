@@ -7,8 +7,6 @@
 #include "app/cli/Interrupt.h"
 #include "app/cli/ModemPlugin.h"
 #include "app/cli/Subcommands.h"
-#include "sms/PhoneNumber.h"
-#include "sms/SmsCommand.h"
 
 namespace app {
 namespace {
@@ -20,15 +18,8 @@ void CancelTransport(void* transport) noexcept {
 }  // namespace
 
 int RunSend(const CliRequest& request, const CliOutput& output) {
-    const sms::TGPRSInfo info = LoadFields(request, true);
-    const sms::SmsCommandResult composed = sms::GenerateSMSCommand(info);
-    if (!composed.ok) {
-        output.err << MissingFieldMessage(output, composed.failedLabel) << '\n';
-        return kExitFailed;
-    }
-    const std::optional<std::string> phone = DtuPhoneOf(request, info);
-    if (!phone) {
-        output.err << MissingFieldMessage(output, std::string(sms::kLabelDtuPhoneNumber)) << '\n';
+    const std::optional<DtuMessage> message = ComposeDtuMessage(request, output);
+    if (!message) {
         return kExitFailed;
     }
 
@@ -44,8 +35,8 @@ int RunSend(const CliRequest& request, const CliOutput& output) {
 
     modem::SendRequest send;
     send.modem = request.modem.modem;
-    send.number = *phone;
-    send.text = composed.command;
+    send.number = message->phone;
+    send.text = message->command;
     send.smsc = request.modem.smsc;
     send.replyTimeoutSeconds = request.modem.waitReplySeconds.value_or(0);
     modem::SendResult result;

@@ -9,8 +9,11 @@
 // own (the runner reports it on `err` with status 1).
 
 #include <iosfwd>
+#include <string>
+#include <vector>
 
 #include "app/cli/CliOptions.h"
+#include "base/Placeholders.h"
 #include "base/Translate.h"
 
 namespace app {
@@ -29,6 +32,12 @@ struct CliOutput {
     // True when `out` is a terminal: qr draws its code in forced colours only then.
     bool outIsTerminal = false;
 };
+
+// `format` in the output's language with its placeholders filled by `args`.
+inline std::string Say(const CliOutput& output, const std::string& format,
+                       const std::vector<base::FormatArg>& args) {
+    return base::FillPlaceholders(base::TranslateOrKeep(output.translate, format), args);
+}
 
 int RunSms(const CliRequest& request, const CliOutput& output);
 int RunCheckPort(const CliRequest& request, const CliOutput& output);

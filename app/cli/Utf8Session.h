@@ -29,7 +29,9 @@ public:
 private:
     std::vector<std::string> arguments_;
     std::vector<char*> pointers_;
+#ifdef _WIN32
     unsigned consoleCodePage_ = 0;  // the console's earlier output code page; 0: unchanged
+#endif
 };
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #include "app/cli/WindowArguments.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
@@ -107,6 +108,18 @@ bool IsWindowInvocation(int argc, char** argv) {
 bool HasDisplay(const WindowOptions& options) {
     return options.platformGiven || EnvironmentSet("QT_QPA_PLATFORM") || EnvironmentSet("DISPLAY") ||
            EnvironmentSet("WAYLAND_DISPLAY");
+}
+
+bool CanOpenWindow(const WindowOptions& options) {
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "dtusms: %s\n", options.error.c_str());
+        return false;
+    }
+    if (!HasDisplay(options)) {
+        std::fprintf(stderr, "%s\n", kNoDisplayMessage);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace app

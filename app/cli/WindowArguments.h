@@ -47,4 +47,8 @@ inline constexpr const char* kNoDisplayMessage =
     "dtusms: no display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset); set "
     "QT_QPA_PLATFORM=offscreen to run it without one, or use a command-line subcommand (dtusms --help).";
 
+// Whether `options` can open the window: true, or false after one line on standard error that says
+// why (the parse's fault, or kNoDisplayMessage when !HasDisplay).
+bool CanOpenWindow(const WindowOptions& options);
+
 }  // namespace app

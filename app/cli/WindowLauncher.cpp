@@ -24,14 +24,9 @@ int LaunchWindow(int argc, char** argv) {
         return 1;
     }
     const WindowOptions options = ParseWindowOptions(argc, argv);
-    if (!options.error.empty()) {
-        std::fprintf(stderr, "dtusms: %s\n", options.error.c_str());
-        return 2;
-    }
     // Checked here as well as in the window program, so that a machine without a display does not
     // load the toolkit only to hear that.
-    if (!HasDisplay(options)) {
-        std::fprintf(stderr, "%s\n", kNoDisplayMessage);
+    if (!CanOpenWindow(options)) {
         return 2;
     }
     const auto loaded =

@@ -2,7 +2,10 @@
 
 // Whole-process measurements for the start-up benchmarks: one launch of a program, through
 // dtusms_bench_launcher (DTUSMS_BENCH_LAUNCHER; see process_launcher.cpp for why), with its wall
-// time and peak memory, and the median of a series.
+// time and peak memory, the alternating runs of a program beside its reference, and the median of
+// a series.
+
+#include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -59,6 +62,34 @@ inline Run Launch(const std::vector<std::string>& arguments) {
         return {};
     }
     return run;
+}
+
+// One Launch of `program` and one of `reference` per iteration of `state`, in alternating order so
+// that neither always runs on a warmer cache; the iteration time is the program's. Stops with an
+// error at the first failed run. Returns the pairs (program, reference) measured.
+inline std::vector<std::pair<Run, Run>> LaunchSideBySide(benchmark::State& state,
+                                                         const std::vector<std::string>& program,
+                                                         const std::vector<std::string>& reference) {
+    std::vector<std::pair<Run, Run>> runs;
+    bool programFirst = true;
+    for (auto _ : state) {
+        Run ours, theirs;
+        if (programFirst) {
+            ours = Launch(program);
+            theirs = Launch(reference);
+        } else {
+            theirs = Launch(reference);
+            ours = Launch(program);
+        }
+        programFirst = !programFirst;
+        if (ours.seconds <= 0 || theirs.seconds <= 0) {
+            state.SkipWithError("a program failed to start or exited with an error");
+            break;
+        }
+        state.SetIterationTime(ours.seconds);
+        runs.emplace_back(ours, theirs);
+    }
+    return runs;
 }
 
 inline double Median(std::vector<double> values) {

@@ -19,9 +19,7 @@
 
 namespace {
 
-using bench::Launch;
 using bench::Median;
-using bench::Run;
 
 void BM_WindowStartupBesideReference(benchmark::State& state) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -35,22 +33,7 @@ void BM_WindowStartupBesideReference(benchmark::State& state) {
     const std::vector<std::string> program = {DTUSMS_PROGRAM, "--exit-after-paint", "--settings", settings};
     const std::vector<std::string> reference = {DTUSMS_REFERENCE_PROGRAM};
     std::vector<double> timeRatios, memoryRatios, programTimes, referenceTimes, programRss, referenceRss;
-    bool programFirst = true;
-    for (auto _ : state) {
-        Run ours, theirs;
-        if (programFirst) {
-            ours = Launch(program);
-            theirs = Launch(reference);
-        } else {
-            theirs = Launch(reference);
-            ours = Launch(program);
-        }
-        programFirst = !programFirst;
-        if (ours.seconds <= 0 || theirs.seconds <= 0) {
-            state.SkipWithError("a program failed to start or exited with an error");
-            break;
-        }
-        state.SetIterationTime(ours.seconds);
+    for (const auto& [ours, theirs] : bench::LaunchSideBySide(state, program, reference)) {
         timeRatios.push_back(ours.seconds / theirs.seconds);
         memoryRatios.push_back(ours.maxRssKb / theirs.maxRssKb);
         programTimes.push_back(ours.seconds * 1e3);

@@ -12,6 +12,7 @@
 #include <stdlib.h>
 #include <sys/resource.h>
 
+#include "bench/StreamBuffers.h"
 #include "fleet/BatchTable.h"
 #include "fleet/CsvInput.h"
 #include "fleet/CsvWriter.h"
@@ -82,48 +83,6 @@ fleet::BatchResult Compose(const fleet::BatchRow& row, const sms::TGPRSInfo& set
     return result;
 }
 
-// Reads a string in place and can seek (the encoding check reads it twice), as a file can.
-class TextBuffer : public std::streambuf {
-public:
-    explicit TextBuffer(const std::string& text) {
-        char* begin = const_cast<char*>(text.data());
-        setg(begin, begin, begin + text.size());
-    }
-
-protected:
-    pos_type seekoff(off_type offset, std::ios_base::seekdir dir, std::ios_base::openmode) override {
-        char* target = (dir == std::ios_base::beg   ? eback()
-                        : dir == std::ios_base::cur ? gptr()
-                                                    : egptr()) +
-                       offset;
-        if (target < eback() || target > egptr()) {
-            return pos_type(off_type(-1));
-        }
-        setg(eback(), target, egptr());
-        return pos_type(target - eback());
-    }
-    pos_type seekpos(pos_type position, std::ios_base::openmode mode) override {
-        return seekoff(off_type(position), std::ios_base::beg, mode);
-    }
-};
-
-// Takes the bytes and counts them, so that the output's formatting is measured without the cost of
-// growing a string to hold it.
-class CountingBuffer : public std::streambuf {
-public:
-    std::size_t bytes = 0;
-
-protected:
-    std::streamsize xsputn(const char*, std::streamsize count) override {
-        bytes += static_cast<std::size_t>(count);
-        return count;
-    }
-    int_type overflow(int_type c) override {
-        ++bytes;
-        return c;
-    }
-};
-
 sms::TGPRSInfo Settings() {
     sms::TGPRSInfo settings;
     settings.StaticIP = "192.168.1.100";
@@ -147,7 +106,7 @@ void RunBatch(fleet::CsvInput& input, fleet::CsvWriter& writer, const sms::TGPRS
 void BM_ComposeOnly(benchmark::State& state) {
     const sms::TGPRSInfo settings = Settings();
     const std::string text = TypicalCsv();
-    TextBuffer buffer(text);
+    bench::TextBuffer buffer(text);
     std::istream in(&buffer);
     fleet::CsvInput input(in, fleet::EncodingChoice::Utf8);
     std::vector<std::string> record;
@@ -171,9 +130,9 @@ void BM_BatchInMemory(benchmark::State& state) {
     const sms::TGPRSInfo settings = Settings();
     const std::string text = TypicalCsv();
     for (auto _ : state) {
-        TextBuffer buffer(text);
+        bench::TextBuffer buffer(text);
         std::istream in(&buffer);
-        CountingBuffer counter;
+        bench::CountingBuffer counter;
         std::ostream out(&counter);
         // Detect, as the command does by default: the text is checked whole before it is read.
         fleet::CsvInput input(in, fleet::EncodingChoice::Detect);
@@ -189,7 +148,7 @@ BENCHMARK(BM_BatchInMemory)->Unit(benchmark::kMillisecond);
 void BM_ReadOnly(benchmark::State& state) {
     const std::string text = TypicalCsv();
     for (auto _ : state) {
-        TextBuffer buffer(text);
+        bench::TextBuffer buffer(text);
         std::istream in(&buffer);
         fleet::CsvInput input(in, fleet::EncodingChoice::Detect);
         std::vector<std::string> record;
@@ -205,7 +164,7 @@ BENCHMARK(BM_ReadOnly)->Unit(benchmark::kMillisecond);
 
 void BM_WriteOnly(benchmark::State& state) {
     const std::string text = TypicalCsv();
-    TextBuffer buffer(text);
+    bench::TextBuffer buffer(text);
     std::istream in(&buffer);
     fleet::CsvInput input(in, fleet::EncodingChoice::Utf8);
     std::vector<std::vector<std::string>> records;
@@ -214,7 +173,7 @@ void BM_WriteOnly(benchmark::State& state) {
         records.push_back(record);
     }
     for (auto _ : state) {
-        CountingBuffer counter;
+        bench::CountingBuffer counter;
         std::ostream out(&counter);
         fleet::CsvWriter writer(out);
         for (const auto& record : records) {

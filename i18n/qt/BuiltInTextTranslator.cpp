@@ -10,7 +10,8 @@
 
 namespace i18n::qt {
 
-QString BuiltInTextTranslator::translate(const char*, const char* sourceText, const char*, int) const {
+QString BuiltInTextTranslator::translate(const char* /*context*/, const char* sourceText,
+                                         const char* /*disambiguation*/, int /*n*/) const {
     if (sourceText == nullptr || *sourceText == '\0' || !EngineRunning() ||
         std::this_thread::get_id() != EngineCreatorThread()) {
         return {};

@@ -45,7 +45,7 @@ public:
         : object_(object), identity_{object, facet}, adapter_(adapter) {}
 
     ObjectIdentity Identity() const override { return identity_; }
-    const TClassInfo* Class() const override { return object_ ? adapter_.Info : nullptr; }
+    const TClassInfo* Class() const override { return object_.isNull() ? nullptr : adapter_.Info; }
 
     std::vector<PropertyInfo> Properties() const override {
         std::vector<PropertyInfo> properties;
@@ -81,10 +81,12 @@ public:
         return p.ReadObject(object_);
     }
 
-    TLineListAccess* AsLineList() override { return adapter_.LineList && object_ ? this : nullptr; }
-    TCollectionAccess* AsCollection() override { return adapter_.Collection && object_ ? this : nullptr; }
+    TLineListAccess* AsLineList() override { return adapter_.LineList && !object_.isNull() ? this : nullptr; }
+    TCollectionAccess* AsCollection() override {
+        return adapter_.Collection && !object_.isNull() ? this : nullptr;
+    }
     TComponentAccess* AsComponent() override {
-        return object_ && adapter_.Info->InheritsFrom(ComponentClass()) ? this : nullptr;
+        return !object_.isNull() && adapter_.Info->InheritsFrom(ComponentClass()) ? this : nullptr;
     }
     TGnuGettextComponentMarker* AsMarker() override {
         auto* marker = qobject_cast<MarkerObject*>(object_.data());
@@ -150,12 +152,12 @@ public:
     // Index changes while the items are rewritten are not the user's picks; they are kept from the
     // window's change handlers.
     void BeginUpdate() override {
-        if (updateDepth_++ == 0 && object_) {
+        if (updateDepth_++ == 0 && !object_.isNull()) {
             signalsWereBlocked_ = object_->blockSignals(true);
         }
     }
     void EndUpdate() override {
-        if (--updateDepth_ == 0 && object_) {
+        if (--updateDepth_ == 0 && !object_.isNull()) {
             object_->blockSignals(signalsWereBlocked_);
         }
     }

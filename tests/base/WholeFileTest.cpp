@@ -1,11 +1,15 @@
 #include "base/WholeFile.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "tests/sms/TempDir.h"
@@ -67,5 +71,54 @@ TEST(WholeFileTest, TheSizeLimitHoldsForFilesThatGrowWhileRead) {
     EXPECT_EQ(Failure::TooLarge, base::ReadWholeFile("/proc/self/status", 16).failure);
 #endif
 }
+
+#ifndef _WIN32
+// A pipe takes 64 KiB at most before the writer waits for the reader, so the larger rows arrive
+// through several partial writes, each of which must continue where the last one stopped.
+TEST(WholeFileTest, WriteAllDeliversEveryByteInOrder) {
+    std::string large(200000, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i) {
+        large[i] = static_cast<char>(i * 7 % 251);
+    }
+    const std::string rows[] = {"", "Port=6000\r\n", std::string(65536, 'p'), large};
+    for (const std::string& bytes : rows) {
+        int ends[2] = {-1, -1};
+        ASSERT_EQ(0, ::pipe(ends));
+        std::string received;
+        std::thread reader([&received, readEnd = ends[0]] {
+            char chunk[4096];
+            ssize_t n = 0;
+            while ((n = ::read(readEnd, chunk, sizeof chunk)) > 0) {
+                received.append(chunk, static_cast<std::size_t>(n));
+            }
+        });
+        EXPECT_TRUE(base::WriteAll(ends[1], bytes)) << bytes.size() << " bytes";
+        ::close(ends[1]);
+        reader.join();
+        ::close(ends[0]);
+        EXPECT_EQ(bytes.size(), received.size());
+        EXPECT_TRUE(bytes == received) << bytes.size() << " bytes";
+    }
+}
+
+TEST(WholeFileTest, WriteAllReportsTheFailingWrite) {
+    const TempDir dir;
+    sms::testing::WriteBytes(dir.File("read-only.ini"), "[Main]\r\n");
+    const int readOnly = ::open(dir.File("read-only.ini").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(readOnly, 0);
+    struct Row {
+        const char* what;
+        int fd;
+    };
+    const Row rows[] = {{"closed descriptor", -1}, {"file opened for reading", readOnly}};
+    for (const Row& row : rows) {
+        errno = 0;
+        EXPECT_FALSE(base::WriteAll(row.fd, "Port=6000\r\n")) << row.what;
+        EXPECT_EQ(EBADF, errno) << row.what;
+    }
+    ::close(readOnly);
+    EXPECT_EQ("[Main]\r\n", base::ReadWholeFile(dir.File("read-only.ini")).bytes);
+}
+#endif
 
 }  // namespace

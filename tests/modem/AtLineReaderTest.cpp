@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReaderRow{"high_bytes_kept", {"\xFF\xFEOK\r\n"}, {"line:\xFF\xFEOK"}},
         ReaderRow{"only_line_ends", {"\r\n\r\n\n\r"}, {}},
         ReaderRow{"partial_line_waits", {"+CMTI: \"SM\",3"}, {}}),
-    [](const testing::TestParamInfo<ReaderRow>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<ReaderRow>& row) { return std::string(row.param.name); });
 
 TEST(AtLineReader, CutsAnOverlongLineAndDiscardsItsRest) {
     AtLineReader reader;

@@ -126,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Part 1 of 2 was handed to the modem but not confirmed within 2 s; it may have been sent",
                  1,
                  {}}),
-    [](const testing::TestParamInfo<FaultRow>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<FaultRow>& row) { return std::string(row.param.name); });
 
 TEST(SerialFaults, ASilentModemIsAskedThreeTimes) {
     FakeModem fake;

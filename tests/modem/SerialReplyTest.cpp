@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyRow{"national_typed_international_sender", "138 0013 8000", "+8613800138000", "OK"},
         ReplyRow{"country_code_without_plus", "+8613800138000", "8613800138000", "status: online"},
         ReplyRow{"ucs2_reply", "+8613800138000", "+8613800138000", "设置成功 6000"}),
-    [](const testing::TestParamInfo<ReplyRow>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<ReplyRow>& row) { return std::string(row.param.name); });
 
 TEST(SerialReply, IndicationsAreTurnedOnBeforeTheFirstPart) {
     FakeModem fake;

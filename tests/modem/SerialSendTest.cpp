@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
                             0x91, "", sms::DataCoding::gsm7, 2},
                     SendRow{"two_ucs2_parts", "+8613800138000", Repeat("设", 100), "", "+8613800138000", 0x91,
                             "", sms::DataCoding::ucs2, 2}),
-    [](const testing::TestParamInfo<SendRow>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<SendRow>& row) { return std::string(row.param.name); });
 
 TEST(SerialSend, PreparesTheModemInOrderBeforeTheFirstPart) {
     FakeModem fake;
@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalRow{"code_in_words", "+CMS ERROR: SMSC address unknown",
                    "The modem refused part 1 of 1: +CMS ERROR: SMSC address unknown"},
         RefusalRow{"plain_error", "ERROR", "The modem refused part 1 of 1: ERROR"}),
-    [](const testing::TestParamInfo<RefusalRow>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<RefusalRow>& row) { return std::string(row.param.name); });
 
 TEST(SerialSend, StopsAtTheFirstRefusedPartAndKeepsTheReferencesOfThoseSent) {
     FakeModem fake;

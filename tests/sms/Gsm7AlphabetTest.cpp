@@ -106,6 +106,13 @@ TEST(Gsm7AlphabetTest, Utf8AndUtf16ReplaceWhatIsMalformed) {
     const std::vector<std::uint8_t> pairAndLoneHalves = {0xD8, 0x3D, 0xDE, 0x00, 0xDE,
                                                          0x00, 0xD8, 0x3D, 0x00};
     EXPECT_EQ(Utf16BeToUtf8(pairAndLoneHalves), "\xf0\x9f\x98\x80\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd");
+
+    // The UTF-16 form of the built-in texts: a pair in and out whole, a cut sequence and a lone
+    // surrogate as U+FFFD.
+    EXPECT_EQ(Utf8ToUtf16("a\xf0\x9f\x98\x80\xe4\xb8z"), u"a\U0001F600\uFFFDz");
+    EXPECT_EQ(Utf16ToUtf8(u"a\U0001F600"), "a\xf0\x9f\x98\x80");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string{u'x', char16_t{0xDC00}, u'y', char16_t{0xD83D}}),
+              "x\xef\xbf\xbdy\xef\xbf\xbd");
 }
 
 }  // namespace

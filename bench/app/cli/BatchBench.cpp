@@ -15,6 +15,7 @@
 
 #include "app/cli/BatchComposer.h"
 #include "app/cli/BatchRun.h"
+#include "bench/StreamBuffers.h"
 #include "bench/app/ProcessLaunch.h"
 #include "fleet/CsvInput.h"
 #include "fleet/CsvWriter.h"
@@ -48,51 +49,9 @@ sms::TGPRSInfo Settings() {
     return settings;
 }
 
-// Reads a string in place and can seek (the encoding check reads it twice), as a file can.
-class TextBuffer : public std::streambuf {
-public:
-    explicit TextBuffer(const std::string& text) {
-        char* begin = const_cast<char*>(text.data());
-        setg(begin, begin, begin + text.size());
-    }
-
-protected:
-    pos_type seekoff(off_type offset, std::ios_base::seekdir dir, std::ios_base::openmode) override {
-        char* target = (dir == std::ios_base::beg   ? eback()
-                        : dir == std::ios_base::cur ? gptr()
-                                                    : egptr()) +
-                       offset;
-        if (target < eback() || target > egptr()) {
-            return pos_type(off_type(-1));
-        }
-        setg(eback(), target, egptr());
-        return pos_type(target - eback());
-    }
-    pos_type seekpos(pos_type position, std::ios_base::openmode mode) override {
-        return seekoff(off_type(position), std::ios_base::beg, mode);
-    }
-};
-
-// Takes the bytes and counts them, so that the output's formatting is measured without the cost of
-// growing a string to hold it.
-class CountingBuffer : public std::streambuf {
-public:
-    std::size_t bytes = 0;
-
-protected:
-    std::streamsize xsputn(const char*, std::streamsize count) override {
-        bytes += static_cast<std::size_t>(count);
-        return count;
-    }
-    int_type overflow(int_type c) override {
-        ++bytes;
-        return c;
-    }
-};
-
 void BM_ComposeLoop(benchmark::State& state) {
     const std::string text = TypicalCsv();
-    TextBuffer buffer(text);
+    bench::TextBuffer buffer(text);
     std::istream in(&buffer);
     fleet::CsvInput input(in, fleet::EncodingChoice::Utf8);
     std::vector<std::string> record;
@@ -123,9 +82,9 @@ void BM_BatchInMemory(benchmark::State& state) {
     const app::BatchComposer composer(Settings(), false, {});
     fleet::ResumeLedger ledger;
     for (auto _ : state) {
-        TextBuffer buffer(text);
+        bench::TextBuffer buffer(text);
         std::istream in(&buffer);
-        CountingBuffer counter;
+        bench::CountingBuffer counter;
         std::ostream out(&counter);
         // Detect, as the command does by default: the text is checked whole before it is read.
         fleet::CsvInput input(in, fleet::EncodingChoice::Detect);

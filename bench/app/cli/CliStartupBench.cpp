@@ -18,9 +18,7 @@
 
 namespace {
 
-using bench::Launch;
 using bench::Median;
-using bench::Run;
 
 void BM_SmsBesideHelloWorld(benchmark::State& state) {
     const std::filesystem::path folder =
@@ -33,22 +31,7 @@ void BM_SmsBesideHelloWorld(benchmark::State& state) {
     const std::vector<std::string> program = {DTUSMS_PROGRAM, "sms", "--settings", settings};
     const std::vector<std::string> reference = {DTUSMS_HELLO_WORLD};
     std::vector<double> timeRatios, rssDifferences, programTimes, referenceTimes, programRss, referenceRss;
-    bool programFirst = true;
-    for (auto _ : state) {
-        Run ours, theirs;
-        if (programFirst) {
-            ours = Launch(program);
-            theirs = Launch(reference);
-        } else {
-            theirs = Launch(reference);
-            ours = Launch(program);
-        }
-        programFirst = !programFirst;
-        if (ours.seconds <= 0 || theirs.seconds <= 0) {
-            state.SkipWithError("a program failed to start or exited with an error");
-            break;
-        }
-        state.SetIterationTime(ours.seconds);
+    for (const auto& [ours, theirs] : bench::LaunchSideBySide(state, program, reference)) {
         timeRatios.push_back(ours.seconds / theirs.seconds);
         rssDifferences.push_back(ours.maxRssKb - theirs.maxRssKb);
         programTimes.push_back(ours.seconds * 1e3);
