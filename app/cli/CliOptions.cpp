@@ -78,9 +78,9 @@ constexpr FlagSpec kFlags[] = {
 };
 
 const FlagSpec* FindFlag(std::string_view name) {
-    for (const FlagSpec& spec : kFlags) {
-        if (spec.name == name) {
-            return &spec;
+    for (const FlagSpec& option : kFlags) {
+        if (option.name == name) {
+            return &option;
         }
     }
     return nullptr;
@@ -124,19 +124,19 @@ CliUsageError NotANumber(std::string_view flag, const std::string& value, int lo
             {std::string(flag), value, std::to_string(low), std::to_string(high)}};
 }
 
-// The error for `spec` given without its value.
-CliUsageError MissingValue(const FlagSpec& spec) {
-    const std::string name(spec.name);
-    switch (spec.flag) {
+// The error for `option` given without its value.
+CliUsageError MissingValue(const FlagSpec& option) {
+    const std::string name(option.name);
+    switch (option.flag) {
         case Flag::Settings:
             return {"%s needs a file name", {name}};
         case Flag::Lang:
             return {"%s needs a language code such as en, zh_cn or zh_tw (\"\" for automatic)", {name}};
         case Flag::Field:
-            if (spec.field == FieldName::Port) {
+            if (option.field == FieldName::Port) {
                 return {"%s needs a value, a number from 1000 to 99999", {name}};
             }
-            if (const std::string choices = FieldChoiceList(spec.field); !choices.empty()) {
+            if (const std::string choices = FieldChoiceList(option.field); !choices.empty()) {
                 return {"%s needs a value, one of %s", {name, choices}};
             }
             return {"%s needs a value", {name}};
@@ -152,15 +152,16 @@ CliUsageError MissingValue(const FlagSpec& spec) {
 }
 
 // Applies a flag whose meaning does not depend on the command; --port waits for the command.
-std::optional<CliUsageError> ApplyFlag(const FlagSpec& spec, const std::string& value, CliRequest& request) {
-    const std::string flag(spec.name);
+std::optional<CliUsageError> ApplyFlag(const FlagSpec& option, const std::string& value,
+                                       CliRequest& request) {
+    const std::string flag(option.name);
     const auto needsText = [&]() -> std::optional<CliUsageError> {
         if (value.empty()) {
-            return MissingValue(spec);
+            return MissingValue(option);
         }
         return std::nullopt;
     };
-    switch (spec.flag) {
+    switch (option.flag) {
         case Flag::Settings:
             if (value.empty()) {
                 return CliUsageError{"%s needs a file name", {flag}};
@@ -171,10 +172,10 @@ std::optional<CliUsageError> ApplyFlag(const FlagSpec& spec, const std::string& 
             request.language = value;
             break;
         case Flag::Field:
-            if (spec.field == FieldName::Port) {
+            if (option.field == FieldName::Port) {
                 break;
             }
-            if (const auto error = ApplyFieldValue(spec.field, value, request.fields)) {
+            if (const auto error = ApplyFieldValue(option.field, value, request.fields)) {
                 return CliUsageError{"%s: \"%s\" is not one of %s", {flag, value, error->accepted}};
             }
             break;
@@ -286,16 +287,16 @@ std::optional<CliUsageError> TakeFlag(const std::vector<std::string>& args, std:
         (flag == "--version" ? state.version : state.help) = true;
         return std::nullopt;
     }
-    const FlagSpec* spec = FindFlag(flag);
-    if (spec == nullptr) {
+    const FlagSpec* option = FindFlag(flag);
+    if (option == nullptr) {
         return CliUsageError{"unknown option \"%s\"", {flag}};
     }
-    state.given.push_back(spec);
-    if (!spec->takesValue) {
+    state.given.push_back(option);
+    if (!option->takesValue) {
         if (inlineValue) {
             return CliUsageError{"%s takes no value", {flag}};
         }
-        return ApplyFlag(*spec, {}, request);
+        return ApplyFlag(*option, {}, request);
     }
     std::string value;
     if (inlineValue) {
@@ -303,23 +304,23 @@ std::optional<CliUsageError> TakeFlag(const std::vector<std::string>& args, std:
     } else if (i + 1 < args.size()) {
         value = args[++i];
     } else {
-        return MissingValue(*spec);
+        return MissingValue(*option);
     }
-    if (spec->flag == Flag::Field && spec->field == FieldName::Port) {
+    if (option->flag == Flag::Field && option->field == FieldName::Port) {
         state.portText = value;
         return std::nullopt;
     }
-    return ApplyFlag(*spec, value, request);
+    return ApplyFlag(*option, value, request);
 }
 
 // The checks that need the command: each flag belongs to it, --port in its range, batch's file and
 // the flags that only make sense together.
 std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest& request) {
     const CliCommand command = request.command;
-    for (const FlagSpec* spec : state.given) {
-        if ((spec->commands & Bit(command)) == 0) {
+    for (const FlagSpec* option : state.given) {
+        if ((option->commands & Bit(command)) == 0) {
             return CliUsageError{"%s does not apply to %s",
-                                 {std::string(spec->name), std::string(CommandName(command))}};
+                                 {std::string(option->name), std::string(CommandName(command))}};
         }
     }
     if (state.portText) {
@@ -352,9 +353,10 @@ std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest
         return CliUsageError{"%s needs a file, not standard input", {std::string("--resume")}};
     }
     if (!request.batch.send) {
-        for (const FlagSpec* spec : state.given) {
-            if (spec->flag == Flag::Modem || spec->flag == Flag::Smsc || spec->flag == Flag::WaitReply) {
-                return CliUsageError{"%s needs %s", {std::string(spec->name), std::string("--send")}};
+        for (const FlagSpec* option : state.given) {
+            if (option->flag == Flag::Modem || option->flag == Flag::Smsc ||
+                option->flag == Flag::WaitReply) {
+                return CliUsageError{"%s needs %s", {std::string(option->name), std::string("--send")}};
             }
         }
     }
