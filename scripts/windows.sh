@@ -19,10 +19,11 @@ host=build
 cmake --build "$host" -j"$(nproc)" --target profile_api_diff
 
 # Release: the programs are the same, and without debug information the cross build takes about a
-# third less time.
+# third less time. Warnings stay warnings here: MinGW's g++ 12 reports false -Wrestrict overlaps
+# inside std::string's inlined copies at -O2 (the Linux builds, where they are errors, do not).
 build=build-win
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DDTUSMS_HOST_BUILD_DIR="$PWD/$host" -DDTUSMS_WERROR=ON >/dev/null
+    -DDTUSMS_HOST_BUILD_DIR="$PWD/$host" -DDTUSMS_WERROR=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" | tee "$build/ctest.log"
 cat "$build/tests/windows/profile-cases/summary.txt"
