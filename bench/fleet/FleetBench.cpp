@@ -12,6 +12,7 @@
 #include <stdlib.h>
 #include <sys/resource.h>
 
+#include "bench/FleetCsv.h"
 #include "bench/StreamBuffers.h"
 #include "fleet/BatchTable.h"
 #include "fleet/CsvInput.h"
@@ -21,19 +22,7 @@
 
 namespace {
 
-constexpr int kRows = 10'000;
-
-std::string TypicalCsv() {
-    std::string text = "dtu,phone,ip,port,apn,site\r\n";
-    for (int i = 0; i < kRows; ++i) {
-        const std::string n = std::to_string(i);
-        text += "TQ-GP" + std::string(6 - n.size(), '0') + n + ",138" + std::string(8 - n.size(), '0') + n +
-                ",10.0." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256) + "," +
-                std::to_string(6000 + i % 100) + (i % 10 == 0 ? ",cmwap" : ",cmnet") + ",\"Site " + n +
-                ", pier " + std::to_string(i % 7) + "\"\r\n";
-    }
-    return text;
-}
+constexpr int kRows = bench::kFleetRows;
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -105,7 +94,7 @@ void RunBatch(fleet::CsvInput& input, fleet::CsvWriter& writer, const sms::TGPRS
 
 void BM_ComposeOnly(benchmark::State& state) {
     const sms::TGPRSInfo settings = Settings();
-    const std::string text = TypicalCsv();
+    const std::string text = bench::TypicalFleetCsv();
     bench::TextBuffer buffer(text);
     std::istream in(&buffer);
     fleet::CsvInput input(in, fleet::EncodingChoice::Utf8);
@@ -128,7 +117,7 @@ BENCHMARK(BM_ComposeOnly)->Unit(benchmark::kMillisecond);
 
 void BM_BatchInMemory(benchmark::State& state) {
     const sms::TGPRSInfo settings = Settings();
-    const std::string text = TypicalCsv();
+    const std::string text = bench::TypicalFleetCsv();
     for (auto _ : state) {
         bench::TextBuffer buffer(text);
         std::istream in(&buffer);
@@ -146,7 +135,7 @@ BENCHMARK(BM_BatchInMemory)->Unit(benchmark::kMillisecond);
 
 // The parts on their own: reading (with the encoding check) and writing.
 void BM_ReadOnly(benchmark::State& state) {
-    const std::string text = TypicalCsv();
+    const std::string text = bench::TypicalFleetCsv();
     for (auto _ : state) {
         bench::TextBuffer buffer(text);
         std::istream in(&buffer);
@@ -163,7 +152,7 @@ void BM_ReadOnly(benchmark::State& state) {
 BENCHMARK(BM_ReadOnly)->Unit(benchmark::kMillisecond);
 
 void BM_WriteOnly(benchmark::State& state) {
-    const std::string text = TypicalCsv();
+    const std::string text = bench::TypicalFleetCsv();
     bench::TextBuffer buffer(text);
     std::istream in(&buffer);
     fleet::CsvInput input(in, fleet::EncodingChoice::Utf8);
@@ -193,7 +182,7 @@ void BM_BatchFiles(benchmark::State& state) {
     const std::filesystem::path folder = ::mkdtemp(pattern.data());
     const std::string inputPath = (folder / "fleet.csv").string();
     const std::string outputPath = (folder / "out.csv").string();
-    std::ofstream(inputPath, std::ios::binary) << TypicalCsv();
+    std::ofstream(inputPath, std::ios::binary) << bench::TypicalFleetCsv();
     for (auto _ : state) {
         fleet::CsvInput input(inputPath, fleet::EncodingChoice::Detect);
         fleet::CsvWriter writer(outputPath);
@@ -211,7 +200,7 @@ void BM_Read100MegabyteFile(benchmark::State& state) {
     const std::filesystem::path folder = ::mkdtemp(pattern.data());
     const std::string path = (folder / "large.csv").string();
     {
-        const std::string chunk = TypicalCsv();
+        const std::string chunk = bench::TypicalFleetCsv();
         std::ofstream out(path, std::ios::binary);
         for (std::size_t written = 0; written < 100'000'000; written += chunk.size()) {
             out << chunk;

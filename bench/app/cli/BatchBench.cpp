@@ -15,6 +15,7 @@
 
 #include "app/cli/BatchComposer.h"
 #include "app/cli/BatchRun.h"
+#include "bench/FleetCsv.h"
 #include "bench/StreamBuffers.h"
 #include "bench/app/ProcessLaunch.h"
 #include "fleet/CsvInput.h"
@@ -23,20 +24,7 @@
 
 namespace {
 
-constexpr int kRows = 10'000;
-
-// Rows as a fleet's spreadsheet has them: a number, a SIM, an address, a port, an APN and a note.
-std::string TypicalCsv() {
-    std::string text = "dtu,phone,ip,port,apn,site\r\n";
-    for (int i = 0; i < kRows; ++i) {
-        const std::string n = std::to_string(i);
-        text += "TQ-GP" + std::string(6 - n.size(), '0') + n + ",138" + std::string(8 - n.size(), '0') + n +
-                ",10.0." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256) + "," +
-                std::to_string(6000 + i % 100) + (i % 10 == 0 ? ",cmwap" : ",cmnet") + ",\"Site " + n +
-                ", pier " + std::to_string(i % 7) + "\"\r\n";
-    }
-    return text;
-}
+constexpr int kRows = bench::kFleetRows;
 
 sms::TGPRSInfo Settings() {
     sms::TGPRSInfo settings;
@@ -50,7 +38,7 @@ sms::TGPRSInfo Settings() {
 }
 
 void BM_ComposeLoop(benchmark::State& state) {
-    const std::string text = TypicalCsv();
+    const std::string text = bench::TypicalFleetCsv();
     bench::TextBuffer buffer(text);
     std::istream in(&buffer);
     fleet::CsvInput input(in, fleet::EncodingChoice::Utf8);
@@ -73,7 +61,7 @@ void BM_ComposeLoop(benchmark::State& state) {
 BENCHMARK(BM_ComposeLoop)->Unit(benchmark::kMillisecond);
 
 void BM_BatchInMemory(benchmark::State& state) {
-    const std::string text = TypicalCsv();
+    const std::string text = bench::TypicalFleetCsv();
     app::CliRequest request;
     request.command = app::CliCommand::Batch;
     request.batch.inputPath = "fleet.csv";
@@ -109,7 +97,7 @@ void BM_BatchProgram(benchmark::State& state) {
     const std::filesystem::path folder = ::mkdtemp(pattern.data());
     const std::string input = (folder / "fleet.csv").string();
     const std::string settings = (folder / "GPRSInfo.ini").string();
-    std::ofstream(input, std::ios::binary) << TypicalCsv();
+    std::ofstream(input, std::ios::binary) << bench::TypicalFleetCsv();
     std::ofstream(settings, std::ios::binary) << "[Main]\r\nStatic IP=192.168.1.100\r\nPort=6000\r\n";
     const std::vector<std::string> arguments{
         DTUSMS_PROGRAM, "batch", input, "--settings", settings, "--output", (folder / "out.csv").string(),
