@@ -34,6 +34,7 @@ enum class Flag {
     QrDir,
     Send,
     Resume,
+    ResendDoubtful,
     Encoding,
     Quiet,
     Bind,
@@ -70,6 +71,7 @@ constexpr FlagSpec kFlags[] = {
     {"--qr-dir", Flag::QrDir, true, Bit(CliCommand::Batch)},
     {"--send", Flag::Send, false, Bit(CliCommand::Batch)},
     {"--resume", Flag::Resume, false, Bit(CliCommand::Batch)},
+    {"--resend-doubtful", Flag::ResendDoubtful, false, Bit(CliCommand::Batch)},
     {"--encoding", Flag::Encoding, true, Bit(CliCommand::Batch)},
     {"--quiet", Flag::Quiet, false, Bit(CliCommand::Batch)},
     {"--bind", Flag::Bind, true, Bit(CliCommand::Listen)},
@@ -212,6 +214,9 @@ std::optional<CliUsageError> ApplyFlag(const FlagSpec& option, const std::string
         case Flag::Resume:
             request.batch.resume = true;
             break;
+        case Flag::ResendDoubtful:
+            request.batch.resendDoubtful = true;
+            break;
         case Flag::Encoding: {
             const std::optional<fleet::EncodingChoice> choice = fleet::ParseEncodingName(value);
             if (!choice) {
@@ -344,6 +349,9 @@ std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest
     if (request.batch.inputPath.empty()) {
         return CliUsageError{"%s needs a CSV file", {std::string("batch")}};
     }
+    if (request.batch.resendDoubtful && !request.batch.resume) {
+        return CliUsageError{"%s needs %s", {std::string("--resend-doubtful"), std::string("--resume")}};
+    }
     if (request.batch.resume && !request.outputPath) {
         return CliUsageError{"%s needs %s", {std::string("--resume"), std::string("--output")}};
     }
@@ -355,7 +363,7 @@ std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest
     if (!request.batch.send) {
         for (const FlagSpec* option : state.given) {
             if (option->flag == Flag::Modem || option->flag == Flag::Smsc ||
-                option->flag == Flag::WaitReply) {
+                option->flag == Flag::WaitReply || option->flag == Flag::ResendDoubtful) {
                 return CliUsageError{"%s needs %s", {std::string(option->name), std::string("--send")}};
             }
         }
