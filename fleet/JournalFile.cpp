@@ -27,11 +27,9 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
-JournalFile::JournalFile(const std::string& path, std::size_t keepBytes) : path_(path) {
-    struct stat before {};
-    const bool existed = ::stat(path.c_str(), &before) == 0;
-    // O_NONBLOCK: a FIFO in its place must not block the batch (it is refused just below).
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+// O_NONBLOCK: a FIFO in the journal's place must not block the batch (it is refused as no regular file).
+JournalFile::JournalFile(const std::string& path, std::size_t keepBytes)
+    : path_(path), fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666)) {
     if (fd_ < 0) {
         throw OutputError(path_, Reason(errno));
     }
@@ -48,8 +46,8 @@ JournalFile::JournalFile(const std::string& path, std::size_t keepBytes) : path_
         ::close(fd_);
         throw OutputError(path_, Reason(error));
     }
-    if (!existed) {
-        // The new name lives in the folder; without this a power cut could lose the whole journal.
+    if (info.st_size == 0) {
+        // A new file's name lives in the folder; without this a power cut could lose the whole journal.
         const int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (folder >= 0) {
             ::fsync(folder);

@@ -58,9 +58,12 @@ std::optional<JournalFields> SplitFields(std::string_view body) {
         const char c = body[i];
         if (c == '\t') {
             fields.emplace_back();
-        } else if (c == '\r') {
+            continue;
+        }
+        if (c == '\r') {
             return std::nullopt;
-        } else if (c != '\\') {
+        }
+        if (c != '\\') {
             fields.back() += c;
         } else if (++i < body.size()) {
             switch (body[i]) {
