@@ -47,6 +47,12 @@ JournalFields HeaderRecord(const std::vector<std::string>& outputHeader) {
     return fields;
 }
 
+ResumeError Damaged(std::size_t wholeRecords) {
+    return ResumeError("its journal is damaged after its first " + std::to_string(wholeRecords) +
+                       " records, so what it says of later rows cannot be trusted; compare it with the "
+                       "modem's sent messages and remove it or choose another output file");
+}
+
 }  // namespace
 
 std::size_t RowOccurrences::Next(const std::vector<std::string>& cells) {
@@ -100,11 +106,20 @@ JournalState JournalState::Read(std::string_view bytes, const std::vector<std::s
                                 std::size_t inputColumns) {
     JournalRecords read = DecodeJournalRecords(bytes);
     JournalState state;
-    if (read.records.empty() || read.records.front().size() < 2 || read.records.front()[0] != kFormat) {
+    // Only a record cut short by a crash ends a journal without a line end after it; a bad record
+    // followed by more lines means the file was damaged, and what follows may matter.
+    if (bytes.find('\n', read.wholeBytes) != std::string_view::npos) {
+        throw Damaged(read.records.size());
+    }
+    if (read.records.empty()) {
         // Cut before its header was whole: nothing had been sent. The next run starts it afresh.
         return state;
     }
-    if (read.records.front()[1] != kVersion || read.records.front() != HeaderRecord(outputHeader)) {
+    if (read.records.front().size() < 2 || read.records.front()[0] != kFormat ||
+        read.records.front()[1] != kVersion) {
+        throw Damaged(0);
+    }
+    if (read.records.front() != HeaderRecord(outputHeader)) {
         throw ResumeError(
             "its journal was written for other columns, so from another file; resuming would lose what "
             "it records (choose another output file)");
@@ -120,12 +135,7 @@ JournalState JournalState::Read(std::string_view bytes, const std::vector<std::s
             fields.size() > 2 ? ParseCount(fields[2]) : std::nullopt;
         const std::optional<JournalOutcome> outcome = finished ? ParseOutcome(fields[3]) : std::nullopt;
         if (!number || !occurrence || !(handed || (finished && outcome))) {
-            // A whole record that this program did not write: what follows is not trusted either.
-            state.wholeBytes_ = 0;
-            for (std::size_t j = 0; j < i; ++j) {
-                state.wholeBytes_ += EncodeJournalRecord(read.records[j]).size();
-            }
-            break;
+            throw Damaged(i);
         }
         const std::size_t cellsAt = handed ? kHandedCellsAt : kFinishedRowAt;
         const std::vector<std::string> cells(

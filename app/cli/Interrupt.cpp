@@ -24,10 +24,10 @@ void OnInterrupt(int signal) {
     }
 }
 
-// The signals that ask a command to stop: Ctrl-C and a polite kill, and on POSIX also a terminal
-// that went away (a closed window, a dropped SSH connection) and Ctrl-\.
+// The signals that ask a command to stop: Ctrl-C and a polite kill; on POSIX also a terminal that went
+// away (a closed window, a dropped SSH connection) and Ctrl-\, on Windows Ctrl-Break.
 #ifdef _WIN32
-constexpr int kStopSignals[] = {SIGINT, SIGTERM};
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGBREAK};
 using Previous = void (*)(int);
 Previous gPrevious[std::size(kStopSignals)] = {};
 #else

@@ -149,7 +149,7 @@ TEST_F(BatchJournalTest, AppendingGoesOnAfterATornRecordSoThatNewRecordsAreRead)
     EXPECT_EQ(resumed.Find(kCellsA, 0)->outcome, JournalOutcome::Sent);
 }
 
-TEST_F(BatchJournalTest, AJournalOfOtherColumnsOrWithRowsTheInputLostIsRefused) {
+TEST_F(BatchJournalTest, AJournalOfOtherColumnsDamagedOrWithRowsTheInputLostIsRefused) {
     {
         BatchJournal journal(path_, kHeader);
         journal.Finished({1, 0}, JournalOutcome::Sent, "m", OutputRow(kCellsA, "17"));
@@ -166,6 +166,11 @@ TEST_F(BatchJournalTest, AJournalOfOtherColumnsOrWithRowsTheInputLostIsRefused) 
     lostTheSentRow.Claim(kCellsB, 0);
     lostTheSentRow.Claim(kCellsA, 1);
     EXPECT_THROW(lostTheSentRow.CheckClaimed(), ResumeError);
+
+    // A record damaged with more after it: nothing past it is trusted, and the resume stops.
+    std::string damaged = ReadBytes(path_);
+    damaged[damaged.find("TQ-1")] = 'X';
+    EXPECT_THROW(JournalState::Read(damaged, kHeader, 2), ResumeError);
 
     // A header cut short means nothing was sent yet: the journal counts as empty.
     WriteBytes(path_, ReadBytes(path_).substr(0, 10));
