@@ -47,10 +47,10 @@ JournalFields HeaderRecord(const std::vector<std::string>& outputHeader) {
     return fields;
 }
 
-ResumeError Damaged(std::size_t wholeRecords) {
-    return ResumeError("its journal is damaged after its first " + std::to_string(wholeRecords) +
-                       " records, so what it says of later rows cannot be trusted; compare it with the "
-                       "modem's sent messages and remove it or choose another output file");
+std::string DamagedMessage(std::size_t wholeRecords) {
+    return "its journal is damaged after its first " + std::to_string(wholeRecords) +
+           " records, so what it says of later rows cannot be trusted; compare it with the modem's sent "
+           "messages and remove it or choose another output file";
 }
 
 }  // namespace
@@ -109,7 +109,7 @@ JournalState JournalState::Read(std::string_view bytes, const std::vector<std::s
     // Only a record cut short by a crash ends a journal without a line end after it; a bad record
     // followed by more lines means the file was damaged, and what follows may matter.
     if (bytes.find('\n', read.wholeBytes) != std::string_view::npos) {
-        throw Damaged(read.records.size());
+        throw ResumeError(DamagedMessage(read.records.size()));
     }
     if (read.records.empty()) {
         // Cut before its header was whole: nothing had been sent. The next run starts it afresh.
@@ -117,7 +117,7 @@ JournalState JournalState::Read(std::string_view bytes, const std::vector<std::s
     }
     if (read.records.front().size() < 2 || read.records.front()[0] != kFormat ||
         read.records.front()[1] != kVersion) {
-        throw Damaged(0);
+        throw ResumeError(DamagedMessage(0));
     }
     if (read.records.front() != HeaderRecord(outputHeader)) {
         throw ResumeError(
@@ -135,7 +135,7 @@ JournalState JournalState::Read(std::string_view bytes, const std::vector<std::s
             fields.size() > 2 ? ParseCount(fields[2]) : std::nullopt;
         const std::optional<JournalOutcome> outcome = finished ? ParseOutcome(fields[3]) : std::nullopt;
         if (!number || !occurrence || !(handed || (finished && outcome))) {
-            throw Damaged(i);
+            throw ResumeError(DamagedMessage(i));
         }
         const std::size_t cellsAt = handed ? kHandedCellsAt : kFinishedRowAt;
         const std::vector<std::string> cells(
