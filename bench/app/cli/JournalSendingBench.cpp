@@ -1,4 +1,4 @@
-// The journal's cost in a real sending batch: `dtusms batch --send` of 50 rows through the fake modem
+// The journal's cost in a real sending batch: `dtusms batch --send` of 200 rows through the fake modem
 // (answering at once, so the modem's time is as small as it gets), once to --output out.csv, which
 // keeps a journal, and once to standard output, which keeps none. The difference per row is what the
 // journal adds beyond the modem's answers (the output file's one flush at the end is in it too).
@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int kRows = 50;
+constexpr int kRows = 200;
 
 void RunSendingBatch(benchmark::State& state, bool toFile) {
     std::string pattern = (std::filesystem::current_path() / "dtusms-journal-bench-XXXXXX").string();
@@ -57,12 +57,12 @@ void RunSendingBatch(benchmark::State& state, bool toFile) {
 void BM_SendingWithJournal(benchmark::State& state) {
     RunSendingBatch(state, true);
 }
-BENCHMARK(BM_SendingWithJournal)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
+BENCHMARK(BM_SendingWithJournal)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 
 void BM_SendingWithoutJournal(benchmark::State& state) {
     RunSendingBatch(state, false);
 }
-BENCHMARK(BM_SendingWithoutJournal)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
+BENCHMARK(BM_SendingWithoutJournal)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 
 }  // namespace
 
