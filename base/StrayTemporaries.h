@@ -13,4 +13,7 @@ namespace base {
 // base/WindowsFiles.cpp.)
 void RemoveStrayTemporaries(const std::string& target);
 
+// The same for every file of `folder` (a folder of pictures, say), once per folder and process.
+void RemoveStrayTemporariesIn(const std::string& folder);
+
 }  // namespace base

@@ -235,6 +235,7 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
             output.err << UnableToWriteMessage(output, *options.qrDirectory, error.message()) << '\n';
             return kExitFailed;
         }
+        base::RemoveStrayTemporariesIn(*options.qrDirectory);
     }
     const fleet::ProgressMode mode = fleet::ChooseProgressMode(options.quiet, output.errIsTerminal);
     const std::size_t total =

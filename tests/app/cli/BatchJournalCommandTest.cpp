@@ -213,14 +213,22 @@ TEST_F(BatchJournalCommandTest, HangUpTerminateAndQuitStopAsCtrlCDoes) {
     }
 }
 
-TEST_F(BatchJournalCommandTest, ALeftoverOfAKilledRunIsRemovedAndAJournalOfAnotherInputIsRefused) {
+TEST_F(BatchJournalCommandTest, LeftoversOfAKilledRunAreRemovedAndAJournalOfAnotherInputIsRefused) {
     // A temporary file of a process that no longer runs (a pid above any the system hands out).
     const std::string stray = dir_.File(".out.csv.tmp-999999999-0");
     WriteBytes(stray, "half");
+    const std::string codes = dir_.File("codes");
+    std::filesystem::create_directory(codes);
+    const std::string strayPicture = codes + "/.TQ-1.png.tmp-999999999-3";
+    const std::string notAPicture = codes + "/.notes.tmp-999999999-draft";
+    WriteBytes(strayPicture, "half");
+    WriteBytes(notAPicture, "kept");
     modem_test::FakeModem fake;
-    const Outcome outcome = testing::RunProgram(Args(fake, false));
+    const Outcome outcome = testing::RunProgram(Args(fake, false, {"--qr-dir", codes}));
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_FALSE(std::filesystem::exists(stray));
+    EXPECT_FALSE(std::filesystem::exists(strayPicture));
+    EXPECT_TRUE(std::filesystem::exists(notAPicture)) << "a name that is no temporary file's stays";
 
     // A run of a file with other columns that kept its journal (a row failed), then a resume of this
     // file into the same output: its rows are not those the journal speaks of.
