@@ -119,7 +119,9 @@ void LoadEarlierRuns(const CliRequest& request, const fleet::BatchTable& table, 
             return false;
         }
         cells = table.Row(record, ++number, input.RecordLine()).cells;
-        setUp.recorded.Claim(cells, occurrences.Next(cells));
+        if (!setUp.recorded.empty()) {
+            setUp.recorded.Claim(cells, occurrences.Next(cells));
+        }
         return true;
     });
     setUp.recorded.CheckClaimed();
