@@ -165,24 +165,31 @@ unsigned long PutInPlace(const std::wstring& replacement, const std::wstring& ta
     return error;
 }
 
-void RemoveStrayTemporaries(const std::string& target) {
-    const std::wstring prefix = TemporaryPrefix(target);
-    if (prefix.empty()) {
-        return;
-    }
-    const std::wstring folder = ToWide(FolderWithSlash(target));
-    const std::wstring namePrefix = prefix.substr(folder.size());
+namespace {
+
+// Deletes the files that `pattern` finds in `folder` (ending in a separator) whose names are
+// `namePrefix` (any ".<name>.tmp-" when empty) followed by "<pid>-<n>", and whose writer no longer runs.
+void Sweep(const std::wstring& folder, const std::wstring& pattern, const std::wstring& namePrefix) {
     WIN32_FIND_DATAW entry{};
-    const HANDLE search = ::FindFirstFileW((prefix + L"*").c_str(), &entry);
+    const HANDLE search = ::FindFirstFileW((folder + pattern).c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) {
         return;
     }
     do {
         const std::wstring name = entry.cFileName;
-        const std::wstring rest = name.substr(std::min(name.size(), namePrefix.size()));
+        const std::size_t mark = name.rfind(L".tmp-");
+        std::size_t restAt = 0;
+        if (!namePrefix.empty()) {
+            restAt = name.starts_with(namePrefix) ? namePrefix.size() : 0;
+        } else if (name.starts_with(L'.') && mark != std::wstring::npos && mark > 1) {
+            restAt = mark + 5;
+        }
+        const std::wstring rest = name.substr(std::min(name.size(), restAt));
         const std::size_t dash = rest.find(L'-');
-        if (!name.starts_with(namePrefix) || dash == 0 || dash == std::wstring::npos || dash > 9 ||
-            rest.substr(0, dash).find_first_not_of(L"0123456789") != std::wstring::npos) {
+        if (restAt == 0 || dash == 0 || dash == std::wstring::npos || dash > 9 || dash + 1 == rest.size() ||
+            rest.substr(0, dash).find_first_not_of(L"0123456789") != std::wstring::npos ||
+            (namePrefix.empty() &&
+             rest.substr(dash + 1).find_first_not_of(L"0123456789") != std::wstring::npos)) {
             continue;
         }
         const DWORD pid = static_cast<DWORD>(std::stoul(rest.substr(0, dash)));
@@ -199,6 +206,26 @@ void RemoveStrayTemporaries(const std::string& target) {
         }
     } while (::FindNextFileW(search, &entry));
     ::FindClose(search);
+}
+
+}  // namespace
+
+void RemoveStrayTemporaries(const std::string& target) {
+    const std::wstring prefix = TemporaryPrefix(target);
+    if (prefix.empty()) {
+        return;
+    }
+    const std::wstring folder = ToWide(FolderWithSlash(target));
+    const std::wstring namePrefix = prefix.substr(folder.size());
+    Sweep(folder, namePrefix + L"*", namePrefix);
+}
+
+void RemoveStrayTemporariesIn(const std::string& folder) {
+    std::string withSeparator = folder;
+    if (withSeparator.empty() || (withSeparator.back() != '\\' && withSeparator.back() != '/')) {
+        withSeparator += '\\';
+    }
+    Sweep(ToWide(withSeparator), L".*.tmp-*", {});
 }
 
 }  // namespace base

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include "base/StrayTemporaries.h"  // defined with these helpers on Windows
+
 namespace base {
 
 // The folder part of `path` without its final separator ("." for a bare name, "C:\\" for
@@ -34,9 +36,5 @@ HANDLE CreateTemporaryBeside(const std::string& target, std::wstring& temporary)
 // virus scanner, an indexer) holds the target open, tries again for up to half a second. Returns 0,
 // or the Windows error code with `target` unchanged and `replacement` left for the caller to delete.
 unsigned long PutInPlace(const std::wstring& replacement, const std::wstring& target);
-
-// Deletes the temporary files of `target` left by writers that were killed before they finished
-// (their process no longer runs); never those of a running process.
-void RemoveStrayTemporaries(const std::string& target);
 
 }  // namespace base

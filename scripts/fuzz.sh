@@ -16,7 +16,7 @@ seconds="${1:-15}"
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(command_line h2_cut mo_catalog profile_file sms_pdu csv at_lines)
+    targets=(command_line h2_cut mo_catalog profile_file sms_pdu csv at_lines journal)
 fi
 # The test fixtures each target starts from besides its own corpus.
 declare -A fixture_seeds=([h2_cut]=tests/data/net [mo_catalog]=tests/data/i18n [profile_file]=tests/data/sms

@@ -1,15 +1,13 @@
 #include "sms/AtomicFile.h"
 
 #include <cerrno>
-#include <csignal>
-#include <set>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/FileDescriptor.h"
+#include "base/StrayTemporaries.h"
 #include "base/WholeFile.h"
 
 namespace sms {
@@ -21,38 +19,6 @@ std::string FolderOf(const std::string& path) {
         return ".";
     }
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// A writer killed between creating its temporary file and renaming it leaves that file behind, and
-// each run has a new process id, so such files would pile up. The first write to a target in this
-// process removes the temporaries of writers that no longer run (never those of a live process).
-void RemoveStrayTemporaries(const std::string& folder, const std::string& name) {
-    static std::set<std::string> done;
-    if (!done.insert(std::string(folder).append("/").append(name)).second) {
-        return;
-    }
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) {
-        return;
-    }
-    const std::string prefix = std::string(".").append(name).append(".tmp-");
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view entryName = entry->d_name;
-        if (!entryName.starts_with(prefix)) {
-            continue;
-        }
-        const std::string_view rest = entryName.substr(prefix.size());
-        const std::size_t dash = rest.find('-');
-        if (dash == 0 || dash == std::string_view::npos ||
-            rest.substr(0, dash).find_first_not_of("0123456789") != std::string_view::npos || dash > 9) {
-            continue;
-        }
-        const pid_t pid = static_cast<pid_t>(std::stol(std::string(rest.substr(0, dash))));
-        if (pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH) {
-            ::unlinkat(::dirfd(dir), entry->d_name, 0);
-        }
-    }
-    ::closedir(dir);
 }
 
 // Creates a new, empty temporary file for `name` in `folder` and sets `path` to it; the descriptor,
@@ -96,7 +62,7 @@ ReplaceResult ReplaceFileAtomically(const std::string& target, const std::string
     const std::string name =
         target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
 
-    RemoveStrayTemporaries(folder, name);
+    base::RemoveStrayTemporaries(folder + "/" + name);
 
     struct stat old {};
     const bool existed = ::stat(target.c_str(), &old) == 0;

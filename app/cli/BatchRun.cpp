@@ -15,13 +15,67 @@
 
 namespace app {
 BatchRun::BatchRun(const CliRequest& request, const CliOutput& output, const fleet::BatchTable& table,
-                   const BatchComposer& composer, modem::SmsTransport* transport, fleet::ResumeLedger& ledger)
+                   const BatchComposer& composer, modem::SmsTransport* transport, fleet::ResumeLedger& ledger,
+                   const fleet::JournalState& recorded, fleet::BatchJournal* journal)
     : request_(request),
       output_(output),
       table_(table),
       composer_(composer),
       transport_(transport),
-      ledger_(ledger) {}
+      ledger_(ledger),
+      recorded_(recorded),
+      journal_(journal) {}
+
+std::string BatchRun::DoubtStatus(const CliOutput& output) {
+    return Say(output,
+               "in doubt: the modem took the message but its confirmation was not recorded, so it may "
+               "have been sent (--resume --resend-doubtful sends it again)",
+               {});
+}
+
+void BatchRun::OnTransportProgress(const modem::Progress& progress) {
+    if (progress.stage != modem::Stage::Sending || journal_ == nullptr || sendingCells_ == nullptr ||
+        journalFailure_) {
+        return;
+    }
+    try {
+        journal_->Handed(sendingRow_, *sendingCells_, progress.part, progress.parts, request_.modem.modem);
+    } catch (const fleet::OutputError& error) {
+        journalFailure_ = error;
+        transport_->Cancel();
+    }
+}
+
+std::optional<std::vector<std::string>> BatchRun::Earlier(const fleet::BatchRow& row, std::size_t occurrence,
+                                                          BatchOutcome& outcome) {
+    // Taken even when the journal decides, so that later rows with the same cells find their own.
+    std::optional<std::vector<std::string>> earlier = ledger_.Take(row.cells);
+    const fleet::JournalEntry* recorded = recorded_.Find(row.cells, occurrence);
+    if (recorded == nullptr) {
+        return earlier;
+    }
+    // The journal is never older than the output, which is written after the rows it records.
+    switch (recorded->outcome) {
+        case fleet::JournalOutcome::Sent:
+            return recorded->outputRow;
+        case fleet::JournalOutcome::Unsent:
+            return std::nullopt;
+        case fleet::JournalOutcome::Doubt:
+            break;
+    }
+    if (request_.batch.resendDoubtful) {
+        return std::nullopt;
+    }
+    outcome.allOk = false;
+    ++outcome.doubtful;
+    if (!recorded->outputRow.empty()) {
+        return recorded->outputRow;
+    }
+    // Handed over, then the run died: the row as it would have been written, marked in doubt.
+    BatchComposition composed = composer_.Compose(row);
+    composed.result.status = DoubtStatus(output_);
+    return table_.OutputRow(row, std::move(composed.result), true);
+}
 
 BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
                             fleet::ProgressReporter& progress) {
@@ -35,8 +89,10 @@ BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
         std::vector<std::string> record;
         while (!InterruptScope::Interrupted() && input.Next(record)) {
             fleet::BatchRow row = table_.Row(std::move(record), ++number, input.RecordLine());
+            const fleet::JournalRow journalRow{number, sending ? occurrences_.Next(row.cells) : 0};
             if (request_.batch.resume) {
-                if (std::optional<std::vector<std::string>> earlier = ledger_.Take(row.cells)) {
+                if (std::optional<std::vector<std::string>> earlier =
+                        Earlier(row, journalRow.occurrence, outcome)) {
                     writer.Write(*earlier);
                     ++outcome.rows;
                     progress.Update(number);
@@ -47,9 +103,25 @@ BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
             BatchComposition composed = composer_.Compose(row);
             bool ok = composed.ok;
             ok = ok && (!request_.batch.qrDirectory || WriteQrCode(composed, number));
-            ok = ok && (!sending || Send(composed));
+            Sending sent;
+            if (ok && sending) {
+                sendingCells_ = &row.cells;
+                sendingRow_ = journalRow;
+                sent = Send(composed);
+                sendingCells_ = nullptr;
+                if (journalFailure_) {
+                    throw *journalFailure_;
+                }
+                ok = sent.ok;
+            }
             outcome.allOk = outcome.allOk && ok;
+            if (sent.outcome == fleet::JournalOutcome::Doubt) {
+                ++outcome.doubtful;
+            }
             record = table_.OutputRow(std::move(row), std::move(composed.result), sending);
+            if (journal_ != nullptr) {
+                journal_->Finished(journalRow, sent.outcome, sent.modem, record);
+            }
             writer.Write(record);
             ++outcome.rows;
             progress.Update(number);
@@ -87,7 +159,7 @@ bool BatchRun::WriteQrCode(BatchComposition& row, std::size_t number) {
     return false;
 }
 
-bool BatchRun::Send(BatchComposition& row) {
+BatchRun::Sending BatchRun::Send(BatchComposition& row) {
     modem::SendRequest send;
     send.modem = request_.modem.modem;
     send.number = row.phone;
@@ -98,20 +170,31 @@ bool BatchRun::Send(BatchComposition& row) {
     const std::string references = fleet::FormatSentReferences(result.references);
     const bool everyPartSent =
         result.parts > 0 && result.references.size() == static_cast<std::size_t>(result.parts);
+    Sending sending;
+    sending.modem = result.modem.empty() ? send.modem : result.modem;
     if (result.error.kind == modem::ErrorKind::None) {
         row.result.sent = references;
         row.result.reply = result.reply.value_or("");
-        return true;
+        sending.ok = true;
+        sending.outcome = fleet::JournalOutcome::Sent;
+        return sending;
     }
     const std::string error = RenderForOutput(result.error.message, output_);
     if (everyPartSent) {
         // Sent, but the reply did not come: the references must stay, or --resume would send it again.
         row.result.sent = references;
         row.result.reply = error;
-    } else {
-        row.result.sent = references.empty() ? error : references + ": " + error;
+        sending.outcome = fleet::JournalOutcome::Sent;
+        return sending;
     }
-    return false;
+    row.result.sent = references.empty() ? error : references + ": " + error;
+    if (result.error.kind == modem::ErrorKind::Unconfirmed) {
+        // A part went to the modem and its confirmation never came: sending it again could deliver
+        // it twice.
+        row.result.status = DoubtStatus(output_);
+        sending.outcome = fleet::JournalOutcome::Doubt;
+    }
+    return sending;
 }
 
 int FinishBatch(const BatchOutcome& outcome, fleet::CsvWriter* writer, const CliRequest& request,
@@ -131,6 +214,13 @@ int FinishBatch(const BatchOutcome& outcome, fleet::CsvWriter* writer, const Cli
         }
     }
     const std::string where = request.outputPath.value_or(Say(output, "standard output", {}));
+    if (outcome.doubtful > 0) {
+        output.err << Say(output,
+                          "%d rows may have been sent: the modem took them but did not confirm them (see "
+                          "the status column); --resume --resend-doubtful sends them again.",
+                          {static_cast<long long>(outcome.doubtful)})
+                   << '\n';
+    }
     // An interrupt can break a read of the input as well; it is then the interrupt that is reported.
     if (outcome.interrupted) {
         if (sending) {

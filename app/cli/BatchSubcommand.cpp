@@ -19,8 +19,11 @@
 #include "app/cli/Subcommands.h"
 #include "app/cli/Terminal.h"
 #include "base/Placeholders.h"
+#include "base/StrayTemporaries.h"
 #include "base/Translate.h"
 #include "base/Utf8Path.h"
+#include "base/WholeFile.h"
+#include "fleet/BatchJournal.h"
 #include "fleet/CsvInput.h"
 #include "fleet/CsvWriter.h"
 #include "fleet/Progress.h"
@@ -67,43 +70,66 @@ std::size_t CountRows(const CliRequest& request, fleet::TextEncoding encoding) {
     return rows > 0 ? rows - 1 : 0;
 }
 
-// What the earlier output (--resume) already sent, checked against the whole input before anything
-// is sent. Throws ResumeError or CsvError.
-fleet::ResumeLedger LoadLedger(const CliRequest& request, const fleet::BatchTable& table,
-                               fleet::TextEncoding encoding) {
-    const std::string& outputPath = *request.outputPath;
-    std::error_code missing;
-    if (!std::filesystem::exists(base::Utf8Path(outputPath), missing)) {
-        return {};
-    }
-    fleet::CsvInput earlier(outputPath, fleet::EncodingChoice::Utf8);
-    fleet::ResumeLedger ledger = fleet::ResumeLedger::Load(
-        earlier, table.OutputHeader(true), table.OutputHeader(false), table.InputHeader().size());
-    fleet::CsvInput input(request.batch.inputPath, ChoiceOf(encoding));
-    std::vector<std::string> record;
-    input.Next(record);
-    std::size_t number = 0;
-    ledger.Check([&](std::vector<std::string>& cells) {
-        if (!input.Next(record)) {
-            return false;
-        }
-        cells = table.Row(record, ++number, input.RecordLine()).cells;
-        return true;
-    });
-    return ledger;
-}
-
-// The part of the batch before the rows: input, header, earlier results, output and modem. Returns an
-// exit status when the batch cannot start.
+// The part of the batch before the rows: input, header, earlier results, output, journal and modem.
 struct BatchSetUp {
     std::unique_ptr<fleet::CsvInput> input;
     std::optional<fleet::BatchTable> table;
     fleet::ResumeLedger ledger;
+    fleet::JournalState recorded;
     std::unique_ptr<fleet::CsvWriter> writer;
+    std::unique_ptr<fleet::BatchJournal> journal;
     std::unique_ptr<modem::SmsTransport> transport;
 };
 
-std::optional<int> SetUp(const CliRequest& request, const CliOutput& output, BatchSetUp& setUp) {
+// What the journal of an earlier sending run recorded; nothing when there is no journal.
+// Throws ResumeError.
+fleet::JournalState LoadJournal(const std::string& path, const fleet::BatchTable& table) {
+    std::error_code missing;
+    if (!std::filesystem::exists(base::Utf8Path(path), missing)) {
+        return {};
+    }
+    const base::WholeFile file = base::ReadWholeFile(path);
+    if (!file.ok()) {
+        throw fleet::ResumeError("its journal " + path + " cannot be read");
+    }
+    return fleet::JournalState::Read(file.bytes, table.OutputHeader(true), table.InputHeader().size());
+}
+
+// What the earlier output and journal (--resume) hold, checked against the whole input before
+// anything is sent. Throws ResumeError or CsvError.
+void LoadEarlierRuns(const CliRequest& request, const fleet::BatchTable& table, fleet::TextEncoding encoding,
+                     BatchSetUp& setUp) {
+    const std::string& outputPath = *request.outputPath;
+    if (request.batch.send) {
+        setUp.recorded = LoadJournal(fleet::JournalPathFor(outputPath), table);
+    }
+    std::error_code missing;
+    if (std::filesystem::exists(base::Utf8Path(outputPath), missing)) {
+        fleet::CsvInput earlier(outputPath, fleet::EncodingChoice::Utf8);
+        setUp.ledger = fleet::ResumeLedger::Load(earlier, table.OutputHeader(true), table.OutputHeader(false),
+                                                 table.InputHeader().size());
+    }
+    fleet::CsvInput input(request.batch.inputPath, ChoiceOf(encoding));
+    std::vector<std::string> record;
+    input.Next(record);
+    std::size_t number = 0;
+    fleet::RowOccurrences occurrences;
+    setUp.ledger.Check([&](std::vector<std::string>& cells) {
+        if (!input.Next(record)) {
+            return false;
+        }
+        cells = table.Row(record, ++number, input.RecordLine()).cells;
+        if (!setUp.recorded.empty()) {
+            setUp.recorded.Claim(cells, occurrences.Next(cells));
+        }
+        return true;
+    });
+    setUp.recorded.CheckClaimed();
+}
+
+// Sets up the batch; returns an exit status when it cannot start.
+std::optional<int> SetUp(const CliRequest& request, const CliOutput& output,
+                         const modem::TransportOptions& transportOptions, BatchSetUp& setUp) {
     std::vector<std::string> header;
     try {
         setUp.input = OpenInput(request);
@@ -131,7 +157,7 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output, Bat
     const fleet::TextEncoding encoding = setUp.input->encoding();
     try {
         if (request.batch.resume) {
-            setUp.ledger = LoadLedger(request, *setUp.table, encoding);
+            LoadEarlierRuns(request, *setUp.table, encoding, setUp);
         }
     } catch (const std::runtime_error& error) {
         output.err << Say(output, "Cannot resume from %s: %s",
@@ -147,6 +173,14 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output, Bat
         if (!request.outputPath) {
             // The CSV carries its own CR LF line ends.
             WriteStandardOutputAsIs(output.out);
+        } else {
+            base::RemoveStrayTemporaries(*request.outputPath);
+        }
+        // Rows sent to standard output cannot be resumed, so only a file output gets a journal.
+        if (request.batch.send && request.outputPath) {
+            setUp.journal = std::make_unique<fleet::BatchJournal>(fleet::JournalPathFor(*request.outputPath),
+                                                                  setUp.table->OutputHeader(true),
+                                                                  setUp.recorded.wholeBytes());
         }
         setUp.writer = request.outputPath
                            ? std::make_unique<fleet::CsvWriter>(*request.outputPath, byteOrderMark)
@@ -157,7 +191,7 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output, Bat
     }
     if (request.batch.send) {
         std::string reason;
-        setUp.transport = LoadModemTransport({}, reason);
+        setUp.transport = LoadModemTransport(transportOptions, reason);
         if (!setUp.transport) {
             output.err << ModemUnavailableMessage(output, reason) << '\n';
             return kExitFailed;
@@ -178,8 +212,15 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
     // the output's temporary file behind.
     CancelTarget cancelTarget{nullptr};
     const InterruptScope interrupt(CancelSending, &cancelTarget);
+    BatchRun* running = nullptr;
+    modem::TransportOptions transportOptions;
+    transportOptions.onProgress = [&running](const modem::Progress& progress) {
+        if (running != nullptr) {
+            running->OnTransportProgress(progress);
+        }
+    };
     BatchSetUp setUp;
-    if (const std::optional<int> status = SetUp(request, output, setUp)) {
+    if (const std::optional<int> status = SetUp(request, output, transportOptions, setUp)) {
         if (InterruptScope::Interrupted()) {
             BatchOutcome interrupted;
             interrupted.interrupted = true;
@@ -196,6 +237,7 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
             output.err << UnableToWriteMessage(output, *options.qrDirectory, error.message()) << '\n';
             return kExitFailed;
         }
+        base::RemoveStrayTemporariesIn(*options.qrDirectory);
     }
     const fleet::ProgressMode mode = fleet::ChooseProgressMode(options.quiet, output.errIsTerminal);
     const std::size_t total =
@@ -204,9 +246,19 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
 
     const BatchComposer composer(LoadFields(request, true), options.qrDirectory || options.send,
                                  output.translate);
-    BatchRun run(request, output, *setUp.table, composer, setUp.transport.get(), setUp.ledger);
+    BatchRun run(request, output, *setUp.table, composer, setUp.transport.get(), setUp.ledger, setUp.recorded,
+                 setUp.journal.get());
+    running = &run;
     const BatchOutcome outcome = run.Rows(*setUp.input, *setUp.writer, progress);
-    return FinishBatch(outcome, setUp.writer.get(), request, output);
+    running = nullptr;
+    const int status = FinishBatch(outcome, setUp.writer.get(), request, output);
+    if (status == kExitDone && setUp.journal) {
+        // Every row is ok and in the output now, which holds all the journal knew.
+        const std::string journal = setUp.journal->path();
+        setUp.journal.reset();
+        fleet::RemoveJournalFile(journal);
+    }
+    return status;
 }
 
 }  // namespace app

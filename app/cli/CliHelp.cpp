@@ -48,6 +48,7 @@ constexpr HelpOption kCommandOptions[] = {
     {"--qr-dir DIR", "batch: a QR code picture per row in DIR"},
     {"--send", "batch: send each row through the modem"},
     {"--resume", "batch: keep the rows already sent in --output"},
+    {"--resend-doubtful", "batch: with --resume, send again the rows that may\nhave been sent"},
     {"--encoding utf-8|gb18030",
      "batch: the file's encoding (default: UTF-8 when it is\nvalid UTF-8, else GB18030)"},
     {"--quiet", "batch: no progress on standard error"},

@@ -34,6 +34,7 @@ enum class Flag {
     QrDir,
     Send,
     Resume,
+    ResendDoubtful,
     Encoding,
     Quiet,
     Bind,
@@ -70,6 +71,7 @@ constexpr FlagSpec kFlags[] = {
     {"--qr-dir", Flag::QrDir, true, Bit(CliCommand::Batch)},
     {"--send", Flag::Send, false, Bit(CliCommand::Batch)},
     {"--resume", Flag::Resume, false, Bit(CliCommand::Batch)},
+    {"--resend-doubtful", Flag::ResendDoubtful, false, Bit(CliCommand::Batch)},
     {"--encoding", Flag::Encoding, true, Bit(CliCommand::Batch)},
     {"--quiet", Flag::Quiet, false, Bit(CliCommand::Batch)},
     {"--bind", Flag::Bind, true, Bit(CliCommand::Listen)},
@@ -212,6 +214,9 @@ std::optional<CliUsageError> ApplyFlag(const FlagSpec& option, const std::string
         case Flag::Resume:
             request.batch.resume = true;
             break;
+        case Flag::ResendDoubtful:
+            request.batch.resendDoubtful = true;
+            break;
         case Flag::Encoding: {
             const std::optional<fleet::EncodingChoice> choice = fleet::ParseEncodingName(value);
             if (!choice) {
@@ -313,8 +318,34 @@ std::optional<CliUsageError> TakeFlag(const std::vector<std::string>& args, std:
     return ApplyFlag(*option, value, request);
 }
 
-// The checks that need the command: each flag belongs to it, --port in its range, batch's file and
-// the flags that only make sense together.
+// The checks of batch: its file and the flags that only make sense together.
+std::optional<CliUsageError> CheckBatch(const ParseState& state, const CliRequest& request) {
+    if (request.batch.inputPath.empty()) {
+        return CliUsageError{"%s needs a CSV file", {std::string("batch")}};
+    }
+    if (request.batch.resendDoubtful && !request.batch.resume) {
+        return CliUsageError{"%s needs %s", {std::string("--resend-doubtful"), std::string("--resume")}};
+    }
+    if (request.batch.resume && !request.outputPath) {
+        return CliUsageError{"%s needs %s", {std::string("--resume"), std::string("--output")}};
+    }
+    // Resuming reads the input twice (once to check the earlier output against it), which a pipe
+    // cannot give.
+    if (request.batch.resume && request.batch.inputPath == "-") {
+        return CliUsageError{"%s needs a file, not standard input", {std::string("--resume")}};
+    }
+    if (!request.batch.send) {
+        for (const FlagSpec* option : state.given) {
+            if (option->flag == Flag::Modem || option->flag == Flag::Smsc ||
+                option->flag == Flag::WaitReply || option->flag == Flag::ResendDoubtful) {
+                return CliUsageError{"%s needs %s", {std::string(option->name), std::string("--send")}};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// The checks that need the command: each flag belongs to it, --port in its range, and batch's.
 std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest& request) {
     const CliCommand command = request.command;
     for (const FlagSpec* option : state.given) {
@@ -341,26 +372,7 @@ std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest
     if (command != CliCommand::Batch) {
         return std::nullopt;
     }
-    if (request.batch.inputPath.empty()) {
-        return CliUsageError{"%s needs a CSV file", {std::string("batch")}};
-    }
-    if (request.batch.resume && !request.outputPath) {
-        return CliUsageError{"%s needs %s", {std::string("--resume"), std::string("--output")}};
-    }
-    // Resuming reads the input twice (once to check the earlier output against it), which a pipe
-    // cannot give.
-    if (request.batch.resume && request.batch.inputPath == "-") {
-        return CliUsageError{"%s needs a file, not standard input", {std::string("--resume")}};
-    }
-    if (!request.batch.send) {
-        for (const FlagSpec* option : state.given) {
-            if (option->flag == Flag::Modem || option->flag == Flag::Smsc ||
-                option->flag == Flag::WaitReply) {
-                return CliUsageError{"%s needs %s", {std::string(option->name), std::string("--send")}};
-            }
-        }
-    }
-    return std::nullopt;
+    return CheckBatch(state, request);
 }
 
 }  // namespace

@@ -13,12 +13,12 @@
 //   qr:          --phone NUMBER  --output FILE
 //   send:        --phone NUMBER  --modem auto|mm|DEVICE  --smsc NUMBER  --wait-reply SECONDS
 //   batch FILE:  --output FILE  --qr-dir DIR  --send  --modem  --smsc  --wait-reply  --resume
-//                --encoding utf-8|gb18030  --quiet
+//                --resend-doubtful (with --resume)  --encoding utf-8|gb18030  --quiet
 //   listen:      --port N (1 to 65535)  --bind ADDRESS  --timeout SECONDS  --count N
 //
 // Every flag with a value takes "--flag value" or "--flag=value"; a switch (--length, --send,
-// --resume, --quiet) takes no value. Choice values are matched without regard to ASCII case; a
-// field port is decimal digits from 1000 to 99999. A flag given twice takes the last value. A flag
+// --resume, --resend-doubtful, --quiet) takes no value. Choice values are matched without regard to ASCII
+// case; a field port is decimal digits from 1000 to 99999. A flag given twice takes the last value. A flag
 // that does not belong to the command given is a usage error naming both. --lang takes a language
 // code as the engine takes it ("zh_cn", "zh_TW", "en_US", ...; "" is the automatic language), kept
 // exactly as written. --phone is kept as typed: its validation is the command's, since an invalid
@@ -83,6 +83,7 @@ struct CliBatchOptions {
     std::optional<std::string> qrDirectory;
     bool send = false;
     bool resume = false;
+    bool resendDoubtful = false;  // send again the rows the journal has in doubt
     bool quiet = false;
     fleet::EncodingChoice encoding = fleet::EncodingChoice::Detect;
 };

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <iterator>
 
 namespace app {
 namespace {
@@ -23,13 +24,15 @@ void OnInterrupt(int signal) {
     }
 }
 
+// The signals that ask a command to stop: Ctrl-C and a polite kill; on POSIX also a terminal that went
+// away (a closed window, a dropped SSH connection) and Ctrl-\, on Windows Ctrl-Break.
 #ifdef _WIN32
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGBREAK};
 using Previous = void (*)(int);
-Previous gPreviousInt = nullptr;
-Previous gPreviousTerm = nullptr;
+Previous gPrevious[std::size(kStopSignals)] = {};
 #else
-struct sigaction gPreviousInt {};
-struct sigaction gPreviousTerm {};
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+struct sigaction gPrevious[std::size(kStopSignals)] = {};
 #endif
 
 }  // namespace
@@ -39,27 +42,29 @@ InterruptScope::InterruptScope(StopFunction stop, void* context) {
     gContext.store(context);
     gStop.store(stop);
 #ifdef _WIN32
-    gPreviousInt = std::signal(SIGINT, OnInterrupt);
-    gPreviousTerm = std::signal(SIGTERM, OnInterrupt);
+    for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
+        gPrevious[i] = std::signal(kStopSignals[i], OnInterrupt);
+    }
 #else
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     // No SA_RESTART: a blocking wait should see the interrupt and look at what it asked for.
     action.sa_flags = 0;
-    sigaction(SIGINT, &action, &gPreviousInt);
-    sigaction(SIGTERM, &action, &gPreviousTerm);
+    for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
+        sigaction(kStopSignals[i], &action, &gPrevious[i]);
+    }
 #endif
 }
 
 InterruptScope::~InterruptScope() {
+    for (std::size_t i = 0; i < std::size(kStopSignals); ++i) {
 #ifdef _WIN32
-    std::signal(SIGINT, gPreviousInt);
-    std::signal(SIGTERM, gPreviousTerm);
+        std::signal(kStopSignals[i], gPrevious[i]);
 #else
-    sigaction(SIGINT, &gPreviousInt, nullptr);
-    sigaction(SIGTERM, &gPreviousTerm, nullptr);
+        sigaction(kStopSignals[i], &gPrevious[i], nullptr);
 #endif
+    }
     gStop.store(nullptr);
     gContext.store(nullptr);
 }

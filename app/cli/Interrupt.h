@@ -1,8 +1,8 @@
 #pragma once
 
-// Ctrl-C (and SIGTERM) while a long command runs: the first one asks the command to stop in order
-// (cancel the modem, stop the listener, finish the rows done); a second one ends the program at once,
-// as it would without this.
+// Ctrl-C (and SIGTERM; on POSIX also SIGHUP and SIGQUIT, on Windows Ctrl-Break) while a long command
+// runs: the first one asks the command to stop in order (cancel the modem, stop the listener, finish
+// the rows done); a second one ends the program at once, as it would without this.
 
 namespace app {
 

@@ -133,12 +133,18 @@ TEST(WindowsFilesTest, StrayTemporariesOfEndedProcessesGoThoseOfRunningOnesStay)
         sms::testing::WriteBytes(dir.File(name), "stray");
     }
     base::RemoveStrayTemporaries(target);
-    End(running);
     for (const std::string& name : kept) {
         EXPECT_TRUE(std::filesystem::exists(dir.File(name))) << name;
     }
     for (const std::string& name : removed) {
         EXPECT_FALSE(std::filesystem::exists(dir.File(name))) << name;
+    }
+
+    // The sweep of a whole folder takes any file's temporaries, under the same rules.
+    base::RemoveStrayTemporariesIn(dir.path().string());
+    End(running);
+    for (const std::string& name : kept) {
+        EXPECT_EQ(std::filesystem::exists(dir.File(name)), !name.starts_with(".other.")) << name;
     }
 }
 

@@ -55,6 +55,8 @@ TEST(CliHelpTest, TheAssembledHelpIsTheHelpTextByteForByte) {
               "  --qr-dir DIR                     batch: a QR code picture per row in DIR\n"
               "  --send                           batch: send each row through the modem\n"
               "  --resume                         batch: keep the rows already sent in --output\n"
+              "  --resend-doubtful                batch: with --resume, send again the rows that may\n"
+              "                                   have been sent\n"
               "  --encoding utf-8|gb18030         batch: the file's encoding (default: UTF-8 when it is\n"
               "                                   valid UTF-8, else GB18030)\n"
               "  --quiet                          batch: no progress on standard error\n"
