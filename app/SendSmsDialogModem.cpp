@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
 #include "app/MessageBoxes.h"
@@ -94,6 +95,15 @@ void SendSmsDialog::tntbtn_CancelSendClick() {
 
 void SendSmsDialog::tntbtn_DetailsClick() {
     tntmemo_Log->setVisible(tntbtn_Details->isChecked());
+    if (isVisible()) {
+        FitIntoScreen();
+    }
+    ShowLogStart();
+}
+
+void SendSmsDialog::ShowLogStart() {
+    tntmemo_Log->horizontalScrollBar()->setValue(tntmemo_Log->horizontalScrollBar()->minimum());
+    tntmemo_Log->verticalScrollBar()->setValue(tntmemo_Log->verticalScrollBar()->maximum());
 }
 
 void SendSmsDialog::tntbtn_SendClick() {
@@ -105,6 +115,8 @@ void SendSmsDialog::tntbtn_SendClick() {
     const QString caption = Tr("Prompt");
     const std::optional<std::string> phone = PhoneNumber();
     if (!phone) {
+        phoneChecked_ = true;
+        ShowNumberAndCode();
         messages_.ShowPrompt(this, caption,
                              QString::fromStdString(sms::FormatValidationMessage(
                                  Translated, std::string(sms::kLabelDtuPhoneNumber))));
@@ -113,7 +125,7 @@ void SendSmsDialog::tntbtn_SendClick() {
     if (!command_.ok) {
         messages_.ShowPrompt(
             this, caption,
-            QString::fromStdString(sms::FormatValidationMessage(Translated, command_.failedLabel)));
+            QString::fromStdString(sendsms::FillInMainWindow(command_.failedLabel, Translated)));
         return;
     }
     if (command_.command.empty()) {
@@ -147,6 +159,8 @@ void SendSmsDialog::OnProgress(const modem::Progress& progress) {
 
 void SendSmsDialog::OnLog(const modem::LogEntry& entry) {
     tntmemo_Log->appendPlainText(QString::fromStdString(modem::FormatLogEntry(entry)));
+    // Appending scrolls to the end of the new line, which hides the start of every line.
+    ShowLogStart();
 }
 
 void SendSmsDialog::OnListed(const std::vector<modem::ModemInfo>& modems) {
@@ -249,7 +263,8 @@ void SendSmsDialog::UpdateControls() {
     tntbtn_CancelSend->setEnabled(busy && !cancelling_);
     // What a send was started with stays as it was until the send is over.
     tntedt_DTUPhoneNumber->setEnabled(!sending_);
-    tntcomb_Modem->setEnabled(!busy);
+    // The list stays open to a look during a search, which it shows as "Searching…".
+    tntcomb_Modem->setEnabled(!sending_);
     tntedt_SMSC->setEnabled(!busy);
     tntchk_WaitReply->setEnabled(!busy);
 }
