@@ -150,6 +150,9 @@ void SendSmsDialog::tntbtn_SendClick() {
     // The keyboard follows the work: Space or Enter now cancels it, and Send gets the focus back when
     // the send is over (see OnWorkerFinished).
     tntbtn_CancelSend->setFocus();
+    // Disabling the number passed the focus on to the command, which selected itself whole and so
+    // scrolled to its end; the start, where the command type is, is shown again.
+    tntedt_SMSCommand->setCursorPosition(0);
 }
 
 void SendSmsDialog::OnProgress(const modem::Progress& progress) {
@@ -217,6 +220,8 @@ void SendSmsDialog::ShowModems() {
         tntcomb_Modem->setEditText(typedText);
     } else {
         tntcomb_Modem->setCurrentIndex(std::max(0, tntcomb_Modem->findData(chosen)));
+        // A closed list narrower than its entry shows the entry's start, which names the choice.
+        tntcomb_Modem->lineEdit()->setCursorPosition(0);
     }
 }
 
