@@ -159,7 +159,8 @@ bool SendSmsDialog::Busy() const {
 }
 
 void SendSmsDialog::showEvent(QShowEvent* event) {
-    // Centred on the main window at every opening, wherever that window has moved since.
+    // Cut to the screen first, so that it is centred with its final size on the main window, wherever
+    // that window has moved since; then moved back inside the screen where centring pushed it out.
     if (!event->spontaneous()) {
         FitIntoScreen();
         if (QWidget* owner = parentWidget(); owner != nullptr) {
