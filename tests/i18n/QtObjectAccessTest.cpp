@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
 #include <string>
 #include <thread>
 
@@ -15,8 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -26,7 +23,6 @@
 #include "i18n/Errors.h"
 #include "i18n/WindowTranslation.h"
 #include "i18n/qt/BuiltInTextTranslator.h"
-#include "i18n/qt/QtOwnTranslations.h"
 #include "tests/i18n/EngineFixture.h"
 
 namespace i18n::test {
@@ -214,56 +210,6 @@ TEST_F(QtWindow, BuiltInTextTranslatorWorksOnTheCreatorThreadOnly) {
     EXPECT_EQ(qtTextOnWorker, "&Yes");
     QCoreApplication::removeTranslator(translator);
     delete translator;
-}
-
-// Qt's own texts come from Qt's translations in the engine's language and follow every switch: a
-// message box's OK, the edit line's context menu and the spin box's, built after the switch.
-TEST_F(QtWindow, QtOwnTextsFollowTheEnginesLanguage) {
-    auto* translator = qt::InstallBuiltInTextTranslator();
-    struct Row {
-        const char* language;
-        const char* ok;
-        const char* selectAll;
-    };
-    const Row rows[] = {
-        {"zh_cn", "确定", "全选"},
-        {"zh_TW", "確定", "全選"},
-        {"en", "OK", "Select All"},
-        {"zh_CN.UTF-8", "确定", "全选"},
-    };
-    for (const Row& row : rows) {
-        Engine().SelectLanguage(row.language);
-        QMessageBox box(QMessageBox::Information, "Prompt", "text", QMessageBox::Ok);
-        EXPECT_EQ(box.button(QMessageBox::Ok)->text().toStdString(), row.ok) << row.language;
-
-        QLineEdit field;
-        const std::unique_ptr<QMenu> contextMenu(field.createStandardContextMenu());
-        QStringList entries;
-        for (const QAction* action : contextMenu->actions()) {
-            entries << action->text().remove(QLatin1Char('&'));
-        }
-        EXPECT_TRUE(entries.filter(QString::fromUtf8(row.selectAll)).size() == 1)
-            << row.language << ": " << entries.join(QLatin1Char('|')).toStdString();
-    }
-    QCoreApplication::removeTranslator(translator);
-    delete translator;
-}
-
-TEST(QtOwnTranslationsTest, LanguageNames) {
-    const std::pair<const char*, const char*> rows[] = {
-        {"zh_cn", "zh_CN"},
-        {"zh-tw", "zh_TW"},
-        {"zh_TW.UTF-8", "zh_TW"},
-        {"de", "de"},
-        {"sr_RS@latin", "sr_RS"},
-        {"en", ""},
-        {"en_US", ""},
-        {"C", ""},
-        {"", ""},
-    };
-    for (const auto& [code, name] : rows) {
-        EXPECT_EQ(qt::QtOwnTranslations::QtLanguageName(code).toStdString(), name) << code;
-    }
 }
 
 TEST_F(QtWindow, BuiltInTextTranslatorKeepsQtWordingWhenTheCatalogCannotBeRead) {
