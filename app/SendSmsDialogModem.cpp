@@ -237,6 +237,8 @@ void SendSmsDialog::ShowProgressAndOutcome() {
         now = Tr(searching_ ? sendsms::kSearching : sendsms::kStarting);
     }
     tntlbl_Progress->setText(now);
+    // No empty line between the buttons and the outcome while nothing is under way.
+    tntlbl_Progress->setVisible(!now.isEmpty());
     if (busy && !cancelling_ && progress_ && progress_->stage == modem::Stage::WaitingForReply) {
         // The waiting time counts down as a bar that fills up.
         tntprg_Send->setRange(0, sendsms::kReplyTimeoutSeconds);
