@@ -1,14 +1,17 @@
 #include "app/SendSmsDialog.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QSignalBlocker>
 
@@ -32,6 +35,38 @@ namespace {
 
 QString ValidationMessage(std::string_view label) {
     return QString::fromStdString(sms::FormatValidationMessage(Translated, std::string(label)));
+}
+
+bool IsOpeningQuote(QChar c) {
+    return c == QLatin1Char('"') || c == QChar(0x201C) || c == QChar(0x300C);
+}
+
+bool IsClosingQuote(QChar c) {
+    return c == QLatin1Char('"') || c == QChar(0x201D) || c == QChar(0x300D);
+}
+
+// `message` with every quoted name kept on one line: the spaces inside quotation marks become
+// no-break spaces and the characters there are joined (U+2060), which also holds Chinese text, where
+// a line may otherwise break between any two characters, together.
+QString KeepQuotesTogether(const QString& message) {
+    const QChar joiner(0x2060);
+    QString kept;
+    bool quoted = false;
+    for (const QChar c : message) {
+        if (quoted && IsClosingQuote(c)) {
+            quoted = false;
+            kept += joiner;
+        } else if (!quoted && IsOpeningQuote(c)) {
+            kept += c;
+            kept += joiner;
+            quoted = true;
+            continue;
+        } else if (quoted && !kept.endsWith(joiner)) {
+            kept += joiner;
+        }
+        kept += quoted && c == QLatin1Char(' ') ? QChar(QChar::Nbsp) : c;
+    }
+    return kept;
 }
 
 }  // namespace
@@ -100,8 +135,10 @@ void SendSmsDialog::Open(const sms::TGPRSInfo& fields) {
     {
         // Placing the stored number is no change of the field: nothing is written.
         const QSignalBlocker quiet(tntedt_DTUPhoneNumber);
-        tntedt_DTUPhoneNumber->setText(
-            QString::fromStdString(sms::LoadSettings(settingsPath_, {}).DTUPhoneNumber));
+        const std::string stored = sms::LoadSettings(settingsPath_, {}).DTUPhoneNumber;
+        tntedt_DTUPhoneNumber->setText(QString::fromStdString(stored));
+        // A number typed at an earlier opening was edited then; an empty field waits for the user.
+        phoneChecked_ = !stored.empty();
     }
     Retranslate();
     tntedt_DTUPhoneNumber->setFocus();
@@ -122,13 +159,36 @@ bool SendSmsDialog::Busy() const {
 }
 
 void SendSmsDialog::showEvent(QShowEvent* event) {
-    // Centred on the main window at every opening, wherever that window has moved since.
-    if (QWidget* owner = parentWidget(); owner != nullptr && !event->spontaneous()) {
-        QRect area = frameGeometry();
-        area.moveCenter(owner->frameGeometry().center());
-        move(area.topLeft());
+    // Cut to the screen first, so that it is centred with its final size on the main window, wherever
+    // that window has moved since; then moved back inside the screen where centring pushed it out.
+    if (!event->spontaneous()) {
+        FitIntoScreen();
+        if (QWidget* owner = parentWidget(); owner != nullptr) {
+            QRect area = frameGeometry();
+            area.moveCenter(owner->frameGeometry().center());
+            move(area.topLeft());
+        }
+        FitIntoScreen();
     }
     QDialog::showEvent(event);
+}
+
+void SendSmsDialog::FitIntoScreen() {
+    QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QSize frame = frameGeometry().size() - size();
+    layout()->activate();
+    const QSize room = area.size() - frame;
+    resize(sizeHint().boundedTo(room).expandedTo(minimumSizeHint().boundedTo(room)));
+    const QRect framed = frameGeometry();
+    const int x = std::max(area.left(), std::min(framed.left(), area.right() + 1 - framed.width()));
+    const int y = std::max(area.top(), std::min(framed.top(), area.bottom() + 1 - framed.height()));
+    if (x != framed.left() || y != framed.top()) {
+        move(x, y);
+    }
 }
 
 void SendSmsDialog::reject() {
@@ -146,17 +206,22 @@ std::optional<std::string> SendSmsDialog::PhoneNumber() const {
 
 void SendSmsDialog::tntedt_DTUPhoneNumberChange() {
     // Shown at once, saved whatever it holds: a half-typed number is kept as typed, like every field.
+    phoneChecked_ = true;
     ShowNumberAndCode();
     sms::SaveSetting(settingsPath_, sms::keys::kDtuPhoneNumber, tntedt_DTUPhoneNumber->text().toStdString());
 }
 
 void SendSmsDialog::ShowNumberAndCode() {
     const std::optional<std::string> phone = PhoneNumber();
-    tntlbl_PhoneNumberMessage->setText(phone ? QString() : ValidationMessage(sms::kLabelDtuPhoneNumber));
+    // A number not yet touched is no mistake yet: the rule under the field says what to type.
+    const bool showMistake = !phone && phoneChecked_;
+    tntlbl_PhoneNumberMessage->setText(showMistake ? ValidationMessage(sms::kLabelDtuPhoneNumber)
+                                                   : QString());
+    tntlbl_PhoneNumberMessage->setVisible(showMistake);
 
     QString commandProblem;
     if (!command_.ok) {
-        commandProblem = ValidationMessage(command_.failedLabel);
+        commandProblem = QString::fromStdString(sendsms::FillInMainWindow(command_.failedLabel, Translated));
     } else if (command_.command.empty()) {
         commandProblem = Tr(sendsms::kNoCommand);
     }
@@ -170,9 +235,9 @@ void SendSmsDialog::ShowNumberAndCode() {
 
     // The phone's camera needs both: say in the code's place which one is missing.
     if (!phone) {
-        tntimg_QRCode->ShowReason(ValidationMessage(sms::kLabelDtuPhoneNumber));
+        tntimg_QRCode->ShowReason(KeepQuotesTogether(ValidationMessage(sms::kLabelDtuPhoneNumber)));
     } else if (!commandProblem.isEmpty()) {
-        tntimg_QRCode->ShowReason(commandProblem);
+        tntimg_QRCode->ShowReason(KeepQuotesTogether(commandProblem));
     } else {
         try {
             tntimg_QRCode->ShowCode(qr::QrCode::Encode(qr::SmsToPayload(*phone, command_.command)));

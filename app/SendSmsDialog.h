@@ -62,7 +62,9 @@ public:
     // `messages` shows the prompt and error boxes and must outlive the dialog. `settingsPath` is the
     // settings file the phone number is read from and written to. `modemOptions` configure the
     // modem transports (ports, baud rate, time-outs, ModemManager). `parent` is the main window: the
-    // dialog is modal to it, opens centred on it and takes its font.
+    // dialog is modal to it, opens centred on it (moved inside the screen's available area where it
+    // would cross an edge) and takes its font. It is never larger than that area: the Details log and
+    // the reply shrink and scroll first.
     SendSmsDialog(MessagePresenter& messages, std::string settingsPath, modem::TransportOptions modemOptions,
                   QWidget* parent);
     ~SendSmsDialog() override;
@@ -92,7 +94,11 @@ protected:
 private:
     void BuildControls();
     void BuildNumberAndCode(QGridLayout* grid);
-    void BuildModemGroup(QVBoxLayout* outer);
+    void BuildModemGroup(QVBoxLayout* column);
+    // The size the layouts ask for, cut to the screen's available area, and a place inside it.
+    void FitIntoScreen();
+    // The Details log at the start of its lines, with its last line in view.
+    void ShowLogStart();
     void ConnectHandlers();
     void RunHandler(const std::function<void()>& handler) noexcept;
 
@@ -126,6 +132,8 @@ private:
     std::string settingsPath_;
     std::unique_ptr<ModemWorker> worker_;
     bool translated_ = false;
+    // Whether the phone number was edited or Send pressed: only then is a wrong number shown in red.
+    bool phoneChecked_ = false;
 
     sms::SmsCommandResult command_;
     std::vector<modem::ModemInfo> modems_;
@@ -138,6 +146,7 @@ private:
     std::optional<modem::SendResult> result_;
 
     QLineEdit* tntedt_DTUPhoneNumber = nullptr;
+    QLabel* tntlbl_PhoneNumberRule = nullptr;
     QLabel* tntlbl_PhoneNumberMessage = nullptr;
     QLineEdit* tntedt_SMSCommand = nullptr;
     QLabel* tntlbl_SMSLength = nullptr;

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
 #include "app/MessageBoxes.h"
@@ -94,6 +95,15 @@ void SendSmsDialog::tntbtn_CancelSendClick() {
 
 void SendSmsDialog::tntbtn_DetailsClick() {
     tntmemo_Log->setVisible(tntbtn_Details->isChecked());
+    if (isVisible()) {
+        FitIntoScreen();
+    }
+    ShowLogStart();
+}
+
+void SendSmsDialog::ShowLogStart() {
+    tntmemo_Log->horizontalScrollBar()->setValue(tntmemo_Log->horizontalScrollBar()->minimum());
+    tntmemo_Log->verticalScrollBar()->setValue(tntmemo_Log->verticalScrollBar()->maximum());
 }
 
 void SendSmsDialog::tntbtn_SendClick() {
@@ -105,6 +115,8 @@ void SendSmsDialog::tntbtn_SendClick() {
     const QString caption = Tr("Prompt");
     const std::optional<std::string> phone = PhoneNumber();
     if (!phone) {
+        phoneChecked_ = true;
+        ShowNumberAndCode();
         messages_.ShowPrompt(this, caption,
                              QString::fromStdString(sms::FormatValidationMessage(
                                  Translated, std::string(sms::kLabelDtuPhoneNumber))));
@@ -113,7 +125,7 @@ void SendSmsDialog::tntbtn_SendClick() {
     if (!command_.ok) {
         messages_.ShowPrompt(
             this, caption,
-            QString::fromStdString(sms::FormatValidationMessage(Translated, command_.failedLabel)));
+            QString::fromStdString(sendsms::FillInMainWindow(command_.failedLabel, Translated)));
         return;
     }
     if (command_.command.empty()) {
@@ -138,6 +150,9 @@ void SendSmsDialog::tntbtn_SendClick() {
     // The keyboard follows the work: Space or Enter now cancels it, and Send gets the focus back when
     // the send is over (see OnWorkerFinished).
     tntbtn_CancelSend->setFocus();
+    // Disabling the number passed the focus on to the command, which selected itself whole and so
+    // scrolled to its end; the start, where the command type is, is shown again.
+    tntedt_SMSCommand->setCursorPosition(0);
 }
 
 void SendSmsDialog::OnProgress(const modem::Progress& progress) {
@@ -147,6 +162,8 @@ void SendSmsDialog::OnProgress(const modem::Progress& progress) {
 
 void SendSmsDialog::OnLog(const modem::LogEntry& entry) {
     tntmemo_Log->appendPlainText(QString::fromStdString(modem::FormatLogEntry(entry)));
+    // Appending scrolls to the end of the new line, which hides the start of every line.
+    ShowLogStart();
 }
 
 void SendSmsDialog::OnListed(const std::vector<modem::ModemInfo>& modems) {
@@ -203,6 +220,8 @@ void SendSmsDialog::ShowModems() {
         tntcomb_Modem->setEditText(typedText);
     } else {
         tntcomb_Modem->setCurrentIndex(std::max(0, tntcomb_Modem->findData(chosen)));
+        // A closed list narrower than its entry shows the entry's start, which names the choice.
+        tntcomb_Modem->lineEdit()->setCursorPosition(0);
     }
 }
 
@@ -218,6 +237,8 @@ void SendSmsDialog::ShowProgressAndOutcome() {
         now = Tr(searching_ ? sendsms::kSearching : sendsms::kStarting);
     }
     tntlbl_Progress->setText(now);
+    // No empty line between the buttons and the outcome while nothing is under way.
+    tntlbl_Progress->setVisible(!now.isEmpty());
     if (busy && !cancelling_ && progress_ && progress_->stage == modem::Stage::WaitingForReply) {
         // The waiting time counts down as a bar that fills up.
         tntprg_Send->setRange(0, sendsms::kReplyTimeoutSeconds);
@@ -249,7 +270,8 @@ void SendSmsDialog::UpdateControls() {
     tntbtn_CancelSend->setEnabled(busy && !cancelling_);
     // What a send was started with stays as it was until the send is over.
     tntedt_DTUPhoneNumber->setEnabled(!sending_);
-    tntcomb_Modem->setEnabled(!busy);
+    // The list stays open to a look during a search, which it shows as "Searching…".
+    tntcomb_Modem->setEnabled(!sending_);
     tntedt_SMSC->setEnabled(!busy);
     tntchk_WaitReply->setEnabled(!busy);
 }

@@ -21,10 +21,15 @@ std::string Joined(const std::vector<std::string>& items) {
 }  // namespace
 
 std::vector<std::string_view> AllTexts() {
-    return {kSendSmsButton, kTitle,      kPhoneLabel,    kCommandLabel, kQrHint,    kModemGroup, kModemLabel,
-            kSearchModems,  kSmscLabel,  kSmscNote,      kWaitForReply, kSend,      kCancel,     kReplyLabel,
-            kDetails,       kClose,      kLengthOnePart, kLengthParts,  kNoCommand, kQrTooLong,  kAutomatic,
-            kSearching,     kCancelling, kStarting,      kSent,         kSentSome,  kReplied};
+    return {kSendSmsButton, kTitle,       kPhoneLabel, kPhoneRule,    kFillInMainWindow, kCommandLabel,
+            kQrHint,        kModemGroup,  kModemLabel, kSearchModems, kSmscLabel,        kSmscNote,
+            kWaitForReply,  kSend,        kCancel,     kReplyLabel,   kDetails,          kClose,
+            kLengthOnePart, kLengthParts, kNoCommand,  kQrTooLong,    kAutomatic,        kSearching,
+            kCancelling,    kStarting,    kSent,       kSentSome,     kReplied};
+}
+
+std::string FillInMainWindow(const std::string& label, const base::TranslateFn& translate) {
+    return base::FillPlaceholders(Tr(translate, kFillInMainWindow), {Tr(translate, label)});
 }
 
 std::string LengthLine(const sms::SmsLength& length, const base::TranslateFn& translate) {

@@ -21,6 +21,7 @@ inline constexpr std::string_view kSendSmsButton = "Send SMS\u2026";
 // language switch.
 inline constexpr std::string_view kTitle = "Send SMS";
 inline constexpr std::string_view kPhoneLabel = "DTU phone number";
+inline constexpr std::string_view kPhoneRule = "+ and 3 to 20 digits";
 inline constexpr std::string_view kCommandLabel = "SMS command";
 inline constexpr std::string_view kQrHint =
     "Scan the code with a phone's camera: it opens this SMS, ready to send";
@@ -45,6 +46,8 @@ inline constexpr std::string_view kLengthParts =
     "Sent as %d SMS (%d characters, %d per SMS); many DTUs read only single messages";
 inline constexpr std::string_view kNoCommand =
     "No SMS command: choose the server address mode and the SMS command type in the main window";
+// A field of the main window that the command needs is empty; "%s" is its translated label.
+inline constexpr std::string_view kFillInMainWindow = "Fill in \"%s\" in the main window";
 inline constexpr std::string_view kQrTooLong = "The SMS command is too long for a QR code";
 inline constexpr std::string_view kAutomatic = "Automatic";
 inline constexpr std::string_view kSearching = "Searching\u2026";
@@ -56,6 +59,9 @@ inline constexpr std::string_view kReplied = "The DTU replied";
 
 // Every text above, for the check that the catalogs translate them all.
 std::vector<std::string_view> AllTexts();
+
+// kFillInMainWindow for the field of the main window whose English label is `label`, translated.
+std::string FillInMainWindow(const std::string& label, const base::TranslateFn& translate);
 
 // The length of a command as the status bar and the dialog show it: "1 SMS, 49 of 160 characters"
 // for one part (70 characters for a text in UCS-2), otherwise how many parts it takes with a warning

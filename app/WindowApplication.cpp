@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include <QIcon>
+
 #include "app/ApplicationTitle.h"
 #include "app/MessageBoxes.h"
 
@@ -12,6 +14,8 @@ WindowApplication::WindowApplication(int& argc, char** argv, MessagePresenter& m
     // The title is not made Qt's display name: Qt would append it to every window and box caption
     // ("Prompt — TQ-3VOVE SMS configuration tool"). Error boxes name it as their caption instead.
     setApplicationName(QStringLiteral("dtusms"));
+    // Every window and box of the program shows the icon the package installs for it.
+    setWindowIcon(QIcon(QStringLiteral(":/dtusms/window-icon.png")));
 }
 
 bool WindowApplication::notify(QObject* receiver, QEvent* event) {

@@ -1,5 +1,7 @@
 #include "net/ServerChecks.h"
 
+#include <chrono>
+
 #include "base/AsciiText.h"
 #include "base/Placeholders.h"
 #include "net/TcpConnect.h"
@@ -57,11 +59,35 @@ ModeField FieldOfMode(const ServerTarget& target) {
     }
 }
 
+std::string ReasonText(const ConnectOutcome& attempt, bool addressEntered, std::chrono::milliseconds timeout,
+                       const base::TranslateFn& translate) {
+    switch (attempt.failure) {
+        case ConnectFailure::PortOutOfRange:
+            return base::TranslateOrKeep(translate, kReasonPortOutOfRange);
+        case ConnectFailure::NoAddress:
+            // Without a chosen mode there was no address to look up, so nothing was not found.
+            return addressEntered ? base::TranslateOrKeep(translate, kReasonNoSuchHost) : std::string();
+        case ConnectFailure::Refused:
+            return base::TranslateOrKeep(translate, kReasonRefused);
+        case ConnectFailure::TimedOut:
+            return base::FillPlaceholders(
+                base::TranslateOrKeep(translate, kReasonTimedOut),
+                {static_cast<int>(std::chrono::ceil<std::chrono::seconds>(timeout).count())});
+        case ConnectFailure::Other:
+            return attempt.systemText;
+        case ConnectFailure::None:
+        case ConnectFailure::Abandoned:
+            break;
+    }
+    return {};
+}
+
 }  // namespace
 
 PortTestResult RunServerPortTest(const ServerTarget& target, const base::TranslateFn& translate,
                                  const std::function<void(const std::string&)>& setStatus,
-                                 const EventPump& pump, HostResolver& resolver) {
+                                 const EventPump& pump, HostResolver& resolver,
+                                 std::chrono::milliseconds timeout) {
     PortTestResult result;
     StickyPump sticky(pump);
     const EventPump guarded = sticky.AsPump();
@@ -82,15 +108,23 @@ PortTestResult RunServerPortTest(const ServerTarget& target, const base::Transla
         resolved = ResolveHostIP(entered, guarded, resolver);
     }
 
-    result.connected = !sticky.abandoned() && TestTcpConnect(resolved, target.port, guarded);
-    if (sticky.abandoned()) {
+    const ConnectOutcome attempt = sticky.abandoned()
+                                       ? ConnectOutcome{ConnectFailure::Abandoned, {}}
+                                       : AttemptTcpConnect(resolved, target.port, guarded, timeout);
+    if (sticky.abandoned() || attempt.failure == ConnectFailure::Abandoned) {
         result.abandoned = true;
-        result.connected = false;
         return result;
     }
+    result.connected = attempt.failure == ConnectFailure::None;
+    result.failure = attempt.failure;
+    result.reason = ReasonText(attempt, !entered.empty(), timeout, translate);
     result.outcomeText =
         Filled(translate, result.connected ? kSuccessText : kFailureText, entered, target.port);
     return result;
+}
+
+std::string OutcomeWithReason(const PortTestResult& result) {
+    return result.reason.empty() ? result.outcomeText : result.outcomeText + " " + result.reason;
 }
 
 MappingResult JudgePortMapping(const ServerTarget& target, const base::TranslateFn& translate,

@@ -86,6 +86,7 @@ enum class SocketFault {
     AccessDenied,     // bind: a port that needs privileges
     AddressNotLocal,  // bind: not an address of this computer
     OutOfResources,   // no descriptors or buffers left
+    Refused,          // connect: nothing listens on the port (or a firewall rejects it)
     Other,
 };
 
@@ -96,8 +97,10 @@ SocketFault ClassifySocketError(int error) noexcept;
 std::string SocketErrorText(int error);
 
 // How a non-blocking connect() that did not finish at once stands after waiting up to `timeoutMs`.
+// On Failed, `error` (when given) receives the socket's error code for ClassifySocketError and
+// SocketErrorText (0 when the system gave none).
 enum class ConnectState { Connected, Failed, Pending };
-ConnectState WaitForConnection(SocketHandle socket, int timeoutMs) noexcept;
+ConnectState WaitForConnection(SocketHandle socket, int timeoutMs, int* error = nullptr) noexcept;
 
 // A one-way wake-up for a poll loop: Wake(writeEnd) makes readEnd readable. A pipe on POSIX, a
 // loopback datagram socket sent to itself on Windows (WSAPoll waits on sockets only). False, with

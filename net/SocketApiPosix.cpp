@@ -57,6 +57,8 @@ SocketFault ClassifySocketError(int error) noexcept {
             return SocketFault::AccessDenied;
         case EADDRNOTAVAIL:
             return SocketFault::AddressNotLocal;
+        case ECONNREFUSED:
+            return SocketFault::Refused;
         case EMFILE:
         case ENFILE:
         case ENOBUFS:
@@ -71,17 +73,24 @@ std::string SocketErrorText(int error) {
     return std::generic_category().message(error);
 }
 
-ConnectState WaitForConnection(SocketHandle socket, int timeoutMs) noexcept {
+ConnectState WaitForConnection(SocketHandle socket, int timeoutMs, int* error) noexcept {
     pollfd watched{socket, POLLOUT, 0};
     const int ready = ::poll(&watched, 1, timeoutMs);
     if (ready == 0 || (ready < 0 && errno == EINTR)) {
         return ConnectState::Pending;
     }
-    int error = 0;
-    socklen_t length = sizeof(error);
-    const bool connected =
-        ready > 0 && ::getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
-    return connected ? ConnectState::Connected : ConnectState::Failed;
+    int pending = ready < 0 ? errno : 0;
+    socklen_t length = sizeof(pending);
+    if (ready > 0 && ::getsockopt(socket, SOL_SOCKET, SO_ERROR, &pending, &length) != 0) {
+        pending = errno;
+    }
+    if (pending == 0 && ready > 0) {
+        return ConnectState::Connected;
+    }
+    if (error != nullptr) {
+        *error = pending;
+    }
+    return ConnectState::Failed;
 }
 
 bool OpenWakeChannel(SocketHandle& readEnd, SocketHandle& writeEnd) noexcept {

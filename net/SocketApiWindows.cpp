@@ -107,6 +107,8 @@ SocketFault ClassifySocketError(int error) noexcept {
             return SocketFault::AccessDenied;
         case WSAEADDRNOTAVAIL:
             return SocketFault::AddressNotLocal;
+        case WSAECONNREFUSED:
+            return SocketFault::Refused;
         case WSAEMFILE:
         case WSAENOBUFS:
             return SocketFault::OutOfResources;
@@ -119,7 +121,7 @@ std::string SocketErrorText(int error) {
     return base::SystemErrorText(static_cast<unsigned long>(error));
 }
 
-ConnectState WaitForConnection(SocketHandle socket, int timeoutMs) noexcept {
+ConnectState WaitForConnection(SocketHandle socket, int timeoutMs, int* error) noexcept {
     // select, not WSAPoll: before Windows 10 2004 WSAPoll never reports a refused connection and waits
     // out its whole time instead. A failed connection shows in the exception set.
     fd_set writable;
@@ -133,15 +135,24 @@ ConnectState WaitForConnection(SocketHandle socket, int timeoutMs) noexcept {
     if (ready == 0) {
         return ConnectState::Pending;
     }
-    if (ready < 0 || FD_ISSET(socket, &failed)) {
+    if (ready < 0) {
+        if (error != nullptr) {
+            *error = ::WSAGetLastError();
+        }
         return ConnectState::Failed;
     }
-    int error = 0;
-    int length = sizeof(error);
-    const bool connected =
-        ::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) == 0 &&
-        error == 0;
-    return connected ? ConnectState::Connected : ConnectState::Failed;
+    int pending = 0;
+    int length = sizeof(pending);
+    if (::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&pending), &length) != 0) {
+        pending = ::WSAGetLastError();
+    }
+    if (pending == 0 && !FD_ISSET(socket, &failed)) {
+        return ConnectState::Connected;
+    }
+    if (error != nullptr) {
+        *error = pending;
+    }
+    return ConnectState::Failed;
 }
 
 bool OpenWakeChannel(SocketHandle& readEnd, SocketHandle& writeEnd) noexcept {

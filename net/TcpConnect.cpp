@@ -6,9 +6,19 @@
 #include "net/SocketApi.h"
 
 namespace net {
+namespace {
 
-bool TestTcpConnect(const std::string& address, int port, const EventPump& pump,
-                    std::chrono::milliseconds timeout) {
+ConnectOutcome Failed(int error) {
+    if (ClassifySocketError(error) == SocketFault::Refused) {
+        return {ConnectFailure::Refused, {}};
+    }
+    return {ConnectFailure::Other, error != 0 ? SocketErrorText(error) : std::string()};
+}
+
+}  // namespace
+
+ConnectOutcome AttemptTcpConnect(const std::string& address, int port, const EventPump& pump,
+                                 std::chrono::milliseconds timeout) {
     try {
         sockaddr_in target{};
         target.sin_family = AF_INET;
@@ -18,17 +28,28 @@ bool TestTcpConnect(const std::string& address, int port, const EventPump& pump,
         target.sin_port = htons(static_cast<std::uint16_t>(usablePort ? port : 0));
 
         const OwnedSocket socket(OpenSocket(AF_INET, SOCK_STREAM));
+        const int openError = socket.valid() ? 0 : LastSocketError();
         // The caller's status text gets painted here, before the attempt starts waiting.
-        if (!PumpEvents(pump) || !socket.valid() || !usableAddress || !usablePort) {
-            return false;
+        if (!PumpEvents(pump)) {
+            return {ConnectFailure::Abandoned, {}};
+        }
+        if (!usablePort) {
+            return {ConnectFailure::PortOutOfRange, {}};
+        }
+        if (!usableAddress) {
+            return {ConnectFailure::NoAddress, {}};
+        }
+        if (!socket.valid()) {
+            return Failed(openError);
         }
 
         if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&target), sizeof(target)) == 0) {
-            return true;
+            return {ConnectFailure::None, {}};
         }
-        const SocketFault fault = ClassifySocketError(LastSocketError());
+        const int connectError = LastSocketError();
+        const SocketFault fault = ClassifySocketError(connectError);
         if (fault != SocketFault::WouldBlock && fault != SocketFault::Interrupted) {
-            return false;
+            return Failed(connectError);
         }
 
         using Clock = std::chrono::steady_clock;
@@ -37,21 +58,30 @@ bool TestTcpConnect(const std::string& address, int port, const EventPump& pump,
             const auto remaining =
                 std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
             if (remaining.count() <= 0) {
-                return false;
+                return {ConnectFailure::TimedOut, {}};
             }
             const auto slice = std::min(remaining, kPumpInterval);
-            const ConnectState state =
-                WaitForConnection(socket.get(), static_cast<int>(std::max<long long>(slice.count(), 1)));
-            if (state != ConnectState::Pending) {
-                return state == ConnectState::Connected;
+            int error = 0;
+            const ConnectState state = WaitForConnection(
+                socket.get(), static_cast<int>(std::max<long long>(slice.count(), 1)), &error);
+            if (state == ConnectState::Connected) {
+                return {ConnectFailure::None, {}};
+            }
+            if (state == ConnectState::Failed) {
+                return Failed(error);
             }
             if (!PumpEvents(pump)) {
-                return false;
+                return {ConnectFailure::Abandoned, {}};
             }
         }
     } catch (...) {
-        return false;
+        return {ConnectFailure::Other, {}};
     }
+}
+
+bool TestTcpConnect(const std::string& address, int port, const EventPump& pump,
+                    std::chrono::milliseconds timeout) {
+    return AttemptTcpConnect(address, port, pump, timeout).failure == ConnectFailure::None;
 }
 
 }  // namespace net

@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkgconf
     qt6-base-dev libgl-dev
+    qt6-translations-l10n  # Qt's own texts (standard buttons, context menus) in the window's language
     fonts-wine  # the window's Tahoma (Wine's, registered by the program from Wine's font folder)
     fonts-dejavu-extra fonts-wqy-microhei  # a narrow face where no Tahoma is found; Chinese texts
     libcurl4-openssl-dev ca-certificates  # "Obtain IP" asks its services over HTTPS

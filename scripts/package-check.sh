@@ -47,7 +47,7 @@ for name in Maintainer Homepage Description Installed-Size; do
     [[ -n "$(field "$name")" ]] || fail "the control field $name is empty"
 done
 depends=",$(field Depends | tr -d ' '),"
-for dependency in libcurl4 qt6-qpa-plugins fonts-wine fonts-wqy-microhei libc6 libstdc++6 libqt6widgets6 \
+for dependency in libcurl4 qt6-qpa-plugins qt6-translations-l10n fonts-wine fonts-wqy-microhei libc6 libstdc++6 libqt6widgets6 \
     libqt6serialport6 libqrencode4 zlib1g ca-certificates; do
     [[ "$depends" == *",$dependency,"* || "$depends" == *",$dependency("* ]] ||
         fail "Depends lacks $dependency: $(field Depends)"

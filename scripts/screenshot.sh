@@ -4,8 +4,10 @@
 # Usage: scripts/screenshot.sh                     English, Simplified and Traditional Chinese:
 #                                                  docs/main-window-en.png, -zh_cn.png, -zh_tw.png,
 #                                                  English at twice the scale: docs/main-window-en@2x.png,
-#                                                  and the dialog in English and Simplified Chinese:
-#                                                  docs/send-sms-dialog-en.png, -zh_cn.png
+#                                                  the dialog in English, Simplified and Traditional
+#                                                  Chinese: docs/send-sms-dialog-en.png, -zh_cn.png,
+#                                                  -zh_tw.png, and in English at twice the scale on a
+#                                                  1280 x 1024 screen: docs/send-sms-dialog-en@2x.png
 #        scripts/screenshot.sh output.png [N [S]]  one picture of the window, in language number N
 #                                                  (default 0: automatic, which is English under
 #                                                  LANG=C), at scale S (default 1; QT_SCALE_FACTOR)
@@ -53,16 +55,18 @@ shot() {
     echo "Saved $output"
 }
 
-# dialog_shot OUTPUT LANGUAGE-NUMBER
+# dialog_shot OUTPUT LANGUAGE-NUMBER SCALE
+# On a 1280 x 1024 screen: at twice the scale the dialog has to fit into 640 x 512 logical pixels.
 dialog_shot() {
-    local output="$1" language="$2"
+    local output="$1" language="$2" scale="$3"
     if [[ "$language" == 2 || "$language" == 3 ]]; then
         ensure_cjk_font
     fi
     printf '[Main]\r\nnLanguageID=%s\r\nServer address mode=0\r\nPort=6000\r\nStatic IP=192.168.1.100\r\nSMS command type=0\r\nService network(APN)=0\r\nDTU number=TQ-GP000001\r\nDTU phone number=+86 138 0013 8000\r\n' \
         "$language" >"$settings_dir/GPRSInfo.ini"
     mkdir -p "$(dirname "$output")"
-    LANG=C LC_ALL=C QT_QPA_PLATFORM=xcb xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
+    LANG=C LC_ALL=C QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR="$scale" \
+        xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
         build/tests/app/dtusms_send_dialog_shot --settings "$settings_dir/GPRSInfo.ini" --output "$output"
     echo "Saved $output"
 }
@@ -74,6 +78,8 @@ else
     shot docs/main-window-zh_cn.png 2 1
     shot docs/main-window-zh_tw.png 3 1
     shot docs/main-window-en@2x.png 0 2
-    dialog_shot docs/send-sms-dialog-en.png 1
-    dialog_shot docs/send-sms-dialog-zh_cn.png 2
+    dialog_shot docs/send-sms-dialog-en.png 1 1
+    dialog_shot docs/send-sms-dialog-zh_cn.png 2 1
+    dialog_shot docs/send-sms-dialog-zh_tw.png 3 1
+    dialog_shot docs/send-sms-dialog-en@2x.png 1 2
 fi

@@ -1,4 +1,5 @@
-// dtusms check-port: tries a TCP connection to the server address and port, prints the outcome.
+// dtusms check-port: tries a TCP connection to the server address and port, prints the outcome and,
+// for a failure, why.
 
 #include <ostream>
 
@@ -20,7 +21,8 @@ int RunCheckPort(const CliRequest& request, const CliOutput& output) {
         output.err << MissingFieldMessage(output, *result.missingField) << '\n';
         return kExitFailed;
     }
-    output.out << result.outcomeText << '\n';
+    // The reason of a failure follows the outcome on its line, as in the window's status bar.
+    output.out << net::OutcomeWithReason(result) << '\n';
     return result.connected ? kExitDone : kExitFailed;
 }
 

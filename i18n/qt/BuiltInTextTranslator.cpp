@@ -10,8 +10,8 @@
 
 namespace i18n::qt {
 
-QString BuiltInTextTranslator::translate(const char* /*context*/, const char* sourceText,
-                                         const char* /*disambiguation*/, int /*n*/) const {
+QString BuiltInTextTranslator::translate(const char* context, const char* sourceText,
+                                         const char* disambiguation, int n) const {
     if (sourceText == nullptr || *sourceText == '\0' || !EngineRunning() ||
         std::this_thread::get_id() != EngineCreatorThread()) {
         return {};
@@ -19,7 +19,10 @@ QString BuiltInTextTranslator::translate(const char* /*context*/, const char* so
     const std::string source(sourceText);
     try {
         const std::string result = LookupBuiltInText(source);
-        return result == source ? QString() : QString::fromStdString(result);
+        if (result != source) {
+            return QString::fromStdString(result);
+        }
+        return qtOwn_.Translate(DefaultInstance().CurrentLanguage(), context, sourceText, disambiguation, n);
     } catch (const std::exception&) {
         // Qt calls this from deep inside its own code (even from installTranslator), which an
         // exception must never cross. A catalog that cannot be read leaves Qt's wording; the

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,12 +12,15 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include "app/PortSpinEdit.h"
+#include "i18n/qt/BuiltInTextTranslator.h"
 #include "tests/app/LanguageTestSupport.h"
 #include "tests/net/LoopbackPeers.h"
 
@@ -334,6 +338,40 @@ TEST(LanguageMenuTest, ChecksTakeThePromptCaptionInTheLanguageOfTheClick) {
         ASSERT_EQ(f.fixture.messages.boxes.size(), 1u);
         EXPECT_EQ(f.fixture.messages.boxes[0].caption, QString::fromUtf8(row.caption));
     }
+}
+
+// Qt's own texts (a message box's button, an edit line's context menu) follow the language menu,
+// from Qt's translations, as the program installs its translator at start-up.
+TEST(LanguageMenuTest, QtsOwnTextsFollowTheLanguageMenu) {
+    LanguageFixture f(MainSection({"nLanguageID=1"}), true);
+    f.locale.lang = "en";
+    f.Show();
+    auto* translator = i18n::qt::InstallBuiltInTextTranslator();
+    struct Row {
+        int language;
+        const char* ok;
+        const char* selectAll;
+    };
+    const Row rows[] = {
+        {2, "确定", "全选"}, {3, "確定", "全部選擇"}, {1, "OK", "Select All"}, {2, "确定", "全选"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.language);
+        f.Choose(row.language);
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Prompt"), QStringLiteral("text"),
+                        QMessageBox::Ok, &f.Window());
+        EXPECT_EQ(box.button(QMessageBox::Ok)->text().toStdString(), row.ok);
+
+        QLineEdit field;
+        const std::unique_ptr<QMenu> contextMenu(field.createStandardContextMenu());
+        QStringList entries;
+        for (const QAction* action : contextMenu->actions()) {
+            entries << action->text().remove(QLatin1Char('&'));
+        }
+        EXPECT_EQ(entries.filter(QString::fromUtf8(row.selectAll)).size(), 1)
+            << entries.join(QLatin1Char('|')).toStdString();
+    }
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
 }
 
 }  // namespace

@@ -47,6 +47,12 @@ inline std::string ConfigurationFile(const std::vector<std::string>& changes = {
 
 inline constexpr const char* kConfigurationCommand = "(A55A#1*192.168.1.100*6000#3*CMNET#4*TQ-GP000001)";
 
+// A message as it reads: without the joiners and no-break spaces that keep its quoted names on one
+// line.
+inline QString Plain(QString shown) {
+    return shown.remove(QChar(0x2060)).replace(QChar(QChar::Nbsp), QLatin1Char(' '));
+}
+
 // The dialog the main window opened, or nullptr.
 inline app::SendSmsDialog* OpenedDialog(QWidget& window) {
     return window.findChild<app::SendSmsDialog*>(QStringLiteral("tntfrm_SendSMS"));

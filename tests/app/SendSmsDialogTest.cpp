@@ -101,17 +101,25 @@ TEST(SendSmsDialogTest, InvalidNumberAndMissingFieldAreShownInTheDialog) {
          "13800138000",
          "",
          "",
-         "Please enter valid \"Static IP\"",
-         "Please enter valid \"Static IP\"",
-         "Please enter valid \"Static IP\""},
+         "Fill in \"Static IP\" in the main window",
+         "Fill in \"Static IP\" in the main window",
+         "Fill in \"Static IP\" in the main window"},
         {"missing Other APN",
          {"Static IP=192.168.1.100", "Service network(APN)=3"},
          "13800138000",
          "",
          "",
-         "Please enter valid \"Service network(APN)\"",
-         "Please enter valid \"Service network(APN)\"",
-         "Please enter valid \"Service network(APN)\""},
+         "Fill in \"Service network(APN)\" in the main window",
+         "Fill in \"Service network(APN)\" in the main window",
+         "Fill in \"Service network(APN)\" in the main window"},
+        {"nothing typed yet: the rule, no red message",
+         {"Static IP=192.168.1.100"},
+         "",
+         "",
+         kConfigurationCommand,
+         "1 SMS, 49 of 160 characters",
+         "Please enter valid \"DTU phone number\"",
+         "Please enter valid \"DTU phone number\""},
         {"no command type",
          {"Static IP=192.168.1.100", "SMS command type=7"},
          "13800138000",
@@ -133,8 +141,9 @@ TEST(SendSmsDialogTest, InvalidNumberAndMissingFieldAreShownInTheDialog) {
         EXPECT_EQ(DialogText(dialog, "tntlbl_SMSLength"), QString::fromUtf8(row.lengthLine));
         const auto* code = Control<app::QrCodeView>(dialog, "tntimg_QRCode");
         EXPECT_FALSE(code->HasCode());
-        EXPECT_EQ(code->Reason(), QString::fromUtf8(row.codeReason));
+        EXPECT_EQ(Plain(code->Reason()), QString::fromUtf8(row.codeReason));
         EXPECT_TRUE(f.messages.boxes.empty()) << "no box while typing";
+        EXPECT_EQ(DialogText(dialog, "tntlbl_PhoneNumberRule"), QStringLiteral("+ and 3 to 20 digits"));
 
         ASSERT_TRUE(WaitWhileBusy(*dialog));
         QTest::mouseClick(Control<QPushButton>(dialog, "tntbtn_Send"), Qt::LeftButton);
@@ -144,6 +153,12 @@ TEST(SendSmsDialogTest, InvalidNumberAndMissingFieldAreShownInTheDialog) {
         EXPECT_EQ(f.messages.boxes[0].caption, QStringLiteral("Prompt"));
         EXPECT_EQ(f.messages.boxes[0].text, QString::fromUtf8(row.sendBox));
         EXPECT_FALSE(dialog->Busy()) << "nothing is sent";
+        // Send shows a wrong number in red, also one never typed.
+        const bool numberInvalid =
+            QString::fromUtf8(row.codeReason).contains(QStringLiteral("DTU phone number"));
+        EXPECT_EQ(DialogText(dialog, "tntlbl_PhoneNumberMessage"),
+                  numberInvalid ? QStringLiteral("Please enter valid \"DTU phone number\"") : QString());
+        EXPECT_EQ(Control<QLabel>(dialog, "tntlbl_PhoneNumberMessage")->isVisible(), numberInvalid);
     }
 }
 
@@ -165,7 +180,7 @@ TEST(SendSmsDialogTest, TheQrCodeHoldsTheSmsToTextAndIsRedrawnWhenTheNumberChang
     QTest::keyClick(number, Qt::Key_Backspace);
     QTest::keyClicks(number, QStringLiteral("x"));
     EXPECT_EQ(DecodeShownCode(code, f.dir), std::nullopt) << "no code for an invalid number";
-    EXPECT_EQ(code->Reason(), QStringLiteral("Please enter valid \"DTU phone number\""));
+    EXPECT_EQ(Plain(code->Reason()), QStringLiteral("Please enter valid \"DTU phone number\""));
 }
 
 // A command too long for one SMS, and one too long for any QR code: the domain field takes more than
@@ -236,6 +251,7 @@ struct DialogCaption {
 const DialogCaption kDialogCaptions[] = {
     {"tntfrm_SendSMS", "Send SMS"},
     {"tntlbl_DTUPhoneNumber", "DTU phone number"},
+    {"tntlbl_PhoneNumberRule", "+ and 3 to 20 digits"},
     {"tntlbl_SMSCommand", "SMS command"},
     {"tntlbl_QRCodeHint", "Scan the code with a phone's camera: it opens this SMS, ready to send"},
     {"tntgrp_Modem", "Send through a modem"},
@@ -260,7 +276,7 @@ void ExpectDialogLanguage(app::SendSmsDialog* dialog, const char* step, int lang
         }
     }
     // The texts the dialog writes itself follow too.
-    EXPECT_EQ(DialogText(dialog, "tntlbl_PhoneNumberMessage"),
+    EXPECT_EQ(Plain(Control<app::QrCodeView>(dialog, "tntimg_QRCode")->Reason()),
               EngineText("Please enter valid") + QStringLiteral(" \"") + EngineText("DTU phone number") +
                   QStringLiteral("\""));
 }
@@ -274,7 +290,7 @@ TEST(SendSmsDialogTest, FollowsTheWindowsLanguageWhenOpenedAndAtEverySwitch) {
     ExpectDialogLanguage(dialog, "opened in Simplified Chinese", 2);
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("发送短信"));
     EXPECT_EQ(DialogText(dialog, "tntlbl_SMSLength"), QStringLiteral("1条短信，49/160个字符"));
-    EXPECT_EQ(DialogText(dialog, "tntlbl_PhoneNumberMessage"), QStringLiteral("请输入有效 \"DTU手机号码\""));
+    EXPECT_EQ(DialogText(dialog, "tntlbl_PhoneNumberMessage"), QString()) << "nothing typed yet";
 
     dialog->reject();
     ASSERT_TRUE(WaitWhileBusy(*dialog));
@@ -282,10 +298,10 @@ TEST(SendSmsDialogTest, FollowsTheWindowsLanguageWhenOpenedAndAtEverySwitch) {
     // A switch while the dialog is closed reaches it at once, not only at its next opening.
     f.Choose(3);
     ExpectDialogLanguage(dialog, "switched to Traditional Chinese while closed", 3);
-    EXPECT_EQ(DialogText(dialog, "tntbtn_Send"), QStringLiteral("傳送"));
+    EXPECT_EQ(DialogText(dialog, "tntbtn_Send"), QStringLiteral("發送"));
     EXPECT_EQ(ClickSendSms(f.Window()), dialog);
     ExpectDialogLanguage(dialog, "reopened in Traditional Chinese", 3);
-    EXPECT_EQ(DialogText(dialog, "tntlbl_SMSLength"), QStringLiteral("1則簡訊，49/160個字元"));
+    EXPECT_EQ(DialogText(dialog, "tntlbl_SMSLength"), QStringLiteral("1條短信，49/160個字元"));
 
     dialog->reject();
     ASSERT_TRUE(WaitWhileBusy(*dialog));

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QFontInfo>
 #include <QProgressBar>
@@ -61,9 +62,14 @@ TEST(SendSmsModemTest, DroppingTheListDownSearchesAndListsTheFakeModem) {
     ASSERT_EQ(list->count(), 1);
     EXPECT_EQ(list->itemText(0), QStringLiteral("Automatic"));
 
-    list->showPopup();
+    // A user's click on the arrow of the list, which has the keyboard's focus then.
+    f.dialog->activateWindow();
+    list->setFocus();
+    QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(list->width() - 8, list->height() / 2));
     EXPECT_TRUE(f.dialog->Busy());
     EXPECT_EQ(list->itemText(0), QStringLiteral("Automatic \u2014 Searching\u2026"));
+    // The first click opens the list; the search does not close it.
+    EXPECT_TRUE(list->view()->isVisible());
     EXPECT_FALSE(Control<QPushButton>(f.dialog, "tntbtn_Send")->isEnabled());
     ASSERT_TRUE(WaitWhileBusy(*f.dialog));
     list->hidePopup();
@@ -114,6 +120,9 @@ TEST(SendSmsModemTest, SendingShowsProgressOutcomeReplyAndTheLog) {
     EXPECT_EQ(f.Text("tntlbl_Progress"), QString());
     EXPECT_FALSE(Control<QProgressBar>(f.dialog, "tntprg_Send")->isVisible());
     EXPECT_TRUE(Control<QPushButton>(f.dialog, "tntbtn_Send")->isEnabled());
+    // The command and the chosen modem show their starts, however narrow their fields.
+    EXPECT_EQ(Control<QLineEdit>(f.dialog, "tntedt_SMSCommand")->cursorPosition(), 0);
+    EXPECT_EQ(Control<app::ModemList>(f.dialog, "tntcomb_Modem")->lineEdit()->cursorPosition(), 0);
 
     // What went out over the air: the stored number, international, and the command exactly.
     const std::vector<sms::SubmitPdu> parts = DecodedParts(f.fake);

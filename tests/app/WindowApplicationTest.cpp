@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QEvent>
+#include <QIcon>
+#include <QImage>
 #include <QObject>
 #include <QString>
 
@@ -36,6 +39,16 @@ protected:
     static inline apptest::RecordingPresenter presenter;
     static inline app::WindowApplication* application = nullptr;
 };
+
+// The application's icon, which every window takes, is the program's own drawing.
+TEST_F(WindowApplicationTest, WindowsShowTheProgramsIcon) {
+    const QIcon icon = QApplication::windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    const QImage image = icon.pixmap(64, 64).toImage();
+    EXPECT_EQ(image.size(), QSize(64, 64));
+    // Not a blank square: the drawing has more than one colour.
+    EXPECT_NE(image.pixel(image.width() / 2, image.height() / 2), image.pixel(0, 0));
+}
 
 // Qt appends a set display name to every top-level title it hands to the window system ("Prompt —
 // <title>"); the window caption and the prompt caption must reach it unchanged.

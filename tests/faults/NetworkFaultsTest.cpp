@@ -75,7 +75,8 @@ TEST(NetworkFaultsTest, NetworkDownGivesAnErrorOrTheFailureTextNeverAnAddress) {
     const CliRun checkPort = RunCli({"check-port", "--settings", settings, "--mode", "static", "--ip",
                                      "127.0.0.1", "--port", std::to_string(port)});
     EXPECT_EQ(1, checkPort.status);
-    EXPECT_EQ("With IP =127.0.0.1, port =" + std::to_string(port) + " of server connection is failed!\n",
+    EXPECT_EQ("With IP =127.0.0.1, port =" + std::to_string(port) +
+                  " of server connection is failed! Connection refused.\n",
               checkPort.out);
 }
 
@@ -98,6 +99,7 @@ TEST(NetworkFaultsTest, HostNameOf300CharactersResolvesToNothingAndEveryCheckFai
         EXPECT_FALSE(domain.missingField.has_value());
         EXPECT_FALSE(domain.connected);
         EXPECT_EQ("With IP =" + name + ", port =6000 of server connection is failed!", domain.outcomeText);
+        EXPECT_EQ("No such host.", domain.reason);
         const net::PortTestResult staticIp = net::RunServerPortTest({0, name, "", 6000}, {}, {}, {}, host);
         EXPECT_FALSE(staticIp.connected);
         EXPECT_EQ(domain.outcomeText, staticIp.outcomeText);
@@ -112,7 +114,8 @@ TEST(NetworkFaultsTest, HostNameOf300CharactersResolvesToNothingAndEveryCheckFai
         const CliRun cli = RunCli(
             {"check-port", "--settings", folder.File("GPRSInfo.ini"), "--mode=domain", "--domain", name});
         EXPECT_EQ(1, cli.status);
-        EXPECT_EQ("With IP =" + name + ", port =6000 of server connection is failed!\n", cli.out);
+        EXPECT_EQ("With IP =" + name + ", port =6000 of server connection is failed! No such host.\n",
+                  cli.out);
     }
 }
 

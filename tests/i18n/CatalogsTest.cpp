@@ -132,7 +132,9 @@ TEST(CatalogsTest, ChineseCatalogsHoldTheSameIdentifiersAndTheDefaultOneOnlyAHea
                                                      "Prompt",
                                                      "Resolve",
                                                      "Russian",
+                                                     "SMS command",
                                                      "SMS command format",
+                                                     "Service centre",
                                                      "Static IP",
                                                      "TQ-3VOVE configuration tool",
                                                      "Thai",
@@ -153,6 +155,20 @@ TEST(CatalogsTest, ChineseCatalogsHoldTheSameIdentifiersAndTheDefaultOneOnlyAHea
               fallbackCatalog.Lookup("").Text);
     EXPECT_FALSE(FindResource("LOCALE_ZH_HK_DEFAULT").has_value());
     EXPECT_EQ(4u, EmbeddedResources().size());
+}
+
+// The Traditional Chinese catalog is its own glossary: the terms of the window's original texts
+// (短信, 服務器, 端口, 網絡, ...) hold for every text added to it, not the Taiwanese words for them.
+TEST(CatalogsTest, TraditionalChineseTextsUseTheCatalogsOwnTerms) {
+    const std::pair<const char*, const char*> terms[] = {
+        {"簡訊", "短信"}, {"傳送", "發送"}, {"伺服器", "服務器"}, {"連接埠", "端口"},
+        {"網路", "網絡"}, {"位址", "地址"}, {"連線", "連接"},     {"資訊", "信息"},
+    };
+    for (const auto& [msgid, text] : ReadPo(std::string(DTUSMS_CATALOG_SOURCES) + "/zh_TW.po")) {
+        for (const auto& [avoided, used] : terms) {
+            EXPECT_EQ(text.find(avoided), std::string::npos) << msgid << ": " << text << " says " << used;
+        }
+    }
 }
 
 }  // namespace

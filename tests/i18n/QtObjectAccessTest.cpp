@@ -199,12 +199,15 @@ TEST_F(QtWindow, BuiltInTextTranslatorWorksOnTheCreatorThreadOnly) {
     auto* translator = qt::InstallBuiltInTextTranslator();
     Engine().SelectLanguage("zh_cn");
     EXPECT_EQ(QCoreApplication::translate("QMessageBox", "Prompt").toStdString(), "提示");
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes").toStdString(), "&Yes");
     std::string onWorker;
-    std::thread worker(
-        [&] { onWorker = QCoreApplication::translate("QMessageBox", "Prompt").toStdString(); });
+    std::string qtTextOnWorker;
+    std::thread worker([&] {
+        onWorker = QCoreApplication::translate("QMessageBox", "Prompt").toStdString();
+        qtTextOnWorker = QCoreApplication::translate("QPlatformTheme", "&Yes").toStdString();
+    });
     worker.join();
     EXPECT_EQ(onWorker, "Prompt");
+    EXPECT_EQ(qtTextOnWorker, "&Yes");
     QCoreApplication::removeTranslator(translator);
     delete translator;
 }

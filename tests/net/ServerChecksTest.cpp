@@ -1,5 +1,6 @@
 #include "net/ServerChecks.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -108,6 +109,54 @@ TEST(ServerPortTest, ValidatesResolvesAndReportsTheAddressAsEntered) {
         EXPECT_EQ(row.outcome, result.outcomeText);
         EXPECT_EQ(row.outcome.find("successful") != std::string::npos, result.connected);
         EXPECT_FALSE(result.abandoned);
+    }
+}
+
+// A failure says why, translated, after the outcome text; a success and a test without a mode say
+// nothing more.
+TEST(ServerPortTest, AFailureSaysWhy) {
+    nettest::Listener open;
+    nettest::Listener full(0, true);  // answers no further connection
+    nettest::FakeResolver resolver;
+    resolver.entries = {{"server.example", {"127.0.0.1"}}, {"127.0.0.1", {"127.0.0.1"}}};
+    struct Row {
+        const char* what;
+        net::ServerTarget target;
+        net::ConnectFailure failure;
+        std::string reason;
+    };
+    const Row rows[] = {
+        {"connected", {0, "127.0.0.1", "", open.port()}, net::ConnectFailure::None, ""},
+        {"refused",
+         {0, "127.0.0.1", "", nettest::RefusedPort()},
+         net::ConnectFailure::Refused,
+         "T(Connection refused.)"},
+        {"name not found",
+         {1, "", "missing.example", open.port()},
+         net::ConnectFailure::NoAddress,
+         "T(No such host.)"},
+        {"port above 16 bits",
+         {1, "", "server.example", 65536},
+         net::ConnectFailure::PortOutOfRange,
+         "T(The port is outside 1\u201365535.)"},
+        {"port 0 before an unknown name",
+         {1, "", "missing.example", 0},
+         net::ConnectFailure::PortOutOfRange,
+         "T(The port is outside 1\u201365535.)"},
+        {"no answer",
+         {0, "127.0.0.1", "", full.port()},
+         net::ConnectFailure::TimedOut,
+         "T(Timed out after 1 s.)"},
+        {"no mode: nothing to look up", {-1, "", "", open.port()}, net::ConnectFailure::NoAddress, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const net::PortTestResult result = net::RunServerPortTest(
+            row.target, Marked, [](const std::string&) {}, {}, resolver, std::chrono::milliseconds(300));
+        EXPECT_EQ(row.failure, result.failure);
+        EXPECT_EQ(row.reason, result.reason);
+        EXPECT_EQ(row.reason.empty() ? result.outcomeText : result.outcomeText + " " + row.reason,
+                  net::OutcomeWithReason(result));
     }
 }
 

@@ -203,7 +203,10 @@ TEST_F(CommandLineTest, CheckPortPrintsTheOutcomeText) {
     EXPECT_EQ(
         refused.out,
         net::RunServerPortTest({0, "127.0.0.1", "", refusedPort}, {}, [](const std::string&) {}).outcomeText +
-            "\n");
+            " Connection refused.\n");
+    const Outcome tooHigh = RunProgram({"check-port", file, "--port=70000", "--lang=zh_CN"});
+    EXPECT_EQ(tooHigh.status, 1);
+    EXPECT_EQ(tooHigh.out, "与IP=127.0.0.1，端口=70000的服务器连接失败！ 端口不在1\u201365535范围内。\n");
 
     const Outcome missing = RunProgram({"check-port", file, "--mode", "domain", "--port", port});
     EXPECT_EQ(missing.status, 1);
