@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix zip
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev zip
 
 build=build-win
 triplet=x86_64-w64-mingw32
