@@ -7,12 +7,13 @@
 # generates the settings files and compares. libqrencode for Windows is built on the first configure
 # from the upstream tarball of Debian's source package (cmake/QrencodeForTarget.cmake); the QR codes
 # of dtusms.exe are read back on the host and its terminal drawing compared with build/'s dtusms.
+# The installer (NSIS) is made and installed, run and uninstalled silently in the same prefix.
 # Installs what it needs when missing. Fails when any test fails; CTest's summary is kept in
 # build-win/ctest.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine googletest
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev nsis wine64 wine googletest
 
 # The comparing sides are built natively: the settings reader as the program links it, and the Linux
 # program whose QR drawing the Windows one must match. An existing build/ keeps its options.
