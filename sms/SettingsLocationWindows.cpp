@@ -1,6 +1,7 @@
 // The system side of the settings location on Windows: the program's folder, the user's roaming
 // application-data folder (%APPDATA%) in the place of the configuration folder, and access checks
-// made by trying, since a folder's access list cannot be read as a set of permission bits.
+// made by trying, since a folder's access list cannot be read as a set of permission bits. An
+// installed copy keeps its settings in %APPDATA% although the user may write its folder.
 
 #include <cstdlib>
 #include <filesystem>
@@ -66,6 +67,18 @@ bool FileTakesWrites(const std::string& path) {
     return file.valid();
 }
 
+// The installer puts this file beside the program. A per-user install goes into
+// %LOCALAPPDATA%\Programs, which the user may write, but that folder holds programs, not data, and
+// the uninstaller removes it: the settings go to %APPDATA% as for a program in a folder the user
+// cannot write. A portable copy has no such file and keeps its settings beside itself.
+constexpr const char* kInstalledMarker = "dtusms-installed.txt";
+
+bool IsInstalledCopy(const std::string& programFolder) {
+    const std::wstring marker = base::ToWide(programFolder + kInstalledMarker);
+    const DWORD attributes = marker.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(marker.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 }  // namespace
 
 SettingsEnvironment SystemSettingsEnvironment() {
@@ -74,6 +87,12 @@ SettingsEnvironment SystemSettingsEnvironment() {
     // Windows keeps a user's settings in the roaming application-data folder; with it in the place of
     // $XDG_CONFIG_HOME the file is %APPDATA%\dtusms\GPRSInfo.ini. There is no home to fall back on.
     environment.xdgConfigHome = RoamingAppData();
+    if (!environment.programFolder.empty() && IsInstalledCopy(environment.programFolder)) {
+        // Nothing beside an installed program counts as a place for its settings.
+        environment.folderWritable = [](const std::string&) { return false; };
+        environment.fileWritable = [](const std::string&) { return false; };
+        return environment;
+    }
     environment.folderWritable = FolderTakesNewFiles;
     environment.fileWritable = FileTakesWrites;
     return environment;

@@ -5,13 +5,10 @@
 #include "app/cli/CliFiles.h"
 #include "app/cli/Interrupt.h"
 #include "app/cli/ModemPlugin.h"
-#include "app/cli/QrAvailability.h"
 #include "base/Placeholders.h"
 #include "base/Translate.h"
-#if DTUSMS_QR_BUILT
 #include "qr/QrCode.h"
 #include "qr/QrImage.h"
-#endif
 
 namespace app {
 BatchRun::BatchRun(const CliRequest& request, const CliOutput& output, const fleet::BatchTable& table,
@@ -140,7 +137,6 @@ BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
 bool BatchRun::WriteQrCode(BatchComposition& row, std::size_t number) {
     const std::string path = *request_.batch.qrDirectory + "/" + qrNames_.Next(row.dtuNumber, number);
     std::string failure;
-#if DTUSMS_QR_BUILT
     try {
         failure = WriteWholeFile(
             path, qr::RenderPng(qr::QrCode::Encode(qr::SmsToPayload(row.phone, row.result.command))),
@@ -148,10 +144,6 @@ bool BatchRun::WriteQrCode(BatchComposition& row, std::size_t number) {
     } catch (const qr::QrError&) {
         failure = Say(output_, "The command is too long for a QR code", {});
     }
-#else
-    // RunBatch refuses --qr-dir in a build without QR codes; a row never gets here.
-    failure = kNoQrMessage;
-#endif
     if (failure.empty()) {
         return true;
     }

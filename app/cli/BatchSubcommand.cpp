@@ -15,7 +15,6 @@
 #include "app/cli/CliFiles.h"
 #include "app/cli/Interrupt.h"
 #include "app/cli/ModemPlugin.h"
-#include "app/cli/QrAvailability.h"
 #include "app/cli/Subcommands.h"
 #include "app/cli/Terminal.h"
 #include "base/Placeholders.h"
@@ -203,11 +202,6 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output,
 }  // namespace
 
 int RunBatch(const CliRequest& request, const CliOutput& output) {
-    // Before anything is opened or written: a run that cannot make its QR codes makes nothing.
-    if (request.batch.qrDirectory && !kQrBuilt) {
-        output.err << "dtusms: " << kNoQrMessage << '\n';
-        return kExitFailed;
-    }
     // From the start: a Ctrl-C while the input is opened or the modem support loaded must not leave
     // the output's temporary file behind.
     CancelTarget cancelTarget{nullptr};

@@ -6,6 +6,7 @@
 #include "app/cli/CliFields.h"
 #include "app/cli/CliFiles.h"
 #include "app/cli/Subcommands.h"
+#include "app/cli/Terminal.h"
 #include "base/AsciiText.h"
 #include "base/Translate.h"
 #include "qr/QrCode.h"
@@ -40,8 +41,11 @@ int RunQr(const CliRequest& request, const CliOutput& output) {
         return kExitFailed;
     }
     if (!request.outputPath) {
+        const TerminalColours colours;
+        const bool coloured = output.outIsTerminal && colours.available();
         output.out << qr::RenderTerminal(
-            *code, output.outIsTerminal ? qr::TerminalStyle::kAnsiColours : qr::TerminalStyle::kPlain);
+            *code, coloured ? qr::TerminalStyle::kAnsiColours : qr::TerminalStyle::kPlain);
+        output.out.flush();
         return kExitDone;
     }
     if (const std::string failure =

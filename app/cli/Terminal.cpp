@@ -31,6 +31,26 @@ bool StandardOutputIsTerminal() {
 #endif
 }
 
+#ifdef _WIN32
+TerminalColours::TerminalColours() {
+    DWORD mode = 0;
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    available_ = ::GetConsoleMode(out, &mode) != 0;
+    if (available_ && (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) == 0) {
+        available_ = ::SetConsoleMode(out, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+        restore_ = available_;
+        earlierMode_ = mode;
+    }
+}
+
+TerminalColours::~TerminalColours() {
+    if (restore_) {
+        std::fflush(stdout);
+        ::SetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), earlierMode_);
+    }
+}
+#endif
+
 void WriteStandardOutputAsIs(std::ostream& out) {
     out.flush();
 #ifdef _WIN32

@@ -1,7 +1,6 @@
 // dtusms.exe as a Windows user runs it: from a folder named in Chinese, with the settings file beside
 // it or named by --settings in Chinese; batch on files named in Chinese and to standard output; listen
-// with a client on 127.0.0.1; and asked for what this build does not have (the window, QR codes,
-// the modem).
+// with a client on 127.0.0.1; and asked for what this build does not have (the window, the modem).
 
 #include <chrono>
 #include <filesystem>
@@ -13,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include "app/cli/ModemPlugin.h"
-#include "app/cli/QrAvailability.h"
 #include "app/cli/WindowLauncher.h"
 #include "base/Utf8Path.h"
 #include "net/SocketApi.h"
@@ -68,6 +66,34 @@ TEST(WindowsProgramTest, SettingsNamedInChineseOnTheCommandLineAreRead) {
     EXPECT_EQ("(A55A#2*\xe6\x9c\x8d\xe5\x8a\xa1*6000#3*CMNET#4*\xe6\xb5\x8b)\n", dtu.out);
 }
 
+// The installer's marker beside the program moves the settings to %APPDATA% although the folder is
+// writable; the same program without it (the portable copy) keeps them beside itself.
+TEST(WindowsProgramTest, AnInstalledCopyKeepsItsSettingsInAppDataAndAPortableOneBesideItself) {
+    TempDir dir;
+    const std::string appData = dir.File(kSettingsFolder);
+    const std::string inAppData = appData + "\\dtusms\\GPRSInfo.ini";
+    std::filesystem::create_directories(base::Utf8Path(appData + "\\dtusms"));
+    WriteBytes(inAppData, "[Main]\r\nStatic IP=10.1.1.1\r\n");
+    const std::vector<std::string> environment{"APPDATA=" + appData};
+    for (const bool installed : {true, false}) {
+        SCOPED_TRACE(installed ? "installed" : "portable");
+        const std::string folder = dir.File(installed ? "installed" : "portable");
+        const std::string program = CopyProgram(folder);
+        WriteBytes(folder + "\\GPRSInfo.ini", "[Main]\r\nStatic IP=10.2.2.2\r\n");
+        if (installed) {
+            WriteBytes(folder + "\\dtusms-installed.txt", "");
+        }
+        const std::string expected = installed ? inAppData : folder + "\\GPRSInfo.ini";
+        const Outcome help = RunProgramFile(program, {"--help"}, environment);
+        EXPECT_EQ(0, help.status) << help.err;
+        EXPECT_TRUE(help.out.ends_with("Settings file: " + expected + "\n")) << help.out;
+        const Outcome sms = RunProgramFile(program, {"sms", "--dtu", "X"}, environment);
+        EXPECT_EQ(installed ? "(A55A#1*10.1.1.1*6000#3*CMNET#4*X)\n" : "(A55A#1*10.2.2.2*6000#3*CMNET#4*X)\n",
+                  sms.out)
+            << sms.err;
+    }
+}
+
 TEST(WindowsProgramTest, TheWindowIsAskedForAndTheBuildSaysItHasNone) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{}, {"--settings", "x.ini"}, {"-platform", "windows"}}) {
@@ -105,34 +131,15 @@ TEST(WindowsProgramTest, BatchReadsAndWritesFilesNamedInChineseAndKeepsItsLineEn
     EXPECT_EQ(std::regex_replace(expected, std::regex("\r\n"), "\n"), toStandardOutput.out);
 }
 
-TEST(WindowsProgramTest, QrCodesAndTheModemAreSaidToBeMissingAndNothingIsWritten) {
+TEST(WindowsProgramTest, TheModemIsSaidToBeMissing) {
     TempDir dir;
     const std::string settings = dir.File("GPRSInfo.ini");
     WriteBytes(settings, kFields);
-    WriteBytes(dir.File("in.csv"), "dtu\r\nA\r\n");
-    const std::string noQr = std::string("dtusms: ") + kNoQrMessage + "\n";
-    const struct {
-        std::vector<std::string> args;
-        std::string err;
-    } rows[] = {
-        {{"qr", "--settings", settings, "--phone", "13800000000"}, noQr},
-        {{"qr", "--settings", settings, "--phone", "13800000000", "--output", dir.File("code.png")}, noQr},
-        {{"batch", dir.File("in.csv"), "--settings", settings, "--qr-dir", dir.File("codes"), "--output",
-          dir.File("out.csv")},
-         noQr},
-        {{"send", "--settings", settings, "--phone", "13800000000"},
-         "Cannot load the modem support: " + std::string(kNoModemReason) + "\n"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.args.front());
-        const Outcome outcome = RunProgramFile(DTUSMS_PROGRAM, row.args);
-        EXPECT_EQ(1, outcome.status);
-        EXPECT_EQ("", outcome.out);
-        EXPECT_EQ(row.err, outcome.err);
-    }
-    for (const char* name : {"code.png", "codes", "out.csv"}) {
-        EXPECT_FALSE(std::filesystem::exists(base::Utf8Path(dir.File(name)))) << name;
-    }
+    const Outcome outcome =
+        RunProgramFile(DTUSMS_PROGRAM, {"send", "--settings", settings, "--phone", "13800000000"});
+    EXPECT_EQ(1, outcome.status);
+    EXPECT_EQ("", outcome.out);
+    EXPECT_EQ("Cannot load the modem support: " + std::string(kNoModemReason) + "\n", outcome.err);
 }
 
 // Connects to 127.0.0.1:port once the program listens there (it takes Wine a moment to start it).
