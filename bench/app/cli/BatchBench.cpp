@@ -20,6 +20,7 @@
 #include "bench/app/ProcessLaunch.h"
 #include "fleet/CsvInput.h"
 #include "fleet/CsvWriter.h"
+#include "fleet/BatchJournal.h"
 #include "fleet/Progress.h"
 
 namespace {
@@ -69,6 +70,7 @@ void BM_BatchInMemory(benchmark::State& state) {
     const app::CliOutput output{messages, messages, {}, false, false};
     const app::BatchComposer composer(Settings(), false, {});
     fleet::ResumeLedger ledger;
+    const fleet::JournalState recorded;
     for (auto _ : state) {
         bench::TextBuffer buffer(text);
         std::istream in(&buffer);
@@ -81,7 +83,7 @@ void BM_BatchInMemory(benchmark::State& state) {
         const fleet::BatchTable table(header);
         fleet::CsvWriter writer(out);
         fleet::ProgressReporter progress(messages, fleet::ProgressMode::Quiet, 0);
-        app::BatchRun run(request, output, table, composer, nullptr, ledger);
+        app::BatchRun run(request, output, table, composer, nullptr, ledger, recorded, nullptr);
         const app::BatchOutcome outcome = run.Rows(input, writer, progress);
         writer.Finish();
         benchmark::DoNotOptimize(outcome.rows);
