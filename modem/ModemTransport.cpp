@@ -203,7 +203,8 @@ std::optional<ResolvedModem> ModemTransport::DetectSerial(std::unique_ptr<Serial
             best = failed;
         }
     }
-    *error = best.kind != ErrorKind::None ? best : Fail(ErrorKind::NoModem, text::kNoModemFound);
+    const std::string_view none = serviceFactory_ ? text::kNoModemFound : text::kNoSerialModemFound;
+    *error = best.kind != ErrorKind::None ? best : Fail(ErrorKind::NoModem, none);
     return std::nullopt;
 }
 

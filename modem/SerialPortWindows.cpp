@@ -73,7 +73,7 @@ bool SetTimeouts(HANDLE handle, int timeoutMs, int writeMs) {
 }  // namespace
 
 struct SerialPort::Device {
-    explicit Device(HANDLE handle) : handle(handle) {}
+    explicit Device(HANDLE opened) : handle(opened) {}
     base::WindowsHandle handle;
     int readTimeoutMs = -1;  // the time-outs last set, so that a loop of reads sets them once
     int writeTimeoutMs = -1;

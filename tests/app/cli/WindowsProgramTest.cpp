@@ -1,7 +1,6 @@
 // dtusms.exe as a Windows user runs it: from a folder named in Chinese, with the settings file beside
 // it or named by --settings in Chinese; batch on files named in Chinese and to standard output; listen
-// with a client on 127.0.0.1; and asked for what this build does not have (the window, QR codes,
-// the modem).
+// with a client on 127.0.0.1; and asked for what this build does not have (the window, QR codes).
 
 #include <chrono>
 #include <filesystem>
@@ -12,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/cli/ModemPlugin.h"
 #include "app/cli/QrAvailability.h"
 #include "app/cli/WindowLauncher.h"
 #include "base/Utf8Path.h"
@@ -105,7 +103,7 @@ TEST(WindowsProgramTest, BatchReadsAndWritesFilesNamedInChineseAndKeepsItsLineEn
     EXPECT_EQ(std::regex_replace(expected, std::regex("\r\n"), "\n"), toStandardOutput.out);
 }
 
-TEST(WindowsProgramTest, QrCodesAndTheModemAreSaidToBeMissingAndNothingIsWritten) {
+TEST(WindowsProgramTest, QrCodesAreSaidToBeMissingAndNothingIsWritten) {
     TempDir dir;
     const std::string settings = dir.File("GPRSInfo.ini");
     WriteBytes(settings, kFields);
@@ -120,8 +118,6 @@ TEST(WindowsProgramTest, QrCodesAndTheModemAreSaidToBeMissingAndNothingIsWritten
         {{"batch", dir.File("in.csv"), "--settings", settings, "--qr-dir", dir.File("codes"), "--output",
           dir.File("out.csv")},
          noQr},
-        {{"send", "--settings", settings, "--phone", "13800000000"},
-         "Cannot load the modem support: " + std::string(kNoModemReason) + "\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.args.front());
