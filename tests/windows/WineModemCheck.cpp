@@ -168,6 +168,8 @@ TEST_F(WineModemTest, TheAutomaticChoiceFindsTheModemAmongTheSystemsPorts) {
                                             "\\Device\\Serial21", "/t", "REG_SZ", "/d", port.name(), "/f"});
     ASSERT_EQ(registered.status, 0) << registered.err;
     const Outcome outcome = RunWindowsProgram(Send("auto"));
+    app::testing::RunProgramFile(
+        wine, {"reg", "delete", "HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM", "/v", "\\Device\\Serial21", "/f"});
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.out, "sent: 17\n");
     EXPECT_EQ(DecodedParts(fake).size(), 1U);
