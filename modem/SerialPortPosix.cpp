@@ -82,11 +82,12 @@ bool SerialPort::Open(const std::string& path, int baudRate, SerialOpenError* er
     Close();
     SerialOpenError failure;
     // Non-blocking, so that the open itself never waits for a carrier and reads can be timed by poll.
-    auto device = std::make_unique<Device>(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    const int fd = device->descriptor.get();
-    if (!device->descriptor.valid()) {
-        failure.busy = errno == EBUSY;
-        failure.reason = ErrnoText(errno);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int openError = errno;
+    auto device = std::make_unique<Device>(fd);
+    if (fd < 0) {
+        failure.busy = openError == EBUSY;
+        failure.reason = ErrnoText(openError);
     } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         // Another program that locks its ports (a second dtusms) has this one.
         failure.busy = errno == EWOULDBLOCK;
