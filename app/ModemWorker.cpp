@@ -4,6 +4,7 @@
 
 #include <QThread>
 
+#include "modem/ModemManagerClient.h"
 #include "modem/ModemTransport.h"
 
 namespace app {
@@ -62,7 +63,7 @@ bool ModemWorker::Start(Job job) {
     auto delivery = std::make_shared<std::function<void()>>();
     delivery_ = delivery;
     thread_ = QThread::create([this, options = std::move(options), job = std::move(job), delivery] {
-        modem::ModemTransport transport(options);
+        modem::ModemTransport transport(options, modem::ModemManagerService());
         {
             const std::lock_guard lock(mutex_);
             transport_ = &transport;

@@ -1,5 +1,7 @@
 #include "modem/ModemManagerClient.h"
 
+#include <memory>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -360,6 +362,12 @@ Error ModemManagerClient::WaitForReply(ReplyCollector& collector, const std::str
             loop.exec();
         }
     }
+}
+
+ModemServiceFactory ModemManagerService() {
+    return [](Context& context) -> std::unique_ptr<ModemService> {
+        return std::make_unique<ModemManagerClient>(context);
+    };
 }
 
 }  // namespace modem

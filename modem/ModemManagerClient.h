@@ -20,19 +20,15 @@
 #include <QObject>
 
 #include "modem/Context.h"
+#include "modem/ModemService.h"
 #include "modem/ReplyCollector.h"
 #include "modem/SmsTransport.h"
 
 namespace modem {
 
-struct ManagedModem {
-    std::string path;                // /org/freedesktop/ModemManager1/Modem/N
-    std::string label;               // manufacturer and model
-    bool canMessage = false;         // exposes the Messaging interface (SIM unlocked, modem enabled)
-    std::vector<std::string> ports;  // the device names it holds ("ttyUSB2"), from its Ports property
-};
-
-class ModemManagerClient final : public QObject {
+// ManagedModem::path is /org/freedesktop/ModemManager1/Modem/N, `canMessage` tells whether it
+// exposes the Messaging interface, and `ports` comes from its Ports property.
+class ModemManagerClient final : public QObject, public ModemService {
     Q_OBJECT
 
 public:
@@ -44,26 +40,26 @@ public:
 
     // Whether the bus can be reached and ModemManager runs on it (it is asked whether the name has an
     // owner, so an activatable service is not started for this). `error` gets the reason for no.
-    bool Available(Error* error);
+    bool Available(Error* error) override;
 
     // The managed modems, in object-path order. Errors: ServiceError.
-    std::optional<std::vector<ManagedModem>> Modems(Error* error);
+    std::optional<std::vector<ManagedModem>> Modems(Error* error) override;
 
     // Creates the message on `modemPath` with number, text and (when not empty) smsc, then sends it;
     // `reference` gets the SMS object's path. Errors: ServiceError (with ModemManager's words),
     // Unconfirmed (Send timed out), Cancelled.
     Error Send(const std::string& modemPath, const std::string& number, const std::string& text,
-               const std::string& smsc, int parts, std::string* reference);
+               const std::string& smsc, int parts, std::string* reference) override;
 
     // Subscribes to Messaging.Added of `modemPath`; call before sending so that a quick reply is not
     // missed.
-    bool Listen(const std::string& modemPath);
+    bool Listen(const std::string& modemPath) override;
 
     // Reads each received message announced since Listen() and offers it to `collector` (once its
     // State says it was received completely) until one completes the reply, for up to `seconds`.
     // Errors: NoReply, Cancelled, ServiceError.
     Error WaitForReply(ReplyCollector& collector, const std::string& number, int seconds,
-                       std::optional<std::string>* reply);
+                       std::optional<std::string>* reply) override;
 
 private slots:
     void OnAdded(const QDBusObjectPath& path, bool received);
@@ -88,5 +84,8 @@ private:
     QDBusConnection connection_;
     std::deque<std::string> added_;
 };
+
+// Makes a ModemManagerClient for each call of a transport.
+ModemServiceFactory ModemManagerService();
 
 }  // namespace modem

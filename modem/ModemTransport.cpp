@@ -5,10 +5,6 @@
 #include <random>
 #include <set>
 
-#include <QDir>
-#include <QSerialPortInfo>
-
-#include "modem/ModemManagerClient.h"
 #include "modem/ReplyCollector.h"
 #include "modem/SerialModem.h"
 #include "modem/Texts.h"
@@ -80,30 +76,24 @@ Message StatusOf(const Error& error) {
 
 }  // namespace
 
-ModemTransport::ModemTransport(TransportOptions options) : context_(std::move(options)) {}
+ModemTransport::ModemTransport(TransportOptions options, ModemServiceFactory service)
+    : context_(std::move(options)), serviceFactory_(std::move(service)) {}
 
 ModemTransport::~ModemTransport() = default;
 
-std::vector<std::string> ModemTransport::CandidatePorts() const {
+std::vector<SerialPortName> ModemTransport::CandidatePorts() const {
+    std::vector<SerialPortName> ports;
     if (!context_.options().candidatePorts.empty()) {
-        return context_.options().candidatePorts;
+        for (const std::string& port : context_.options().candidatePorts) {
+            ports.push_back({port, port});
+        }
+        return ports;
     }
-    std::vector<std::string> ports;
     std::set<std::string> seen;
-    const auto add = [&](const std::string& path) {
-        if (seen.insert(CanonicalPath(path)).second) {
-            ports.push_back(path);
+    for (SerialPortName& port : ListSerialPorts()) {
+        if (seen.insert(CanonicalPath(port.path)).second) {
+            ports.push_back(std::move(port));
         }
-    };
-    const QDir dev("/dev");
-    for (const QString& name : dev.entryList({"ttyUSB*", "ttyACM*"}, QDir::System, QDir::Name)) {
-        add(dev.filePath(name).toStdString());
-    }
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        if (info.portName().startsWith("ttyS") && !info.hasVendorIdentifier()) {
-            continue;
-        }
-        add(info.systemLocation().toStdString());
     }
     return ports;
 }
@@ -116,11 +106,11 @@ const std::vector<ManagedModem>* ModemTransport::ManagedModems(Error* error) {
         return managed_ ? &*managed_ : nullptr;
     }
     managedQueried_ = true;
-    if (!context_.options().useModemManager) {
+    if (!context_.options().useModemManager || !serviceFactory_) {
         managedError_ = Fail(ErrorKind::NoModem, text::kServiceNotRunning);
     } else {
         if (!manager_) {
-            manager_ = std::make_unique<ModemManagerClient>(context_);
+            manager_ = serviceFactory_(context_);
         }
         if (manager_->Available(&managedError_)) {
             managed_ = manager_->Modems(&managedError_);
@@ -192,7 +182,8 @@ std::optional<ResolvedModem> ModemTransport::DetectSerial(std::unique_ptr<Serial
     context_.Report(text::StageProgress(Stage::Probing, text::Make(text::kProbing)));
     const std::vector<std::string> held = PortsHeldByModemManager();
     Error best;
-    for (const std::string& port : CandidatePorts()) {
+    for (const SerialPortName& name : CandidatePorts()) {
+        const std::string& port = name.path;
         if (std::find(held.begin(), held.end(), CanonicalPath(port)) != held.end()) {
             context_.Note("skipping " + port + ": held by ModemManager");
             continue;
@@ -212,7 +203,8 @@ std::optional<ResolvedModem> ModemTransport::DetectSerial(std::unique_ptr<Serial
             best = failed;
         }
     }
-    *error = best.kind != ErrorKind::None ? best : Fail(ErrorKind::NoModem, text::kNoModemFound);
+    const std::string_view none = serviceFactory_ ? text::kNoModemFound : text::kNoSerialModemFound;
+    *error = best.kind != ErrorKind::None ? best : Fail(ErrorKind::NoModem, none);
     return std::nullopt;
 }
 
@@ -378,11 +370,12 @@ std::vector<ModemInfo> ModemTransport::ListModems() {
         }
     }
     const std::vector<std::string> held = PortsHeldByModemManager();
-    for (const std::string& port : CandidatePorts()) {
+    for (const SerialPortName& name : CandidatePorts()) {
         if (context_.Cancelled()) {
             break;
         }
-        ModemInfo info{port, port, ModemKind::Serial, false, text::Make(text::kStatusHeld)};
+        const std::string& port = name.path;
+        ModemInfo info{port, name.label, ModemKind::Serial, false, text::Make(text::kStatusHeld)};
         if (std::find(held.begin(), held.end(), CanonicalPath(port)) == held.end()) {
             SerialModem modem(context_, port);
             const Error status = modem.Start(StartMode::Inspect);

@@ -1,7 +1,9 @@
 #pragma once
 
-// The SmsTransport of this library: chooses between ModemManager and the serial ports, composes the
-// PDUs and drives the modem. Needs a QCoreApplication (the plugin's factory makes one when missing).
+// The SmsTransport of this library: chooses between a modem service (ModemManager on Linux) and the
+// serial ports, composes the PDUs and drives the modem. Every call blocks on the calling thread
+// until it is done, cancelled or timed out; one transport serves one thread, so a pool of modems
+// can run as one transport per thread.
 
 #include <memory>
 #include <optional>
@@ -9,8 +11,9 @@
 #include <vector>
 
 #include "modem/Context.h"
-#include "modem/ModemManagerClient.h"
+#include "modem/ModemService.h"
 #include "modem/SerialModem.h"
+#include "modem/SerialPort.h"
 #include "modem/SmsTransport.h"
 
 namespace modem {
@@ -30,7 +33,9 @@ struct ResolvedModem {
 
 class ModemTransport final : public SmsTransport {
 public:
-    explicit ModemTransport(TransportOptions options);
+    // `service` makes the client of the platform's modem service for each call; without one (or
+    // with TransportOptions::useModemManager off) only the serial ports are used.
+    explicit ModemTransport(TransportOptions options, ModemServiceFactory service = {});
     ~ModemTransport() override;
     ModemTransport(const ModemTransport&) = delete;
     ModemTransport& operator=(const ModemTransport&) = delete;
@@ -42,9 +47,8 @@ public:
     std::vector<LogEntry> Log() const override { return context_.Snapshot(); }
 
     // The candidate serial ports of the automatic choice: TransportOptions::candidatePorts, or else
-    // /dev/ttyUSB* and /dev/ttyACM* and the ports the system lists (built-in /dev/ttyS* ports without
-    // a USB identity are left out: a machine lists dozens of them, and such a modem is named).
-    std::vector<std::string> CandidatePorts() const;
+    // those ListSerialPorts gives, each with its label.
+    std::vector<SerialPortName> CandidatePorts() const;
 
 private:
     // Checks the numbers and the text and encodes the parts; InvalidRequest otherwise.
@@ -61,7 +65,8 @@ private:
     void BeginCall();
 
     Context context_;
-    std::unique_ptr<ModemManagerClient> manager_;
+    ModemServiceFactory serviceFactory_;
+    std::unique_ptr<ModemService> manager_;
     bool managedQueried_ = false;
     std::optional<std::vector<ManagedModem>> managed_;
     Error managedError_;

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include "modem/ModemManagerClient.h"
 #include "modem/ModemTransport.h"
 
 namespace {
@@ -40,7 +41,7 @@ __attribute__((visibility("default"))) modem::SmsTransport* dtusms_modem_create(
     }
     try {
         EnsureApplication();
-        return new modem::ModemTransport(*options);
+        return new modem::ModemTransport(*options, modem::ModemManagerService());
     } catch (...) {
         return nullptr;
     }

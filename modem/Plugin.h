@@ -1,8 +1,9 @@
 #pragma once
 
 // The entry points of the modem plugin (libdtusms_modem.so), for a program that loads it at run time
-// instead of linking Qt. Standard C++ only: this header declares them and the interface version; the
-// command line's plugin loader (app/cli/ModemPlugin.h) finds the file, loads it and checks the version.
+// instead of linking Qt (the plugin brings ModemManager over QtDBus beside the serial ports). Standard C++
+// only: this header declares them and the interface version; the command line's plugin loader
+// (app/cli/ModemPlugin.h) finds the file, loads it and checks the version.
 
 #include "modem/SmsTransport.h"
 
@@ -27,7 +28,7 @@ extern "C" {
 int dtusms_modem_api_version();
 
 // A new transport, owned by the caller (delete it; its destructor runs in the plugin). Creates the
-// QCoreApplication the transport needs when the program has none; it then lives until the program
+// QCoreApplication its ModemManager client needs when the program has none; it then lives until the program
 // ends, and the thread of the first call is Qt's main thread. Returns nullptr when `options` is
 // null or memory runs out. Never throws.
 modem::SmsTransport* dtusms_modem_create(const modem::TransportOptions* options);

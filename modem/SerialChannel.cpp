@@ -3,20 +3,30 @@
 #include <algorithm>
 #include <optional>
 
-#include <QEventLoop>
-#include <QTimer>
-
 namespace modem {
 namespace {
 
 // How often a wait looks at the cancel flag: Cancel() only sets an atomic flag (so a signal handler
-// may call it), and nothing else wakes the loop for it.
+// may call it), and nothing else wakes a read for it.
 constexpr int kCancelPollMs = 20;
+// How long the device may refuse bytes before it counts as gone: a modem takes a command at once.
+constexpr int kWriteTimeoutMs = 5000;
 // How long an aborted part may take to answer the ESC, only so that the answer is in the log.
 constexpr int kAbortAnswerMs = 1000;
 
 constexpr char kEscape = '\x1B';
 constexpr char kCtrlZ = '\x1A';
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point After(int ms) {
+    return Clock::now() + std::chrono::milliseconds(std::max(ms, 0));
+}
+
+long long RemainingMs(Clock::time_point deadline) {
+    return std::max<long long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count(), 0);
+}
 
 bool HasHighBytes(const std::string& line) {
     return std::any_of(line.begin(), line.end(),
@@ -38,41 +48,15 @@ bool SerialChannel::Open(const std::string& path, int baudRate, std::string* err
     reader_.Reset();
     unsolicited_.clear();
     continuation_ = false;
-    port_ = std::make_unique<QSerialPort>();
-    port_->setPortName(QString::fromStdString(path));
-    port_->setBaudRate(baudRate);
-    port_->setDataBits(QSerialPort::Data8);
-    port_->setParity(QSerialPort::NoParity);
-    port_->setStopBits(QSerialPort::OneStop);
-    port_->setFlowControl(QSerialPort::NoFlowControl);
-    QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(), [this] { OnReadyRead(); });
-    QObject::connect(
-        port_.get(), &QSerialPort::errorOccurred, port_.get(), [this](QSerialPort::SerialPortError error) {
-            // An unplugged USB modem shows as a resource error, a pseudo-terminal whose
-            // other end closed as a read error; neither port recovers.
-            const bool fatal = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
-                               error == QSerialPort::WriteError;
-            if (fatal && !lost_) {
-                lost_ = true;
-                context_.Note("device lost: " + port_->errorString().toStdString());
-                if (loop_ != nullptr) {
-                    loop_->quit();
-                }
-            }
-        });
-    if (!port_->open(QIODevice::ReadWrite)) {
-        const std::string reason = port_->errorString().toStdString();
+    SerialOpenError failure;
+    if (!port_.Open(path, baudRate, &failure)) {
         if (errorText != nullptr) {
-            *errorText = reason;
+            *errorText = failure.reason;
         }
         if (busy != nullptr) {
-            // Qt reports a port locked or opened exclusively by another program as a permission
-            // error that names the lock or the busy device; a plain EACCES says "Permission denied".
-            *busy = port_->error() == QSerialPort::PermissionError &&
-                    reason.find("Permission denied") == std::string::npos;
+            *busy = failure.busy;
         }
-        context_.Note("cannot open " + path + ": " + reason);
-        port_.reset();
+        context_.Note("cannot open " + path + ": " + failure.reason);
         return false;
     }
     context_.Note("opened " + path + " at " + std::to_string(baudRate) + " baud, 8N1");
@@ -80,20 +64,22 @@ bool SerialChannel::Open(const std::string& path, int baudRate, std::string* err
 }
 
 void SerialChannel::Close() {
-    if (port_ == nullptr) {
+    if (!port_.IsOpen()) {
         return;
     }
-    if (port_->isOpen()) {
-        port_->close();
-        context_.Note("closed " + path_);
-    }
-    // Closes are made by the dialogue between waits, never from inside one of the port's signals,
-    // so the port can go at once (a deferred delete would leak where no event loop runs again).
-    port_.reset();
+    port_.Close();
+    context_.Note("closed " + path_);
 }
 
 bool SerialChannel::IsOpen() const {
-    return port_ != nullptr && port_->isOpen() && !lost_;
+    return port_.IsOpen() && !lost_;
+}
+
+void SerialChannel::MarkLost(const std::string& reason) {
+    if (!lost_) {
+        lost_ = true;
+        context_.Note("device lost: " + reason);
+    }
 }
 
 void SerialChannel::Write(const std::string& bytes) {
@@ -101,23 +87,19 @@ void SerialChannel::Write(const std::string& bytes) {
     if (!IsOpen()) {
         return;
     }
-    port_->write(bytes.data(), static_cast<qint64>(bytes.size()));
-    port_->flush();
+    if (std::string reason; !port_.Write(bytes, kWriteTimeoutMs, &reason)) {
+        MarkLost(reason);
+    }
 }
 
-void SerialChannel::OnReadyRead() {
-    const QByteArray bytes = port_->readAll();
-    for (AtEvent& event :
-         reader_.Feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+void SerialChannel::Feed(std::string_view bytes) {
+    for (AtEvent& event : reader_.Feed(bytes)) {
         if (event.kind == AtEvent::Kind::Prompt) {
             context_.Log(LogEntry::Direction::FromModem, "> ");
             prompted_ = true;
         } else {
             HandleLine(event.text);
         }
-    }
-    if (loop_ != nullptr) {
-        loop_->quit();
     }
 }
 
@@ -155,37 +137,36 @@ void SerialChannel::HandleLine(const std::string& line) {
     }
 }
 
-CommandAnswer::Status SerialChannel::Wait(const std::function<bool()>& done, const QDeadlineTimer& deadline,
+CommandAnswer::Status SerialChannel::Wait(const std::function<bool()>& done, Deadline deadline,
                                           bool ignoreCancel) {
-    QEventLoop loop;
-    QTimer tick;
-    tick.setInterval(kCancelPollMs);
-    QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
-    tick.start();
-    loop_ = &loop;
-    // How the wait has ended, or nullopt while it goes on.
-    const auto ended = [&]() -> std::optional<CommandAnswer::Status> {
+    std::string bytes;
+    for (;;) {
         if (done()) {
             return CommandAnswer::Status::Final;
         }
-        if (lost_ || port_ == nullptr) {
+        if (lost_ || !port_.IsOpen()) {
             return CommandAnswer::Status::Lost;
         }
         if (!ignoreCancel && context_.Cancelled()) {
             return CommandAnswer::Status::Cancelled;
         }
-        if (deadline.hasExpired()) {
+        const long long left = RemainingMs(deadline);
+        if (left == 0) {
             return CommandAnswer::Status::Timeout;
         }
-        return std::nullopt;
-    };
-    std::optional<CommandAnswer::Status> status = ended();
-    while (!status) {
-        loop.exec();
-        status = ended();
+        bytes.clear();
+        std::string reason;
+        switch (port_.Read(bytes, static_cast<int>(std::min<long long>(left, kCancelPollMs)), &reason)) {
+            case SerialRead::Data:
+                Feed(bytes);
+                break;
+            case SerialRead::Lost:
+                MarkLost(reason);
+                break;
+            case SerialRead::Timeout:
+                break;
+        }
     }
-    loop_ = nullptr;
-    return *status;
 }
 
 CommandAnswer SerialChannel::Command(const std::string& command, int timeoutMs) {
@@ -195,7 +176,7 @@ CommandAnswer SerialChannel::Command(const std::string& command, int timeoutMs) 
     answer_ = {};
     sawGarbage_ = false;
     Write(command + "\r");
-    const QDeadlineTimer deadline(timeoutMs);
+    const Deadline deadline = After(timeoutMs);
     CommandAnswer result = answer_;
     result.status = Wait([this] { return commandDone_; }, deadline);
     result.final = answer_.final;
@@ -217,10 +198,10 @@ PartAnswer SerialChannel::SendPart(const std::string& command, const std::string
     prompted_ = false;
     answer_ = {};
     sawGarbage_ = false;
-    const QDeadlineTimer partDeadline(partMs);
+    const Deadline partDeadline = After(partMs);
     Write(command + "\r");
     CommandAnswer::Status status =
-        Wait([this] { return prompted_ || commandDone_; }, QDeadlineTimer(std::min(promptMs, partMs)));
+        Wait([this] { return prompted_ || commandDone_; }, After(std::min(promptMs, partMs)));
     if (status == CommandAnswer::Status::Final && !commandDone_ && context_.Cancelled()) {
         status = CommandAnswer::Status::Cancelled;
     }
@@ -229,7 +210,7 @@ PartAnswer SerialChannel::SendPart(const std::string& command, const std::string
             // The modem may still be collecting the PDU: ESC makes it drop the part, where anything
             // else could be taken as PDU text and sent.
             Write(std::string(1, kEscape));
-            Wait([this] { return commandDone_; }, QDeadlineTimer(std::min(graceMs, kAbortAnswerMs)), true);
+            Wait([this] { return commandDone_; }, After(std::min(graceMs, kAbortAnswerMs)), true);
         }
         result.prompted = prompted_;
         result.answer.status = status;
@@ -244,7 +225,7 @@ PartAnswer SerialChannel::SendPart(const std::string& command, const std::string
     result.handedOver = true;
     status = Wait([this] { return commandDone_; }, partDeadline);
     if (status == CommandAnswer::Status::Cancelled) {
-        const QDeadlineTimer grace(std::min<qint64>(graceMs, partDeadline.remainingTime()));
+        const Deadline grace = std::min(After(graceMs), partDeadline);
         const CommandAnswer::Status late = Wait([this] { return commandDone_; }, grace, true);
         if (late == CommandAnswer::Status::Final) {
             status = late;
@@ -260,8 +241,7 @@ PartAnswer SerialChannel::SendPart(const std::string& command, const std::string
 
 bool SerialChannel::WaitForUnsolicited(int timeoutMs) {
     const CommandAnswer::Status status =
-        Wait([this] { return unsolicited_.size() > (continuation_ ? 1U : 0U); },
-             QDeadlineTimer(std::max(timeoutMs, 0)));
+        Wait([this] { return unsolicited_.size() > (continuation_ ? 1U : 0U); }, After(timeoutMs));
     return status == CommandAnswer::Status::Final || status == CommandAnswer::Status::Timeout;
 }
 

@@ -1,23 +1,20 @@
 #pragma once
 
 // One open serial port and the AT dialogue on it: a command and its answer, the "> " prompt of a
-// part, and the unsolicited lines that arrive meanwhile. Blocking calls that run a local event loop;
+// part, and the unsolicited lines that arrive meanwhile. Plain blocking calls on the calling thread;
 // every wait ends at its deadline, on Cancel() of the transport, or when the device vanishes.
 
+#include <chrono>
 #include <deque>
 #include <functional>
-#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
-
-#include <QDeadlineTimer>
-#include <QSerialPort>
 
 #include "modem/AtLineReader.h"
 #include "modem/AtResponse.h"
 #include "modem/Context.h"
-
-class QEventLoop;
+#include "modem/SerialPort.h"
 
 namespace modem {
 
@@ -78,16 +75,19 @@ public:
     bool SawGarbage() const { return sawGarbage_; }
 
 private:
-    void OnReadyRead();
+    using Deadline = std::chrono::steady_clock::time_point;
+
+    void Feed(std::string_view bytes);
     void HandleLine(const std::string& line);
     void Write(const std::string& bytes);
-    // Runs the event loop until `done` holds (Final), the deadline passes (Timeout), the transport
-    // is cancelled (Cancelled, unless `ignoreCancel`) or the device vanishes (Lost).
-    CommandAnswer::Status Wait(const std::function<bool()>& done, const QDeadlineTimer& deadline,
+    void MarkLost(const std::string& reason);
+    // Reads the port until `done` holds (Final), the deadline passes (Timeout), the transport is
+    // cancelled (Cancelled, unless `ignoreCancel`) or the device vanishes (Lost).
+    CommandAnswer::Status Wait(const std::function<bool()>& done, Deadline deadline,
                                bool ignoreCancel = false);
 
     Context& context_;
-    std::unique_ptr<QSerialPort> port_;
+    SerialPort port_;
     std::string path_;
     AtLineReader reader_;
     std::string command_;  // the command running, for the classification of its answer
@@ -99,7 +99,6 @@ private:
     bool continuation_ = false;  // the next line belongs to the last unsolicited entry
     bool lost_ = false;
     bool sawGarbage_ = false;
-    QEventLoop* loop_ = nullptr;
 };
 
 }  // namespace modem

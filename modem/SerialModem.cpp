@@ -197,7 +197,9 @@ Error SerialModem::SendParts(const std::vector<PduPart>& parts, std::vector<std:
         const PduPart& part = parts[static_cast<std::size_t>(index)];
         const PartAnswer sent = channel_.SendPart("AT+CMGS=" + std::to_string(part.tpduLength), part.hex,
                                                   timeouts.promptMs, timeouts.partMs, timeouts.cancelGraceMs);
-        if (!sent.answer.Ok()) {
+        // An OK that comes before the PDU was written answers something else (another program on
+        // the port): the part has not gone.
+        if (!sent.answer.Ok() || !sent.handedOver) {
             return PartFailure(sent, number, total);
         }
         int reference = -1;
@@ -216,6 +218,9 @@ Error SerialModem::PartFailure(const PartAnswer& sent, int number, int total) co
     const CommandAnswer& answer = sent.answer;
     switch (answer.status) {
         case CommandAnswer::Status::Final: {
+            if (answer.final.kind == LineKind::Ok) {
+                break;
+            }
             const std::string_view meaning = Meaning(answer.final);
             if (!meaning.empty()) {
                 return Fail(

@@ -28,6 +28,9 @@ inline constexpr std::string_view kTextNotEncodable = "The message cannot be enc
 // Finding and opening a modem.
 inline constexpr std::string_view kNoModemFound =
     "No modem found: ModemManager manages none and no serial port answers with a ready SIM card";
+// The same where the system has no modem service (Windows).
+inline constexpr std::string_view kNoSerialModemFound =
+    "No modem found: no serial port answers with a ready SIM card";
 inline constexpr std::string_view kHeldByModemManager =
     "%s is held by ModemManager; choose the ModemManager modem";
 inline constexpr std::string_view kPortBusy = "%s is in use by another program";

@@ -13,7 +13,7 @@ packages=(
     libcurl4-openssl-dev ca-certificates  # "Obtain IP" asks its services over HTTPS
     libqrencode-dev zlib1g-dev
     zbar-tools librsvg2-bin  # the QR tests decode the PNG and SVG drawings
-    qt6-serialport-dev dbus  # the modem transport; its tests start a private dbus-daemon
+    dbus  # ModemManager's tests start a private dbus-daemon
     gettext
     valgrind
     libgtest-dev libgmock-dev libbenchmark-dev

@@ -48,10 +48,12 @@ for name in Maintainer Homepage Description Installed-Size; do
 done
 depends=",$(field Depends | tr -d ' '),"
 for dependency in libcurl4 qt6-qpa-plugins qt6-translations-l10n fonts-wine fonts-wqy-microhei libc6 libstdc++6 libqt6widgets6 \
-    libqt6serialport6 libqrencode4 zlib1g ca-certificates; do
+    libqt6dbus6 libqrencode4 zlib1g ca-certificates; do
     [[ "$depends" == *",$dependency,"* || "$depends" == *",$dependency("* ]] ||
         fail "Depends lacks $dependency: $(field Depends)"
 done
+# The serial ports are spoken to with termios: nothing needs Qt Serial Port.
+[[ "$depends" != *",libqt6serialport6"* ]] || fail "Depends names libqt6serialport6: $(field Depends)"
 
 # The file list, exactly: a file missing breaks the desktop integration, a file too many (a static
 # library, a header, a test program) has no place in the package.

@@ -6,7 +6,6 @@
 #include "app/cli/PluginLoader.h"
 #include "app/cli/SharedLibrary.h"
 #include "base/Placeholders.h"
-#include "base/ProgramPath.h"
 #include "base/Translate.h"
 
 namespace app {
@@ -40,15 +39,6 @@ std::unique_ptr<modem::SmsTransport> LoadModemTransport(const std::vector<std::s
         error = "the modem plugin could not create a transport";
     }
     return transport;
-}
-
-std::unique_ptr<modem::SmsTransport> LoadModemTransport(const modem::TransportOptions& options,
-                                                        std::string& error) {
-    if (!kModemBuilt) {
-        error = kNoModemReason;
-        return nullptr;
-    }
-    return LoadModemTransport(PluginFolders(base::ProgramFilePath()), options, error);
 }
 
 std::string ModemUnavailableMessage(const CliOutput& output, const std::string& reason) {

@@ -1,8 +1,9 @@
 #pragma once
 
-// The modem support of the command line: libdtusms_modem.so, which brings Qt Serial Port and QtDBus,
-// loaded only when a command sends (send, batch --send), from the program's plugin folders (see
-// app/cli/PluginLoader.h), and checked against the interface this program was built with.
+// The modem support of the command line. On Linux it is libdtusms_modem.so, which brings QtDBus for
+// ModemManager, loaded only when a command sends (send, batch --send), from the program's plugin
+// folders (see app/cli/PluginLoader.h), and checked against the interface this program was built
+// with. On Windows the modem core (serial ports only) is linked into the program.
 
 #include <memory>
 #include <string>
@@ -22,14 +23,15 @@ std::unique_ptr<modem::SmsTransport> LoadModemTransport(const std::vector<std::s
                                                         const modem::TransportOptions& options,
                                                         std::string& error);
 
-// Whether this build made the modem plugin (it needs Qt Serial Port and QtDBus; the Windows build made
-// with MinGW-w64 on Debian has no Qt), and the reason a build without it gives.
+// Whether this build has modem support (on Linux the plugin, which needs QtDBus, is built with the
+// window), and the reason a build without it gives.
 inline constexpr bool kModemBuilt = DTUSMS_MODEM_BUILT;
 inline constexpr const char* kNoModemReason =
-    "this build of dtusms has no modem plugin (it was built without Qt Serial Port and QtDBus)";
+    "this build of dtusms has no modem plugin (it was built without QtDBus)";
 
-// The same from the folders beside the running program; in a build without the plugin, nullptr with
-// kNoModemReason in `error`.
+// The transport of this build: on Linux the plugin's, from the folders beside the running program;
+// on Windows the linked-in core's. In a build without modem support, nullptr with kNoModemReason in
+// `error`.
 std::unique_ptr<modem::SmsTransport> LoadModemTransport(const modem::TransportOptions& options,
                                                         std::string& error);
 

@@ -75,6 +75,10 @@ void FakeModem::SetPromptMissing(bool missing) {
     std::lock_guard lock(mutex_);
     promptMissing_ = missing;
 }
+void FakeModem::SetPromptAnswer(const std::string& final) {
+    std::lock_guard lock(mutex_);
+    promptAnswer_ = final;
+}
 void FakeModem::SetPartError(int part, const std::string& line) {
     std::lock_guard lock(mutex_);
     partErrors_[part] = line;
@@ -243,7 +247,9 @@ void FakeModem::Command(const std::string& line) {
         Arm(0);
         Answer("", "OK", command);
     } else if (StartsWith(command, "AT+CMGS=")) {
-        if (!promptMissing_) {
+        if (!promptAnswer_.empty()) {
+            Answer("", promptAnswer_, command);
+        } else if (!promptMissing_) {
             Write("\r\n> ");
             inPdu_ = true;
             pdu_.clear();

@@ -28,12 +28,13 @@ public:
     const std::string& path() const { return path_; }
 
     // ---- the script (set before the code under test talks to the modem) ----
-    void SetSilent(bool silent);                 // answers nothing at all
-    void SetGarbage(bool garbage);               // answers every command with line noise only
-    void SetAnswerDelayMs(int ms);               // waits this long before each answer
-    void SetPinState(const std::string& state);  // "READY" (default), "SIM PIN", "SIM PUK"; "" = no SIM
-    void SetTextModeOnly(bool textOnly);         // AT+CMGF=0 gives ERROR, AT+CMGF=1 OK
-    void SetPromptMissing(bool missing);         // AT+CMGS=<n> never gets its "> "
+    void SetSilent(bool silent);                     // answers nothing at all
+    void SetGarbage(bool garbage);                   // answers every command with line noise only
+    void SetAnswerDelayMs(int ms);                   // waits this long before each answer
+    void SetPinState(const std::string& state);      // "READY" (default), "SIM PIN", "SIM PUK"; "" = no SIM
+    void SetTextModeOnly(bool textOnly);             // AT+CMGF=0 gives ERROR, AT+CMGF=1 OK
+    void SetPromptMissing(bool missing);             // AT+CMGS=<n> never gets its "> "
+    void SetPromptAnswer(const std::string& final);  // AT+CMGS=<n> gets `final` instead of its "> "
     void SetPartError(int part, const std::string& line);  // part n (1-based) answered with `line`
     void SetVanishAfterPart(int part);                     // the device disappears once part n's PDU arrived
     void SetSilentAfterPart(int part);                     // part n's PDU is taken but never confirmed
@@ -83,6 +84,7 @@ private:
     int delayMs_ = 0;
     std::string pinState_ = "READY";
     bool textOnly_ = false;
+    std::string promptAnswer_;
     bool promptMissing_ = false;
     std::map<int, std::string> partErrors_;
     int vanishAfter_ = 0;

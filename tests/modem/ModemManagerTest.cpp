@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "modem/ModemManagerClient.h"
 #include "modem/ModemTransport.h"
 #include "tests/modem/MockModemManager.h"
 #include "tests/modem/SerialTestSupport.h"
@@ -43,7 +44,7 @@ TEST(ModemManager, CreatesTheMessageAndSendsIt) {
     PrivateBus bus;
     MockModemManager mock(bus.address(), {});
     for (const std::string choice : {"mm", "auto", MockModemManager::kModemPath}) {
-        ModemTransport transport(BusOptions(bus));
+        ModemTransport transport(BusOptions(bus), ModemManagerService());
         const SendResult result = transport.Send(Request(choice, "+86 138 0013 8000", "(A55A#s)"));
         ASSERT_EQ(result.error.kind, ErrorKind::None)
             << choice << ": " << RenderMessage(result.error.message);
@@ -65,7 +66,7 @@ TEST(ModemManager, CreatesTheMessageAndSendsIt) {
 TEST(ModemManager, PassesTheServiceCentreWhenGiven) {
     PrivateBus bus;
     MockModemManager mock(bus.address(), {});
-    ModemTransport transport(BusOptions(bus));
+    ModemTransport transport(BusOptions(bus), ModemManagerService());
     const std::string text = "设置 (A55A#s)";
     ASSERT_EQ(transport.Send(Request("mm", kDtu, text, "+8613800100500")).error.kind, ErrorKind::None);
     ASSERT_EQ(mock.Created().size(), 1U);
@@ -79,7 +80,7 @@ TEST(ModemManager, ReportsTheServicesRefusalInItsOwnWords) {
     config.sendErrorName = "org.freedesktop.ModemManager1.Error.MessageError.NetworkTimeout";
     config.sendErrorText = "Network timeout";
     MockModemManager mock(bus.address(), config);
-    ModemTransport transport(BusOptions(bus));
+    ModemTransport transport(BusOptions(bus), ModemManagerService());
     const SendResult result = transport.Send(Request("mm", kDtu, "x"));
     EXPECT_EQ(result.error.kind, ErrorKind::ServiceError);
     EXPECT_EQ(RenderMessage(result.error.message),
@@ -92,7 +93,7 @@ TEST(ModemManager, AModemWithoutMessagingIsNotReady) {
     MockConfig config;
     config.canMessage = false;
     MockModemManager mock(bus.address(), config);
-    ModemTransport transport(BusOptions(bus));
+    ModemTransport transport(BusOptions(bus), ModemManagerService());
     const SendResult result = transport.Send(Request("mm", kDtu, "x"));
     EXPECT_EQ(result.error.kind, ErrorKind::NoModem);
     EXPECT_EQ(RenderMessage(result.error.message),
@@ -106,7 +107,7 @@ TEST(ModemManager, AModemWithoutMessagingIsNotReady) {
 TEST(ModemManager, NotRunningMeansTheSerialPortsForTheAutomaticChoice) {
     PrivateBus bus;  // no ModemManager on it
     FakeModem fake;
-    ModemTransport transport(BusOptions(bus, {fake.path()}));
+    ModemTransport transport(BusOptions(bus, {fake.path()}), ModemManagerService());
     const SendResult result = transport.Send(Request("auto", kDtu, "(A55A#s)"));
     ASSERT_EQ(result.error.kind, ErrorKind::None) << RenderMessage(result.error.message);
     EXPECT_EQ(result.modem, fake.path());
@@ -121,7 +122,7 @@ TEST(ModemManager, APortItHoldsIsReportedAndNeverOpened) {
     MockConfig config;
     config.ports = {fake.path().substr(5)};  // "pts/N", as ModemManager names ports
     MockModemManager mock(bus.address(), config);
-    ModemTransport transport(BusOptions(bus, {fake.path()}));
+    ModemTransport transport(BusOptions(bus, {fake.path()}), ModemManagerService());
     const SendResult result = transport.Send(Request(fake.path(), kDtu, "x"));
     EXPECT_EQ(result.error.kind, ErrorKind::ModemBusy);
     EXPECT_EQ(RenderMessage(result.error.message),
@@ -144,7 +145,7 @@ TEST(ModemManager, TheReplyComesThroughTheAddedSignal) {
     MockConfig config;
     config.incoming = {{"+8613900139000", "someone else", 50, 0}, {"13800138000", "OK:IP SET", 150, 300}};
     MockModemManager mock(bus.address(), config);
-    ModemTransport transport(BusOptions(bus));
+    ModemTransport transport(BusOptions(bus), ModemManagerService());
     SendRequest request = Request("mm", kDtu, "(A55A#s)");
     request.replyTimeoutSeconds = 5;
     const SendResult result = transport.Send(request);
@@ -161,7 +162,7 @@ TEST(ModemManager, WaitingEndsWhenTheTimeIsUp) {
     config.incoming = {{"+8613900139000", "someone else", 50, 0}};
     config.incomingWithoutSend = true;
     MockModemManager mock(bus.address(), config);
-    ModemTransport transport(BusOptions(bus));
+    ModemTransport transport(BusOptions(bus), ModemManagerService());
     const auto start = std::chrono::steady_clock::now();
     const ReplyResult result = transport.WaitForReply({"mm", kDtu, 1});
     EXPECT_EQ(result.error.kind, ErrorKind::NoReply);
@@ -174,7 +175,7 @@ TEST(ModemManager, CancelWhileSendingReturnsPromptly) {
     MockConfig config;
     config.sendDelayMs = 10000;
     MockModemManager mock(bus.address(), config);
-    ModemTransport transport(BusOptions(bus));
+    ModemTransport transport(BusOptions(bus), ModemManagerService());
     std::thread canceller([&] {
         while (mock.Created().empty()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -108,6 +108,14 @@ INSTANTIATE_TEST_SUITE_P(
                  "The modem did not take part 1 of 2; nothing of it was sent",
                  0,
                  {}},
+        // An OK without the prompt cannot mean that the part went: its PDU was never written (another
+        // program on the same port, say, got that OK).
+        FaultRow{"ok_instead_of_prompt",
+                 [](FakeModem& f) { f.SetPromptAnswer("OK"); },
+                 ErrorKind::NoAnswer,
+                 "The modem did not take part 1 of 2; nothing of it was sent",
+                 0,
+                 {}},
         FaultRow{"vanishes_after_first_part",
                  [](FakeModem& f) { f.SetVanishAfterPart(1); },
                  ErrorKind::DeviceLost,

@@ -1,6 +1,6 @@
 // dtusms.exe as a Windows user runs it: from a folder named in Chinese, with the settings file beside
 // it or named by --settings in Chinese; batch on files named in Chinese and to standard output; listen
-// with a client on 127.0.0.1; and asked for what this build does not have (the window, the modem).
+// with a client on 127.0.0.1; and asked for what this build does not have (the window).
 
 #include <chrono>
 #include <filesystem>
@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/cli/ModemPlugin.h"
 #include "app/cli/WindowLauncher.h"
 #include "base/Utf8Path.h"
 #include "net/SocketApi.h"
@@ -129,17 +128,6 @@ TEST(WindowsProgramTest, BatchReadsAndWritesFilesNamedInChineseAndKeepsItsLineEn
         RunProgramFile(DTUSMS_PROGRAM, {"batch", input, "--settings", settings, "--quiet"});
     EXPECT_EQ(0, toStandardOutput.status) << toStandardOutput.err;
     EXPECT_EQ(std::regex_replace(expected, std::regex("\r\n"), "\n"), toStandardOutput.out);
-}
-
-TEST(WindowsProgramTest, TheModemIsSaidToBeMissing) {
-    TempDir dir;
-    const std::string settings = dir.File("GPRSInfo.ini");
-    WriteBytes(settings, kFields);
-    const Outcome outcome =
-        RunProgramFile(DTUSMS_PROGRAM, {"send", "--settings", settings, "--phone", "13800000000"});
-    EXPECT_EQ(1, outcome.status);
-    EXPECT_EQ("", outcome.out);
-    EXPECT_EQ("Cannot load the modem support: " + std::string(kNoModemReason) + "\n", outcome.err);
 }
 
 // Connects to 127.0.0.1:port once the program listens there (it takes Wine a moment to start it).
