@@ -1,7 +1,7 @@
 // dtusms.exe as a Windows user runs it: from a folder named in Chinese, with the settings file beside
 // it or named by --settings in Chinese; batch on files named in Chinese and to standard output; listen
-// with a client on 127.0.0.1; and asked for what this build does not have (the window, QR codes,
-// the modem).
+// with a client on 127.0.0.1; the window opened on a settings file; and asked for what this build
+// does not have (QR codes, the modem).
 
 #include <chrono>
 #include <filesystem>
@@ -14,7 +14,6 @@
 
 #include "app/cli/ModemPlugin.h"
 #include "app/cli/QrAvailability.h"
-#include "app/cli/WindowLauncher.h"
 #include "base/Utf8Path.h"
 #include "net/SocketApi.h"
 #include "tests/app/cli/ProgramRunner.h"
@@ -68,14 +67,21 @@ TEST(WindowsProgramTest, SettingsNamedInChineseOnTheCommandLineAreRead) {
     EXPECT_EQ("(A55A#2*\xe6\x9c\x8d\xe5\x8a\xa1*6000#3*CMNET#4*\xe6\xb5\x8b)\n", dtu.out);
 }
 
-TEST(WindowsProgramTest, TheWindowIsAskedForAndTheBuildSaysItHasNone) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{}, {"--settings", "x.ini"}, {"-platform", "windows"}}) {
-        const Outcome outcome = RunProgramFile(DTUSMS_PROGRAM, args);
-        EXPECT_EQ(1, outcome.status);
-        EXPECT_EQ("", outcome.out);
-        EXPECT_EQ(std::string("dtusms: ") + kNoWindowMessage + "\n", outcome.err);
-    }
+TEST(WindowsProgramTest, TheWindowOpensOnASettingsFileNamedInChineseAndWritesItsFirstStart) {
+    TempDir dir;
+    std::filesystem::create_directories(base::Utf8Path(dir.File(kSettingsFolder)));
+    const std::string settings = dir.File(kSettingsFolder + "\\GPRSInfo.ini");
+    const Outcome outcome = RunProgramFile(DTUSMS_PROGRAM, {"--settings", settings, "--exit-after-paint"});
+    EXPECT_EQ(0, outcome.status) << outcome.err;
+    EXPECT_EQ("", outcome.out);
+    EXPECT_EQ("", outcome.err);
+    const std::string file = ReadBytes(settings);
+    EXPECT_EQ(0u, file.find("[Main]\r\nPort=6000\r\n")) << file;
+    EXPECT_NE(std::string::npos, file.find("DTU number=TQ-GP000001\r\n")) << file;
+
+    const Outcome bad = RunProgramFile(DTUSMS_PROGRAM, {"--settings"});
+    EXPECT_EQ(2, bad.status);
+    EXPECT_NE(std::string::npos, bad.err.find("--settings")) << bad.err;
 }
 
 constexpr const char* kFields = "[Main]\r\nStatic IP=10.0.0.1\r\nPort=6000\r\nDTU number=TQ-1\r\n";

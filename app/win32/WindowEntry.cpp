@@ -1,0 +1,54 @@
+// The entry point of the Win32 window library, which dtusms.exe loads when the arguments ask for the
+// window (app/cli/WindowLauncher.h). The only symbol the library exports.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <exception>
+#include <type_traits>
+
+#include "app/cli/WindowArguments.h"
+#include "app/cli/WindowLauncher.h"
+#include "app/win32/MainWindow.h"
+#include "app/win32/WideText.h"
+#include "base/ProgramPath.h"
+#include "i18n/EngineStartup.h"
+#include "i18n/GnuGettextInstance.h"
+
+namespace {
+
+// The localization engine's own messages: a box without owner.
+class MessageBoxSink final : public i18n::MessageSink {
+public:
+    void ShowMessage(const std::string& caption, const std::string& text) override {
+        MessageBoxW(nullptr, app::win32::Wide(text).c_str(), app::win32::Wide(caption).c_str(), MB_OK);
+    }
+};
+
+int RunWindow(int argc, char** argv) {
+    const app::WindowOptions options = app::ParseWindowOptions(argc, argv);
+    if (!app::CanOpenWindow(options)) {
+        return 2;
+    }
+    MessageBoxSink engineMessages;
+    // The engine starts before the window exists and shuts down after it is gone.
+    const i18n::EngineSession engine(base::ProgramFilePath(), i18n::SystemLocaleSource(), engineMessages);
+    app::win32::MainWindow window(GetModuleHandleW(nullptr), {options.settingsPath, options.exitAfterPaint});
+    return window.Run();
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) int dtusms_window_main(int argc, char** argv) {
+    // An exception must not cross into the caller, which knows nothing of this library's types.
+    try {
+        return RunWindow(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "dtusms: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "dtusms: the window program failed\n");
+    }
+    return 1;
+}
+
+static_assert(std::is_same_v<decltype(dtusms_window_main), app::WindowMainFunction>);
