@@ -5,12 +5,13 @@
 # run, reused afterwards). Among them the check of the settings reader against the Windows profile
 # API: ProfileApiReader.exe answers under Wine, and profile_api_diff, built natively in build/,
 # generates the settings files and compares.
+# Then the Win32 window end to end on a virtual X display (scripts/win32-window-test.sh).
 # Installs what it needs when missing. Fails when any test fails; CTest's summary is kept in
 # build-win/ctest.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine64 wine googletest
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine64 wine googletest xvfb xdotool imagemagick
 
 # The comparing side links the settings reader as the program does, so it is built natively; an
 # existing build/ keeps the options it was configured with.
@@ -27,3 +28,5 @@ cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMA
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" | tee "$build/ctest.log"
 cat "$build/tests/windows/profile-cases/summary.txt"
+# The window itself, driven under Wine on a virtual display.
+scripts/win32-window-test.sh "$build"

@@ -14,11 +14,9 @@ namespace app::win32 {
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"Ttntfrm_Main";
 constexpr UINT kJobDone = WM_APP + 1;
 constexpr UINT kPostedWaiting = WM_APP + 2;
 constexpr UINT_PTR kPostedTimer = 1;
-constexpr int kFirstControlId = 100;
 constexpr int kFirstLanguageId = 1000;
 constexpr int kIconResource = 1;
 // The drop-down lists' own part: the selection field inside its 3-pixel borders.

@@ -35,6 +35,10 @@ struct ControlSpec {
     std::vector<std::string_view> items = {};
 };
 
+// A control's identifier is kFirstControlId plus its index in Controls().
+inline constexpr int kFirstControlId = 100;
+inline constexpr wchar_t kWindowClass[] = L"Ttntfrm_Main";
+
 inline constexpr int kClientWidth = 495;
 inline constexpr int kClientHeight = 305;
 inline constexpr int kDtuNumberKeyboardLimit = 11;
