@@ -48,8 +48,6 @@ public:
         net::HostResolver* resolver = &net::SystemResolver();
         // The status bar's line for a composed command (its SMS length); empty shows nothing.
         std::function<std::string(const std::string& command)> commandStatus;
-        // Runs after the language was applied to the window, for what the view keeps beside it.
-        std::function<void()> afterRetranslate;
     };
 
     // `view` must outlive the logic.

@@ -15,8 +15,8 @@
 
 namespace app::win32 {
 
-LRESULT CALLBACK MainWindow::PortEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                          DWORD_PTR selfPointer) {
+LRESULT CALLBACK MainWindow::PortEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR /*id*/, DWORD_PTR selfPointer) {
     auto* self = reinterpret_cast<MainWindow*>(selfPointer);
     switch (message) {
         case WM_CHAR: {
