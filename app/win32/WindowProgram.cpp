@@ -1,14 +1,11 @@
-// The entry point of the Win32 window library, which dtusms.exe loads when the arguments ask for the
-// window (app/cli/WindowLauncher.h). The only symbol the library exports.
+#include "app/win32/WindowProgram.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <exception>
-#include <type_traits>
 
 #include "app/cli/WindowArguments.h"
-#include "app/cli/WindowLauncher.h"
 #include "app/win32/MainWindow.h"
 #include "app/win32/WideText.h"
 #include "base/ProgramPath.h"
@@ -39,8 +36,9 @@ int RunWindow(int argc, char** argv) {
 
 }  // namespace
 
-extern "C" __declspec(dllexport) int dtusms_window_main(int argc, char** argv) {
-    // An exception must not cross into the caller, which knows nothing of this library's types.
+namespace app::win32 {
+
+int RunWindowProgram(int argc, char** argv) {
     try {
         return RunWindow(argc, argv);
     } catch (const std::exception& error) {
@@ -51,4 +49,4 @@ extern "C" __declspec(dllexport) int dtusms_window_main(int argc, char** argv) {
     return 1;
 }
 
-static_assert(std::is_same_v<decltype(dtusms_window_main), app::WindowMainFunction>);
+}  // namespace app::win32
