@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include "app/logic/PortValue.h"
+
 namespace app {
 
 namespace {
@@ -37,25 +39,7 @@ PortSpinEdit::PortSpinEdit(std::function<void()> beep, QWidget* parent)
 }
 
 int PortSpinEdit::ParseValue(const QString& text, int fallback) {
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < text.size() && (text.at(i) == u'+' || text.at(i) == u'-')) {
-        negative = text.at(i) == u'-';
-        ++i;
-    }
-    if (i == text.size()) {
-        return fallback;
-    }
-    long long magnitude = 0;
-    for (; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c < u'0' || c > u'9') {
-            return fallback;
-        }
-        magnitude = std::min<long long>(magnitude * 10 + (c.unicode() - u'0'), 1LL << 40);
-    }
-    const long long value = negative ? -magnitude : magnitude;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    return logic::PortValueOfText(text.toStdString(), fallback);
 }
 
 int PortSpinEdit::Value() const {

@@ -20,14 +20,16 @@
 #include <QAbstractSpinBox>
 #include <QString>
 
+#include "app/logic/PortValue.h"
+
 namespace app {
 
 class PortSpinEdit final : public QAbstractSpinBox {
     Q_OBJECT
 
 public:
-    static constexpr int kMinimum = 1000;
-    static constexpr int kMaximum = 99999;
+    static constexpr int kMinimum = logic::kPortMinimum;
+    static constexpr int kMaximum = logic::kPortMaximum;
 
     // `beep` sounds for every key the field refuses (the window passes the system's default beep);
     // empty, a refused key makes no sound.

@@ -29,7 +29,7 @@ mkdir -p "$stage"
 "$triplet-strip" -o "$stage/dtusms.exe" "$build/app/dtusms.exe"
 
 # Every DLL the program names must come with Windows itself.
-system_dlls='^(kernel32|user32|advapi32|setupapi|ole32|shell32|ws2_32|iphlpapi|winhttp|msvcrt)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|comctl32|advapi32|setupapi|ole32|shell32|ws2_32|iphlpapi|winhttp|msvcrt)\.dll$'
 imports=$("$triplet-objdump" -p "$stage/dtusms.exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
 [ -n "$imports" ] || { echo "package-windows: no imports found in dtusms.exe" >&2; exit 1; }
 foreign=$(tr 'A-Z' 'a-z' <<<"$imports" | grep -Ev "$system_dlls" || true)

@@ -8,12 +8,14 @@
 # from the upstream tarball of Debian's source package (cmake/QrencodeForTarget.cmake); the QR codes
 # of dtusms.exe are read back on the host and its terminal drawing compared with build/'s dtusms.
 # The installer (NSIS) is made and installed, run and uninstalled silently in the same prefix.
+# Then the Win32 window end to end on a virtual X display (scripts/win32-window-test.sh).
 # Installs what it needs when missing. Fails when any test fails; CTest's summary is kept in
 # build-win/ctest.log.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev nsis wine64 wine googletest
+scripts/install-deps.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev nsis wine64 wine googletest xvfb xdotool \
+    imagemagick
 
 # The comparing sides are built natively: the settings reader as the program links it, the Linux
 # program whose QR drawing the Windows one must match, and the modem check that drives the fake
@@ -31,3 +33,5 @@ cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMA
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" | tee "$build/ctest.log"
 cat "$build/tests/windows/profile-cases/summary.txt"
+# The window itself, driven under Wine on a virtual display.
+scripts/win32-window-test.sh "$build"

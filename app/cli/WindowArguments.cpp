@@ -60,7 +60,7 @@ std::optional<std::string_view> AttachedFileValue(std::string_view argument, std
     return std::nullopt;
 }
 
-bool EnvironmentSet(const char* name) {
+[[maybe_unused]] bool EnvironmentSet(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0';
 }
@@ -106,8 +106,14 @@ bool IsWindowInvocation(int argc, char** argv) {
 }
 
 bool HasDisplay(const WindowOptions& options) {
+#ifdef _WIN32
+    // Windows always has a desktop to open the window on.
+    static_cast<void>(options);
+    return true;
+#else
     return options.platformGiven || EnvironmentSet("QT_QPA_PLATFORM") || EnvironmentSet("DISPLAY") ||
            EnvironmentSet("WAYLAND_DISPLAY");
+#endif
 }
 
 bool CanOpenWindow(const WindowOptions& options) {

@@ -213,6 +213,7 @@ TEST(LanguageMenuTest, FailedLanguageWriteKeepsTheNewLanguageAndSkipsTheReload) 
     const std::string before = f.fixture.File();
 
     f.Choose(3);
+    Settle();
 
     ExpectLanguage(f, 3, "after the failed write");
     EXPECT_EQ(f.Marks(), "0001");
@@ -331,9 +332,9 @@ TEST(LanguageMenuTest, ChecksTakeThePromptCaptionInTheLanguageOfTheClick) {
                           true);
         f.locale.lang = "en";
         f.Show();
-        // The user picks another language while the check lets window events through.
+        // The user picks another language while the check runs.
         QTimer::singleShot(0, [&] { f.Choose(row.languageChosenDuringTheCheck); });
-        QTest::mouseClick(f.fixture.Find<QPushButton>(row.button), Qt::LeftButton);
+        ClickAndWait(f.Window(), f.fixture.Find<QPushButton>(row.button));
         ExpectLanguage(f, row.languageChosenDuringTheCheck, "after the check");
         ASSERT_EQ(f.fixture.messages.boxes.size(), 1u);
         EXPECT_EQ(f.fixture.messages.boxes[0].caption, QString::fromUtf8(row.caption));

@@ -9,6 +9,7 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -221,18 +222,24 @@ TEST(WindowHandlersTest, RefusedWriteBacksAtTheStartPlaceEveryFieldAndShowOneBox
     }
 }
 
-TEST(WindowHandlersTest, RefusedWriteShowsTheErrorBoxAndTheProgramGoesOn) {
+TEST(WindowHandlersTest, RefusedWritesShowOneBoxKeepEveryKeyAndWarnInTheStatusBar) {
     WindowFixture fixture;
-    const std::string unwritable = fixture.dir.File("missing-folder/GPRSInfo.ini");
+    const std::string folder = fixture.dir.File("missing-folder");
+    const std::string unwritable = folder + "/GPRSInfo.ini";
     fixture.Show(unwritable);
     const QString expected = QString::fromStdString("Unable to write to " + unwritable + ".");
+    auto* status = fixture.Find<QLabel>("tntstsbr_Status_Panel0");
     ASSERT_EQ(fixture.messages.boxes.size(), 1u);
+    EXPECT_EQ(fixture.messages.boxes[0].text, expected);
+    EXPECT_EQ(status->text(), expected);
 
-    // Each keystroke fails on its own; the field keeps what was typed.
+    // Each keystroke fails on its own; the same failure brings no second box, and no key is lost.
     auto* other = fixture.Find<QLineEdit>("tntedt_Other");
-    QTest::keyClicks(other, "ab");
-    EXPECT_EQ(other->text(), "ab");
-    EXPECT_EQ(fixture.messages.boxes.size(), 3u);
+    QTest::keyClicks(other, "0123");
+    apptest::Settle();
+    EXPECT_EQ(other->text(), "0123");
+    EXPECT_EQ(fixture.messages.boxes.size(), 1u);
+    EXPECT_EQ(status->text(), expected);
 
     // A failed pick of the server mode leaves the server-mode controls as they were.
     apptest::PickItem(fixture.Find<QComboBox>("tntcomb_ServerNetMode"), 1);
@@ -240,14 +247,26 @@ TEST(WindowHandlersTest, RefusedWriteShowsTheErrorBoxAndTheProgramGoesOn) {
     EXPECT_TRUE(fixture.Find<QLineEdit>("tntedt_StaticIP")->isEnabled());
     EXPECT_FALSE(fixture.Find<QLineEdit>("tntedt_DomainAddress")->isEnabled());
 
-    // The cut of the sixth digit is saved with it: one box for that keystroke.
-    const std::size_t before = fixture.messages.boxes.size();
+    // The cut of the sixth digit still happens while the writes fail.
     auto* port = fixture.Find<app::PortSpinEdit>("rzspnedt_Port");
     port->findChild<QLineEdit*>()->selectAll();
     QTest::keyClicks(port, "123456");
+    apptest::Settle();
     EXPECT_EQ(port->text(), "99999");
-    EXPECT_EQ(fixture.messages.boxes.size(), before + 6);
+    EXPECT_EQ(fixture.messages.boxes.size(), 1u);
+
+    // Once the file can be written the warning goes, and the next failure is news again.
+    std::filesystem::create_directory(folder);
+    QTest::keyClicks(other, "4");
+    EXPECT_EQ(status->text(), "");
+    EXPECT_NE(FileBytes(unwritable).find("Other APN=01234\r\n"), std::string::npos);
+    std::filesystem::remove_all(folder);
+    QTest::keyClicks(other, "5");
+    apptest::Settle();
+    EXPECT_EQ(fixture.messages.boxes.size(), 2u);
+    EXPECT_EQ(status->text(), expected);
     for (const auto& box : fixture.messages.boxes) {
+        EXPECT_TRUE(box.error);
         EXPECT_EQ(box.text, expected);
     }
 }

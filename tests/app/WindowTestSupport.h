@@ -3,6 +3,8 @@
 // Shared pieces of the window tests: the application object, a recording message presenter, a
 // temporary settings folder, a made-up local address, and user actions on the real window.
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -10,6 +12,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QPushButton>
 #include <QTest>
 
 #include "app/MainWindow.h"
@@ -55,6 +59,21 @@ using sms::testing::WriteBytes;
 
 inline constexpr const char* kLocalAddress = "10.20.30.40";
 
+// Handles the window's events until `done` holds (or 10 s have passed), then the events that this
+// posted: the results of a check, a box that waits for the keys typed before it.
+inline void HandleEventsUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    QCoreApplication::processEvents();
+}
+
+// The events that the window posted to itself, handled.
+inline void Settle() {
+    HandleEventsUntil([] { return true; });
+}
+
 // The window on a temporary settings file, with a resolver that gives the computer kLocalAddress and
 // resolves dotted addresses to themselves.
 class WindowFixture {
@@ -74,6 +93,8 @@ public:
         window = std::make_unique<app::Ttntfrm_Main>(messages, path.empty() ? settingsPath : path, nullptr,
                                                      resolver);
         window->show();
+        // A box about a refused write at the start comes once the start's events are handled.
+        Settle();
         return *window;
     }
 
@@ -98,6 +119,12 @@ inline void PickItem(QComboBox* combo, int index) {
     for (int i = 0; i < index; ++i) {
         QTest::keyClick(combo, Qt::Key_Down);
     }
+}
+
+// A click on one of the window's buttons, and its check run to its end.
+inline void ClickAndWait(const app::Ttntfrm_Main& window, QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+    HandleEventsUntil([&window] { return !window.CheckRunning(); });
 }
 
 // The bytes of a settings file with the given key=value lines in section "Main".
