@@ -30,8 +30,8 @@ public:
     // Reads `in`, which must outlive this object. With Detect on a seekable stream the first pass
     // runs here. Throws CsvError ReadFailed when the stream cannot be read.
     CsvInput(std::istream& in, EncodingChoice choice, CsvLimits limits = {});
-    // Opens and reads the file at `path`. Throws CsvError ReadFailed naming the path when it is
-    // missing, a folder or unreadable.
+    // Opens and reads the file at `path`. Throws CsvError CannotOpen ("cannot open <path>: <reason>")
+    // when it is missing, a folder or unreadable.
     CsvInput(const std::string& path, EncodingChoice choice, CsvLimits limits = {});
     ~CsvInput();
     CsvInput(const CsvInput&) = delete;

@@ -39,6 +39,7 @@ BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
                 if (std::optional<std::vector<std::string>> earlier = ledger_.Take(row.cells)) {
                     writer.Write(*earlier);
                     ++outcome.rows;
+                    ++outcome.ok;
                     progress.Update(number);
                     record = std::move(row.cells);
                     continue;
@@ -48,7 +49,9 @@ BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
             bool ok = composed.ok;
             ok = ok && (!request_.batch.qrDirectory || WriteQrCode(composed, number));
             ok = ok && (!sending || Send(composed));
-            outcome.allOk = outcome.allOk && ok;
+            outcome.allOk = outcome.allOk && (ok || composed.skipped);
+            outcome.ok += ok ? 1 : 0;
+            outcome.skipped += composed.skipped ? 1 : 0;
             record = table_.OutputRow(std::move(row), std::move(composed.result), sending);
             writer.Write(record);
             ++outcome.rows;
@@ -114,6 +117,19 @@ bool BatchRun::Send(BatchComposition& row) {
     return false;
 }
 
+std::string BatchSummary(const BatchOutcome& outcome, const CliOutput& output) {
+    const std::size_t failed = outcome.rows - outcome.ok - outcome.skipped;
+    std::string summary = Say(output, "%d rows: %d ok",
+                              {static_cast<long long>(outcome.rows), static_cast<long long>(outcome.ok)});
+    if (outcome.skipped > 0) {
+        summary += Say(output, ", %d skipped", {static_cast<long long>(outcome.skipped)});
+    }
+    if (failed > 0) {
+        summary += Say(output, ", %d failed \u2014 see the status column", {static_cast<long long>(failed)});
+    }
+    return summary;
+}
+
 int FinishBatch(const BatchOutcome& outcome, fleet::CsvWriter* writer, const CliRequest& request,
                 const CliOutput& output) {
     if (outcome.outputError) {
@@ -154,6 +170,9 @@ int FinishBatch(const BatchOutcome& outcome, fleet::CsvWriter* writer, const Cli
                        << '\n';
         }
         return kExitUsage;
+    }
+    if (!request.batch.quiet) {
+        output.err << BatchSummary(outcome, output) << '\n';
     }
     return outcome.allOk ? kExitDone : kExitFailed;
 }

@@ -171,7 +171,7 @@ TEST(CsvInputTest, FilesThatCannotBeReadAreNamed) {
             CsvInput input(row.path, EncodingChoice::Detect);
             ADD_FAILURE() << "no error";
         } catch (const CsvError& error) {
-            EXPECT_EQ(CsvError::Kind::ReadFailed, error.kind());
+            EXPECT_EQ(CsvError::Kind::CannotOpen, error.kind());
             EXPECT_EQ(row.message, std::string(error.what()));
         }
     }
