@@ -255,7 +255,7 @@ TEST_F(BatchCommandTest, QrPicturesAreNamedAfterTheDtuNumber) {
     for (const auto& entry : std::filesystem::directory_iterator(codes)) {
         names.insert(entry.path().filename().string());
     }
-    EXPECT_EQ(names, (std::set<std::string>{"TQ_1.png", "tq_1-2.png", "__-01.png", "TQ-GP000001.png"}));
+    EXPECT_EQ(names, (std::set<std::string>{"TQ_1.png", "tq_1-2.png", "北京-01.png", "TQ-GP000001.png"}));
     EXPECT_NE(outcome.out.find("TQ-6,,,(A55A#1*10.0.0.1*6000#3*CMNET#4*TQ-6),1,\"Please enter valid \"\"DTU "
                                "phone number\"\"\"\r\n"),
               std::string::npos)

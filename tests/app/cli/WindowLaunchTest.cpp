@@ -67,6 +67,8 @@ TEST(WindowLaunchTest, WithoutTheLibraryOneLineNamesThePathsAndTheCommandLineSti
         << window.err;
     EXPECT_EQ(window.err.find('\n'), window.err.size() - 1) << window.err;
 
+    // The window never started, so it wrote no settings file; the command line needs one it names.
+    WriteBytes(dir.File("GPRSInfo.ini"), "");
     const Outcome sms = RunProgramFile(program, {"sms", settings, "--ip", "10.0.0.1"});
     EXPECT_EQ(sms.status, 0) << sms.err;
     EXPECT_EQ(sms.out, "(A55A#1*10.0.0.1*6000#3*CMNET#4*TQ-GP000001)\n");
