@@ -150,9 +150,9 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output, Bat
         return kExitFailed;
     }
     // A spreadsheet program reads UTF-8 without a byte-order mark as the system's code page, so an
-    // input that came from one (it had the mark, or was GB18030) gets the mark back.
-    const bool byteOrderMark =
-        setUp.input->HadUtf8ByteOrderMark() || encoding == fleet::TextEncoding::Gb18030;
+    // input that came from one (it had a mark, or was GB18030) gets the mark back.
+    const bool byteOrderMark = setUp.input->HadUtf8ByteOrderMark() || setUp.input->WasUtf16() ||
+                               encoding == fleet::TextEncoding::Gb18030;
     try {
         if (!request.outputPath) {
             // The CSV carries its own CR LF line ends.

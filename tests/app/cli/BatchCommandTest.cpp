@@ -125,6 +125,22 @@ TEST_F(BatchCommandTest, WhatSpreadsheetsWriteIsReadAndWrittenBackSafely) {
     EXPECT_EQ(allOk.status, 0);
     EXPECT_TRUE(allOk.err.ends_with("\n2 rows: 2 ok\n")) << allOk.err;
     EXPECT_EQ(Batch("dtu\r\nA\r\n", {"--output", output_, "--quiet"}).err, "");
+
+    // Saved with European settings (;) or as "Unicode text" (UTF-16, tabs): read, written back as
+    // UTF-8 CSV with its byte-order mark.
+    const Outcome semicolons = Batch("dtu;port\r\nTQ-1;7000\r\n", {"--quiet"});
+    EXPECT_EQ(semicolons.status, 0) << semicolons.err;
+    EXPECT_EQ(semicolons.out,
+              "dtu,port,command,parts,status\r\nTQ-1,7000," + Command("TQ-1", 7000) + ",1,ok\r\n");
+    std::string utf16("\xFF\xFE");
+    for (const char16_t unit : std::u16string(u"dtu\tnote\r\n\u5317\u4eac-01\tPier 3\r\n")) {
+        utf16 += static_cast<char>(unit & 0xFF);
+        utf16 += static_cast<char>(unit >> 8);
+    }
+    const Outcome unicodeText = Batch(utf16, {"--quiet"});
+    EXPECT_EQ(unicodeText.status, 0) << unicodeText.err;
+    EXPECT_EQ(unicodeText.out, std::string(kBom) + "dtu,note,command,parts,status\r\n北京-01,Pier 3," +
+                                   Command("北京-01") + ",1,ok\r\n");
 }
 
 TEST_F(BatchCommandTest, EncodingsAndByteOrderMarks) {
