@@ -87,6 +87,19 @@ TEST(WindowLaunchTest, ABrokenLibraryIsNamedAndNotPassedOver) {
     EXPECT_EQ(outcome.err.find("lib/dtusms"), std::string::npos) << outcome.err;
 }
 
+TEST(WindowLaunchTest, ADisplayThatDoesNotAnswerIsNamedInOneLineWithoutAnAbort) {
+    TempDir dir;
+    // No X server listens as display 987 on a test machine.
+    const Outcome outcome = RunProgramFile(DTUSMS_PROGRAM, {"--settings", dir.File("a.ini")},
+                                           {"QT_QPA_PLATFORM=", "WAYLAND_DISPLAY=", "DISPLAY=:987"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_TRUE(outcome.err.starts_with("dtusms: the window cannot open on display \":987\": "))
+        << outcome.err;
+    EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+    EXPECT_FALSE(fs::exists(dir.path() / "a.ini")) << "nothing was written before the window could open";
+}
+
 TEST(WindowLaunchTest, NoDisplayAndBadWindowOptionsAreToldBeforeAnythingIsLoaded) {
     // No library beside this copy: the answers below cannot have come from it.
     TempDir dir;
