@@ -8,6 +8,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "base/Utf8Append.h"
 #include "base/Utf8Path.h"
 
 namespace fleet {
@@ -40,24 +41,6 @@ std::unique_ptr<std::istream> OpenFile(const std::string& path) {
 
 // A UTF-16 file is converted whole before it is read, so it is held in memory: this much of it.
 constexpr std::size_t kMaxUtf16Bytes = std::size_t{64} << 20;
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 [[noreturn]] void FailUtf16(const std::string& converted) {
     const auto lines = static_cast<std::size_t>(std::count(converted.begin(), converted.end(), '\n'));
@@ -99,7 +82,7 @@ std::string ReadUtf16(std::istream& in, bool bigEndian) {
         } else if (c >= 0xDC00 && c <= 0xDFFF) {
             FailUtf16(out);
         }
-        AppendUtf8(out, c);
+        base::AppendUtf8(out, c);
     }
     return out;
 }

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "base/AsciiText.h"
+#include "base/Utf8Lead.h"
 
 namespace fleet {
 namespace {
@@ -19,27 +20,22 @@ bool Forbidden(unsigned char c) {
 }
 
 // The length of the well-formed UTF-8 character at the start of `text`; 0 for a byte that begins
-// none, or a sequence cut short.
+// none, or a sequence cut short or malformed.
 std::size_t CharacterLength(std::string_view text) {
     const auto lead = static_cast<unsigned char>(text.front());
-    std::size_t length = 0;
     if (lead < 0x80) {
         return 1;
     }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-    } else {
-        return 0;
-    }
-    if (text.size() < length) {
+    const base::Utf8Lead rule = base::ReadUtf8Lead(lead);
+    const auto length = static_cast<std::size_t>(rule.trailing) + 1;
+    if (rule.trailing == 0 || text.size() < length) {
         return 0;
     }
     for (std::size_t i = 1; i < length; ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const unsigned char low = i == 1 ? rule.low : 0x80;
+        const unsigned char high = i == 1 ? rule.high : 0xBF;
+        if (c < low || c > high) {
             return 0;
         }
     }
