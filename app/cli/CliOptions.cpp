@@ -82,11 +82,6 @@ std::optional<CliUsageError> CheckValue(const CliOption& option, const std::stri
                 return NotANumber(flag, value, option.range);
             }
             break;
-        case OptionValue::Phone:
-            if (!sms::NormalizePhoneNumber(value)) {
-                return CliUsageError{"%s: \"%s\" is not a phone number", {flag, value}};
-            }
-            break;
         case OptionValue::Address:
             if (!net::IsNumericAddress(value)) {
                 return CliUsageError{"%s: \"%s\" is no numeric IPv4 or IPv6 address", {flag, value}};
@@ -129,9 +124,15 @@ std::optional<CliUsageError> ApplyOption(const CliOption& option, const std::str
         case OptionTarget::Modem:
             request.modem.modem = value;
             break;
-        case OptionTarget::Smsc:
-            request.modem.smsc = value;
+        case OptionTarget::Smsc: {
+            // Normalised once here; the number as dialled is what goes down to the modem.
+            std::optional<std::string> number = sms::NormalizePhoneNumber(value);
+            if (!number) {
+                return CliUsageError{"%s: \"%s\" is not a phone number", {std::string(option.name), value}};
+            }
+            request.modem.smsc = std::move(*number);
             break;
+        }
         case OptionTarget::WaitReply:
             request.modem.waitReplySeconds = ParseNumber(value, option.range);
             break;

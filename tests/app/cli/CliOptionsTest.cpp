@@ -133,6 +133,7 @@ TEST(CliOptionsTest, ReadsTheOptionsOfQrSendBatchAndListen) {
     EXPECT_EQ(send.phone, "abc");  // checked by the command, which names the field
     EXPECT_EQ(send.modem.modem, "/dev/ttyUSB2");
     EXPECT_EQ(send.modem.smsc, "+8613800100500");
+    EXPECT_EQ(Parsed({"send", "--smsc", "+86 138 0010-0500"}).modem.smsc, "+8613800100500") << "as dialled";
     EXPECT_EQ(send.modem.waitReplySeconds, 60);
     EXPECT_EQ(send.fields.dtuNumber, "TQ-1");
     EXPECT_EQ(Parsed({"send"}).modem.modem, "auto");
