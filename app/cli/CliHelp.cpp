@@ -129,8 +129,7 @@ std::string EnglishHelpText() {
     }
     help += "\nOptions of every command:\n";
     AppendGroup(help, OptionGroup::EveryCommand);
-    help += "\nOptions of " + CommandList(kFieldCommands, " and ") +
-            "\n(fields are read from the settings file; each option replaces one):\n";
+    help += "\nOptions of " + CommandList(kFieldCommands, " and ") + " (each replaces a stored field):\n";
     AppendGroup(help, OptionGroup::Fields);
     help += "\nOptions of single commands (each description names its commands):\n";
     AppendGroup(help, OptionGroup::SingleCommands);
