@@ -53,7 +53,7 @@ private:
 // status 1; otherwise they are written out afterwards, as they came.
 class ConnectingMessages final {
 public:
-    ConnectingMessages() { previous_ = qInstallMessageHandler(&Hold); }
+    ConnectingMessages() : previous_(qInstallMessageHandler(&Hold)) {}
     ~ConnectingMessages() {
         qInstallMessageHandler(previous_);
         for (const std::string& message : Held()) {
@@ -88,7 +88,7 @@ private:
         std::_Exit(1);
     }
 
-    QtMessageHandler previous_ = nullptr;
+    QtMessageHandler previous_;
 };
 
 }  // namespace
