@@ -63,6 +63,7 @@ BatchRow BatchTable::Row(const std::vector<std::string>& cells, std::size_t numb
         });
         if (!extraEmpty) {
             row.problem = TooManyCells(cells.size());
+            row.empty = false;
         }
     }
     return row;
@@ -80,6 +81,9 @@ BatchRow BatchTable::Row(std::vector<std::string>&& cells, std::size_t number, s
             row.problem = TooManyCells(cells.size());
         }
     }
+    row.empty = !row.problem && std::all_of(cells.begin(), cells.end(), [](const std::string& cell) {
+        return base::TrimBlanks(cell).empty();
+    });
     row.cells = std::move(cells);
     row.cells.reserve(header_.size() + kResultNames.size());
     row.cells.resize(header_.size());
@@ -104,7 +108,7 @@ std::vector<std::string> BatchTable::OutputRow(BatchRow row, BatchResult result,
     out.push_back(std::move(result.status));
     if (sending) {
         out.push_back(std::move(result.sent));
-        out.push_back(std::move(result.reply));
+        out.push_back(FormulaSafe(std::move(result.reply)));
     }
     return out;
 }
@@ -150,6 +154,17 @@ bool IsSentReferences(std::string_view cell) {
         }
         start = end + 1;
     }
+}
+
+}  // namespace fleet
+
+namespace fleet {
+
+std::string FormulaSafe(std::string text) {
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+        text.insert(text.begin(), '\'');
+    }
+    return text;
 }
 
 }  // namespace fleet

@@ -46,6 +46,9 @@ struct BatchRow {
     std::size_t line = 0;                // where the row began in the input
     std::vector<std::string> cells;      // the input cells, exactly as many as the header has
     std::optional<std::string> problem;  // set when the row cannot be composed at all
+    // Every cell is empty or blanks: a blank spreadsheet row, which is skipped rather than composed
+    // from the settings file alone.
+    bool empty = false;
     // Per known column, the index of its cell when the column is present and the cell not blank.
     std::array<std::optional<std::size_t>, kBatchColumnCount> known;
 
@@ -66,6 +69,7 @@ struct BatchResult {
 };
 
 inline constexpr std::string_view kStatusOk = "ok";
+inline constexpr std::string_view kStatusEmptyRow = "skipped: empty row";
 
 class BatchTable final {
 public:
@@ -84,8 +88,9 @@ public:
     // have their room.
     BatchRow Row(std::vector<std::string>&& cells, std::size_t number, std::size_t line) const;
 
-    // The output record of a row: its input cells, then the result's columns. Both are taken by
-    // value, so that a caller done with them moves them in instead of copying every cell.
+    // The output record of a row: its input cells, then the result's columns (the reply made safe
+    // for spreadsheets, see FormulaSafe). Both are taken by value, so that a caller done with them
+    // moves them in instead of copying every cell.
     std::vector<std::string> OutputRow(BatchRow row, BatchResult result, bool sending) const;
 
 private:
@@ -99,6 +104,11 @@ private:
 // one space ("17" or "17 18 19"); a part sent through ModemManager is named by its message's object
 // path ("/org/freedesktop/ModemManager1/SMS/4"). Anything else in that cell is an error text.
 std::string FormatSentReferences(const std::vector<int>& references);
+
+// `text` with a ' in front when it begins with =, +, -, @, a tab or a carriage return, so that a
+// spreadsheet opening the output shows it as text instead of running it as a formula. The reply
+// column holds whatever anyone sent to the SIM.
+std::string FormulaSafe(std::string text);
 std::string FormatSentReferences(const std::vector<std::string>& references);
 bool IsSentReferences(std::string_view cell);
 

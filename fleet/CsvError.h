@@ -8,8 +8,8 @@
 
 namespace fleet {
 
-// Why a CSV input was refused. The command line reports all of these as "not a CSV file" problems
-// (exit 2) with what(), which names the line.
+// Why a CSV input was refused. The command line reports these as "not a CSV file" problems (exit 2)
+// with what(), which names the line; CannotOpen is reported as what() alone.
 class CsvError : public std::runtime_error {
 public:
     enum class Kind {
@@ -21,7 +21,8 @@ public:
         TooManyFields,          // more than CsvLimits::maxFields
         RecordTooLong,          // more than CsvLimits::maxRecordBytes
         InvalidText,            // bytes that are not text of the file's encoding
-        ReadFailed,             // the file could not be opened or read
+        ReadFailed,             // the file could not be read
+        CannotOpen,             // the file is missing, a folder or unreadable: no CSV problem at all
     };
 
     // `line` is 1-based; 0 when the error belongs to no line (an unreadable file). The message is

@@ -18,7 +18,6 @@ constexpr std::array<bool, 256> MakeStops(std::string_view stops) {
     }
     return table;
 }
-constexpr std::array<bool, 256> kUnquotedStops = MakeStops(std::string_view(",\r\n\"\0", 5));
 constexpr std::array<bool, 256> kQuotedStops = MakeStops(std::string_view("\"\0", 2));
 
 // The first stop byte in [from, to), or `to`; ORs every byte passed over into `seen`, which tells
@@ -32,6 +31,30 @@ const char* FindStop(const char* from, const char* to, const std::array<bool, 25
     }
     seen |= bits;
     return from;
+}
+
+// The separator of the first line of `text`: the one of ',', ';' and tab found most often outside
+// quotes, ',' when none is or on a tie with it.
+char DetectSeparator(std::string_view text) {
+    std::size_t commas = 0;
+    std::size_t semicolons = 0;
+    std::size_t tabs = 0;
+    bool quoted = false;
+    for (const char c : text) {
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && (c == '\r' || c == '\n')) {
+            break;
+        } else if (!quoted) {
+            commas += c == ',' ? 1 : 0;
+            semicolons += c == ';' ? 1 : 0;
+            tabs += c == '\t' ? 1 : 0;
+        }
+    }
+    if (semicolons > commas && semicolons >= tabs) {
+        return ';';
+    }
+    return tabs > commas && tabs > semicolons ? '\t' : ',';
 }
 
 }  // namespace
@@ -51,7 +74,13 @@ std::size_t CountLineBreaks(std::string_view text) {
     return count;
 }
 
-CsvReader::CsvReader(std::istream& in, CsvLimits limits) : in_(in), limits_(limits), buffer_(kChunkBytes) {}
+CsvReader::CsvReader(std::istream& in, CsvLimits limits)
+    : in_(in), limits_(limits), buffer_(kChunkBytes), unquotedStops_(UnquotedStops(',')) {}
+
+std::array<bool, 256> CsvReader::UnquotedStops(char separator) {
+    const char stops[] = {separator, '\r', '\n', '"', '\0'};
+    return MakeStops(std::string_view(stops, sizeof(stops)));
+}
 
 bool CsvReader::Refill() {
     pos_ = 0;
@@ -73,6 +102,8 @@ bool CsvReader::Refill() {
             mark_ = Mark::Gb18030;
             pos_ = 4;
         }
+        separator_ = DetectSeparator(std::string_view(buffer_.data() + pos_, end_ - pos_));
+        unquotedStops_ = UnquotedStops(separator_);
     }
     return pos_ < end_;
 }
@@ -98,7 +129,7 @@ void CsvReader::ReadUnquoted(std::string& field) {
     const std::size_t fieldLine = line_;
     while (Fill()) {
         const char* from = buffer_.data() + pos_;
-        const char* stop = FindStop(from, buffer_.data() + end_, kUnquotedStops, seenBits_);
+        const char* stop = FindStop(from, buffer_.data() + end_, unquotedStops_, seenBits_);
         Append(field, from, static_cast<std::size_t>(stop - from), fieldLine);
         pos_ += static_cast<std::size_t>(stop - from);
         if (pos_ == end_) {
@@ -110,7 +141,9 @@ void CsvReader::ReadUnquoted(std::string& field) {
                  "and write the quote twice)");
         }
         if (*stop == '\0') {
-            Fail(CsvError::Kind::NulByte, line_, "not a CSV file (it holds NUL bytes)");
+            Fail(
+                CsvError::Kind::NulByte, line_,
+                "not a CSV file (it holds NUL bytes: binary data, or UTF-16 text without a byte-order mark)");
         }
         return;
     }
@@ -131,8 +164,9 @@ void CsvReader::ReadQuoted(std::string& field) {
             continue;
         }
         if (*stop == '\0') {
-            Fail(CsvError::Kind::NulByte, fieldLine + CountLineBreaks(field),
-                 "not a CSV file (it holds NUL bytes)");
+            Fail(
+                CsvError::Kind::NulByte, fieldLine + CountLineBreaks(field),
+                "not a CSV file (it holds NUL bytes: binary data, or UTF-16 text without a byte-order mark)");
         }
         ++pos_;
         if (Peek() == '"') {
@@ -182,15 +216,15 @@ bool CsvReader::Next(std::vector<std::string>& fields) {
             ++pos_;
             ReadQuoted(field);
             const int after = Peek();
-            if (after != ',' && after != '\r' && after != '\n' && after != kEnd) {
+            if (after != separator_ && after != '\r' && after != '\n' && after != kEnd) {
                 Fail(CsvError::Kind::TextAfterClosingQuote, line_,
-                     "text after the closing quote of a field (a comma or a line end must follow it)");
+                     "text after the closing quote of a field (a separator or a line end must follow it)");
             }
         } else {
             ReadUnquoted(field);
         }
         const int separator = Peek();
-        if (separator == ',') {
+        if (separator == separator_) {
             ++pos_;
             continue;
         }

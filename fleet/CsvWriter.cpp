@@ -23,7 +23,7 @@ constexpr bool HasByte(std::uint64_t word, unsigned char c) {
 }
 
 bool NeedsQuoteFor(char c) {
-    return c == ',' || c == '"' || c == '\r' || c == '\n';
+    return c == ',' || c == '"' || c == '\r' || c == '\n' || c == ';' || c == '\t';
 }
 
 }  // namespace
@@ -36,12 +36,13 @@ bool NeedsQuotes(std::string_view field) {
         return true;
     }
     // Eight bytes at a time: this runs on every field of every row, and find_first_of would search
-    // the set of four once per byte.
+    // the set once per byte.
     std::size_t i = 0;
     for (; i + 8 <= field.size(); i += 8) {
         std::uint64_t word = 0;
         std::memcpy(&word, field.data() + i, sizeof(word));
-        if (HasByte(word, ',') || HasByte(word, '"') || HasByte(word, '\r') || HasByte(word, '\n')) {
+        if (HasByte(word, ',') || HasByte(word, '"') || HasByte(word, '\r') || HasByte(word, '\n') ||
+            HasByte(word, ';') || HasByte(word, '\t')) {
             return true;
         }
     }

@@ -2,7 +2,8 @@
 
 // Writing CSV as RFC 4180 and spreadsheet programs expect it: UTF-8, CR LF after every record, a
 // field in double quotes (its quotes written twice) only when it needs them: when it holds a comma,
-// a quote, CR or LF, or begins or ends with a blank (space or tab), which some programs would drop.
+// a quote, CR or LF, a semicolon or a tab (which spreadsheet programs set to European conventions
+// take for separators), or begins or ends with a blank (space or tab), which some would drop.
 // A record of a single empty field is written as "" so that it is no empty line. A first field of
 // the file that begins with U+FEFF is quoted when no byte-order mark goes before it, since a reader
 // would take those bytes for the mark and drop them.

@@ -3,12 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace fleet {
 namespace {
 
@@ -73,16 +67,6 @@ ProgressMode ChooseProgressMode(bool quiet, bool standardErrorIsTerminal) {
         return ProgressMode::Quiet;
     }
     return standardErrorIsTerminal ? ProgressMode::Bar : ProgressMode::Lines;
-}
-
-bool StandardErrorIsTerminal() {
-#ifdef _WIN32
-    // A console answers GetConsoleMode; the NUL device, which _isatty takes for a terminal, does not.
-    DWORD mode = 0;
-    return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
-#else
-    return ::isatty(STDERR_FILENO) == 1;
-#endif
 }
 
 ProgressReporter::ProgressReporter(std::ostream& out, ProgressMode mode, std::size_t total, Now now)

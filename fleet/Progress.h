@@ -28,9 +28,6 @@ enum class ProgressMode { Bar, Lines, Quiet };
 // Quiet when asked, a bar on a terminal, lines otherwise.
 ProgressMode ChooseProgressMode(bool quiet, bool standardErrorIsTerminal);
 
-// Whether standard error is a terminal (isatty). The one platform call of the progress.
-bool StandardErrorIsTerminal();
-
 class ProgressReporter final {
 public:
     using Clock = std::chrono::steady_clock;

@@ -3,33 +3,48 @@
 #include <array>
 
 #include "base/AsciiText.h"
+#include "base/Utf8Lead.h"
 
 namespace fleet {
 namespace {
 
 constexpr std::size_t kMaxNameCharacters = 100;
+// Below the 255 bytes that Linux file systems allow a name, leaving room for "-<n>.png".
+constexpr std::size_t kMaxNameBytes = 200;
 
-bool Allowed(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+// What Linux or Windows refuses in a file name: the separators of both, the characters Windows
+// reserves, and control characters.
+bool Forbidden(unsigned char c) {
+    return c < 0x20 || c == 0x7F ||
+           std::string_view("/\\:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-// The length of the UTF-8 character that begins with `lead`; 1 for a byte that begins none, so that
-// stray bytes still count one character each.
-std::size_t CharacterLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        return 4;
+// The length of the well-formed UTF-8 character at the start of `text`; 0 for a byte that begins
+// none, or a sequence cut short or malformed.
+std::size_t CharacterLength(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text.front());
+    if (lead < 0x80) {
+        return 1;
     }
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        return 3;
+    const base::Utf8Lead rule = base::ReadUtf8Lead(lead);
+    const auto length = static_cast<std::size_t>(rule.trailing) + 1;
+    if (rule.trailing == 0 || text.size() < length) {
+        return 0;
     }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        return 2;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const unsigned char low = i == 1 ? rule.low : 0x80;
+        const unsigned char high = i == 1 ? rule.high : 0xBF;
+        if (c < low || c > high) {
+            return 0;
+        }
     }
-    return 1;
+    return length;
 }
 
+// Windows opens a device for these names, with any extension: "con", "nul.x", "COM1".
 bool IsReservedOnWindows(std::string_view name) {
-    const std::string lower = base::LowerCaseAscii(name);
+    const std::string lower = base::LowerCaseAscii(name.substr(0, name.find('.')));
     constexpr std::array<std::string_view, 4> kDevices = {"con", "prn", "aux", "nul"};
     for (const std::string_view device : kDevices) {
         if (lower == device) {
@@ -46,20 +61,30 @@ std::string QrBaseName(std::string_view dtuNumber, std::size_t rowNumber) {
     std::string name;
     std::size_t characters = 0;
     for (std::size_t i = 0; i < dtuNumber.size() && characters < kMaxNameCharacters; ++characters) {
-        const char c = dtuNumber[i];
-        if (Allowed(c)) {
-            name += c;
+        const std::size_t length = CharacterLength(dtuNumber.substr(i));
+        if (length == 0 || Forbidden(static_cast<unsigned char>(dtuNumber[i]))) {
+            name += '_';
             ++i;
             continue;
         }
-        name += '_';
-        i += CharacterLength(static_cast<unsigned char>(c));
+        if (name.size() + length > kMaxNameBytes) {
+            break;
+        }
+        name.append(dtuNumber, i, length);
+        i += length;
     }
     if (name.empty()) {
         return "row-" + std::to_string(rowNumber);
     }
+    if (name.find_first_not_of('.') == std::string::npos) {
+        name = std::string(name.size(), '_');
+    }
+    // Windows drops a final dot or blank from a name, so that two numbers would meet in one file.
+    if (name.back() == '.' || name.back() == ' ') {
+        name.back() = '_';
+    }
     if (IsReservedOnWindows(name)) {
-        name += '_';
+        name.insert(name.begin(), '_');
     }
     return name;
 }

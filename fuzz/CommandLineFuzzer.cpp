@@ -14,6 +14,7 @@
 #include <variant>
 #include <vector>
 
+#include "app/cli/CliOptionTable.h"
 #include "app/cli/CliOptions.h"
 
 namespace {
@@ -41,14 +42,17 @@ std::optional<std::string> LastValue(const std::vector<std::string>& args, std::
         }
         const std::size_t equals = arg.find('=');
         const std::string_view name = std::string_view(arg).substr(0, equals);
-        const bool takesValue = name != "--help" && name != "-h" && name != "--version" &&
-                                name != "--length" && name != "--send" && name != "--resume" &&
-                                name != "--quiet";
+        const app::CliOption* option = app::FindCliOption(name == "-h" ? "--help" : name);
+        const bool takesValue = option != nullptr && option->value != app::OptionValue::None;
         std::optional<std::string> given;
         if (equals != std::string::npos) {
             given = arg.substr(equals + 1);
         } else if (takesValue) {
             given = args[++i];
+            // The next option is never taken for a missing value.
+            if (given->starts_with("--")) {
+                Violation();
+            }
         }
         if (name == flag) {
             value = given;

@@ -5,6 +5,7 @@
 #include <random>
 #include <set>
 
+#include "base/AsciiText.h"
 #include "modem/ReplyCollector.h"
 #include "modem/SerialModem.h"
 #include "modem/Texts.h"
@@ -19,14 +20,6 @@ using text::Literal;
 using text::Number;
 
 constexpr std::string_view kManagedPathPrefix = "/org/freedesktop/ModemManager1/";
-
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
 
 // How much a failed candidate port tells the user, for the error of an automatic choice that found
 // nothing usable: a SIM that needs its PIN says more than a port that never answered.
@@ -210,7 +203,8 @@ std::optional<ResolvedModem> ModemTransport::DetectSerial(std::unique_ptr<Serial
 
 std::optional<ResolvedModem> ModemTransport::Resolve(const std::string& typed,
                                                      std::unique_ptr<SerialModem>* serial, Error* error) {
-    const std::string choice = Trimmed(typed).empty() ? std::string("auto") : Trimmed(typed);
+    const std::string_view trimmed = base::TrimBlanks(typed);
+    const std::string choice = trimmed.empty() ? std::string("auto") : std::string(trimmed);
     if (choice == "auto") {
         if (std::optional<ResolvedModem> managed = ResolveManaged(choice, true, error)) {
             return managed;
@@ -248,7 +242,7 @@ std::optional<ComposedMessage> ModemTransport::Compose(const SendRequest& reques
         return std::nullopt;
     }
     message.number = *number;
-    if (!Trimmed(request.smsc).empty()) {
+    if (!base::TrimBlanks(request.smsc).empty()) {
         const std::optional<std::string> centre = sms::NormalizePhoneNumber(request.smsc);
         if (!centre) {
             *error = Fail(ErrorKind::InvalidRequest, text::kInvalidSmsc, {Literal(request.smsc)});

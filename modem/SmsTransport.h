@@ -9,6 +9,7 @@
 // own event loop meanwhile (so the window calls it from a worker thread, the command line from its
 // main thread) and never throws.
 
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -16,6 +17,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/Placeholders.h"
 
 namespace modem {
 
@@ -34,34 +37,37 @@ struct Message {
     std::vector<MessageArg> args;
 };
 
-// The message with each "%s" or "%d" replaced by the next argument; "%%" gives "%". `translate`
-// (identity when empty) is applied to the text and to the translatable arguments. A translation
-// that lacks placeholders simply drops the arguments; placeholders beyond the arguments, other "%"
-// sequences and the inserted texts themselves are left as they stand.
+// The message with its placeholders filled by base::FillPlaceholders: the English text says, in
+// order, which argument fills a "%s" and which (a decimal number) a "%d", so that a translation may
+// order them otherwise; "%%" gives "%". `translate` (identity when empty) is applied to the text and
+// to the translatable arguments. A translation that lacks placeholders simply drops the arguments;
+// placeholders beyond the arguments, other "%" sequences and the inserted texts themselves are left
+// as they stand.
 inline std::string RenderMessage(const Message& message,
                                  const std::function<std::string(const std::string&)>& translate = {}) {
     auto tr = [&](const std::string& text) { return translate ? translate(text) : text; };
-    const std::string format = tr(message.text);
-    std::string out;
+    std::vector<base::FormatArg> args;
     std::size_t next = 0;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size()) {
-            const char kind = format[i + 1];
-            if (kind == '%') {
-                out += '%';
-                ++i;
-                continue;
-            }
-            if ((kind == 's' || kind == 'd') && next < message.args.size()) {
-                const MessageArg& arg = message.args[next++];
-                out += arg.translatable ? tr(arg.text) : arg.text;
-                ++i;
-                continue;
-            }
+    const std::string& english = message.text;
+    for (std::size_t i = 0; i + 1 < english.size() && next < message.args.size(); ++i) {
+        if (english[i] != '%') {
+            continue;
         }
-        out += format[i];
+        const char kind = english[++i];
+        if (kind != 's' && kind != 'd') {
+            continue;
+        }
+        const MessageArg& arg = message.args[next++];
+        std::string text = arg.translatable ? tr(arg.text) : arg.text;
+        long long number = 0;
+        const char* end = text.data() + text.size();
+        if (kind == 'd' && std::from_chars(text.data(), end, number).ptr == end && !text.empty()) {
+            args.emplace_back(number);
+        } else {
+            args.emplace_back(std::move(text));
+        }
     }
-    return out;
+    return base::FillPlaceholders(tr(english), args);
 }
 
 // Why a call did not do everything it was asked to do.

@@ -196,6 +196,11 @@ std::size_t AcceptWaiting(SocketHandle listener, std::vector<Connection>& open, 
 
 }  // namespace
 
+bool IsNumericAddress(const std::string& text) {
+    SocketLength length = 0;
+    return SocketAddress(text, 0, length).has_value();
+}
+
 ConnectionListener::ConnectionListener(const ListenOptions& options) : options_(options) {
     if (options.port < 0 || options.port > 65535) {
         throw ListenError("cannot listen on port " + std::to_string(options.port) +

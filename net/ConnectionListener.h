@@ -37,6 +37,9 @@ struct ConnectionReport {
 };
 
 // The listener could not be set up. what() names the port or the address and says why.
+// True when `text` is a numeric IPv4 or IPv6 address, as ListenOptions::bindAddress takes it.
+bool IsNumericAddress(const std::string& text);
+
 class ListenError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

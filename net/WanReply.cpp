@@ -1,18 +1,8 @@
 #include "net/WanReply.h"
 
+#include "base/AsciiText.h"
+
 namespace net {
-namespace {
-
-std::string_view TrimmedOfBlanks(std::string_view text) {
-    constexpr std::string_view kBlanks = " \t\r\n\v\f";
-    const std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-}  // namespace
 
 std::string CutH2Address(std::string_view body) {
     // Positions are 1-based with 0 for "not found", so that a missing "<h2>" starts the element at
@@ -60,7 +50,7 @@ std::optional<std::string> AddressInReply(std::string_view body) {
     const bool page =
         body.find("<h2>") != std::string_view::npos || body.find("</h2>") != std::string_view::npos;
     const std::string cut = page ? CutH2Address(body) : std::string();
-    const std::string_view address = TrimmedOfBlanks(page ? std::string_view(cut) : body);
+    const std::string_view address = base::TrimBlanks(page ? std::string_view(cut) : body);
     if (!IsDottedIPv4(address)) {
         return std::nullopt;
     }

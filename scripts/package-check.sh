@@ -125,10 +125,12 @@ program="$root/usr/bin/dtusms"
 mkdir -m 700 "$work/runtime"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime" LC_ALL=C.UTF-8 \
     LANG=C.UTF-8
-expect_equal "dtusms --version" "$version" "$("$program" --version)"
+expect_equal "dtusms --version" "dtusms $version" "$("$program" --version | head -n 1)"
 expect_equal "dtusms sms --type query" "(A55A#s)" "$("$program" sms --type query)"
+# A settings file named on the command line must exist; an empty one is a first start's.
+: >"$work/home/empty.ini"
 expect_equal "dtusms sms (configuration)" "(A55A#1*10.1.2.3*6000#3*CMNET#4*TQ-GP000001)" \
-    "$("$program" sms --settings "$work/home/none.ini" --type config --mode static --ip 10.1.2.3 \
+    "$("$program" sms --settings "$work/home/empty.ini" --type config --mode static --ip 10.1.2.3 \
         --port 6000 --apn cmnet --dtu TQ-GP000001)"
 
 modem_plugin="$root/usr/lib/dtusms/libdtusms_modem.so"

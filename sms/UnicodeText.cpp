@@ -46,27 +46,6 @@ std::u32string DecodeUtf8(std::string_view utf8) {
     return out;
 }
 
-void AppendUtf8(std::string& out, char32_t codePoint) {
-    if (!IsScalarValue(codePoint)) {
-        codePoint = kReplacementCharacter;
-    }
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-}
-
 void AppendUtf16(std::u16string& out, char32_t codePoint) {
     if (!IsScalarValue(codePoint)) {
         codePoint = kReplacementCharacter;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Utf8Append.h"
+
 namespace sms {
 
 inline constexpr char32_t kReplacementCharacter = U'\uFFFD';
@@ -18,7 +20,7 @@ inline constexpr char32_t kReplacementCharacter = U'\uFFFD';
 std::u32string DecodeUtf8(std::string_view utf8);
 
 // Appends `codePoint` as UTF-8; a surrogate or a value above U+10FFFF is appended as U+FFFD.
-void AppendUtf8(std::string& out, char32_t codePoint);
+using base::AppendUtf8;
 
 // Appends `codePoint` as UTF-16 code units: one in the Basic Multilingual Plane, a surrogate pair
 // above it. A surrogate or a value above U+10FFFF is appended as U+FFFD.

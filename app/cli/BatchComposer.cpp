@@ -69,6 +69,11 @@ std::optional<std::string> BatchComposer::ApplyCells(const fleet::BatchRow& row,
 
 BatchComposition BatchComposer::Compose(const fleet::BatchRow& row) const {
     BatchComposition out;
+    if (row.empty) {
+        out.result.status = fleet::kStatusEmptyRow;
+        out.skipped = true;
+        return out;
+    }
     if (row.problem) {
         out.result.status = Translated(*row.problem);
         return out;
@@ -90,6 +95,12 @@ BatchComposition BatchComposer::Compose(const fleet::BatchRow& row) const {
     if (phoneCell || phoneRequired_) {
         std::optional<std::string> phone =
             sms::NormalizePhoneNumber(phoneCell ? *phoneCell : std::string_view(info.DTUPhoneNumber));
+        if (!phone && phoneCell) {
+            out.result.status = base::FillPlaceholders(Translated("column %s: \"%s\" is not a phone number"),
+                                                       {std::string(fleet::ColumnName(BatchColumn::Phone)),
+                                                        std::string(base::TrimBlanks(*phoneCell))});
+            return out;
+        }
         if (!phone) {
             out.result.status =
                 sms::FormatValidationMessage(translate_, std::string(sms::kLabelDtuPhoneNumber));

@@ -17,6 +17,7 @@ struct BatchComposition {
     // command, parts and status ("ok" or why not, in the composer's language); sent and reply empty.
     fleet::BatchResult result;
     bool ok = false;
+    bool skipped = false;   // an empty row: not composed, neither ok nor failed
     std::string phone;      // the DTU's phone number as dialled, when one is known and valid
     std::string dtuNumber;  // the DTU number the command carries (trimmed), for the QR file name
 };
@@ -29,9 +30,11 @@ public:
     // valid. `translate` gives the statuses' language (English when empty).
     BatchComposer(sms::TGPRSInfo defaults, bool phoneRequired, base::TranslateFn translate);
 
-    // The row's composition. A row the table refused (row.problem), a cell that its flag would refuse
-    // (a type, mode or APN that is no choice, a port outside 1000 to 99999), a missing field of the
-    // command, and a missing or invalid phone number give a status that says so, checked in that order.
+    // The row's composition. An empty row is skipped with the status "skipped: empty row". A row the
+    // table refused (row.problem), a cell that its flag would refuse (a type, mode or APN that is no
+    // choice, a port outside 1000 to 99999), a missing field of the command, a phone cell that is no
+    // phone number and a missing or invalid stored phone number give a status that says so (a cell's
+    // naming its column and value), checked in that order.
     BatchComposition Compose(const fleet::BatchRow& row) const;
 
 private:

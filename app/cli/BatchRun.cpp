@@ -88,10 +88,13 @@ BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
             fleet::BatchRow row = table_.Row(std::move(record), ++number, input.RecordLine());
             const fleet::JournalRow journalRow{number, sending ? occurrences_.Next(row.cells) : 0};
             if (request_.batch.resume) {
+                const std::size_t doubtfulBefore = outcome.doubtful;
                 if (std::optional<std::vector<std::string>> earlier =
                         Earlier(row, journalRow.occurrence, outcome)) {
                     writer.Write(*earlier);
                     ++outcome.rows;
+                    // A row kept in doubt is not ok; the summary counts it with the failed ones.
+                    outcome.ok += outcome.doubtful == doubtfulBefore ? 1 : 0;
                     progress.Update(number);
                     record = std::move(row.cells);
                     continue;
@@ -111,7 +114,9 @@ BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
                 }
                 ok = sent.ok;
             }
-            outcome.allOk = outcome.allOk && ok;
+            outcome.allOk = outcome.allOk && (ok || composed.skipped);
+            outcome.ok += ok ? 1 : 0;
+            outcome.skipped += composed.skipped ? 1 : 0;
             if (sent.outcome == fleet::JournalOutcome::Doubt) {
                 ++outcome.doubtful;
             }
@@ -189,6 +194,19 @@ BatchRun::Sending BatchRun::Send(BatchComposition& row) {
     return sending;
 }
 
+std::string BatchSummary(const BatchOutcome& outcome, const CliOutput& output) {
+    const std::size_t failed = outcome.rows - outcome.ok - outcome.skipped;
+    std::string summary = Say(output, "%d rows: %d ok",
+                              {static_cast<long long>(outcome.rows), static_cast<long long>(outcome.ok)});
+    if (outcome.skipped > 0) {
+        summary += Say(output, ", %d skipped", {static_cast<long long>(outcome.skipped)});
+    }
+    if (failed > 0) {
+        summary += Say(output, ", %d failed \u2014 see the status column", {static_cast<long long>(failed)});
+    }
+    return summary;
+}
+
 int FinishBatch(const BatchOutcome& outcome, fleet::CsvWriter* writer, const CliRequest& request,
                 const CliOutput& output) {
     if (outcome.outputError) {
@@ -236,6 +254,9 @@ int FinishBatch(const BatchOutcome& outcome, fleet::CsvWriter* writer, const Cli
                        << '\n';
         }
         return kExitUsage;
+    }
+    if (!request.batch.quiet) {
+        output.err << BatchSummary(outcome, output) << '\n';
     }
     return outcome.allOk ? kExitDone : kExitFailed;
 }

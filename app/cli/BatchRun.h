@@ -30,7 +30,9 @@ namespace app {
 // How the rows went.
 struct BatchOutcome {
     std::size_t rows = 0;      // output rows written (resumed ones included)
-    bool allOk = true;         // every row written is ok (and sent, when sending)
+    bool allOk = true;         // every row written is ok (and sent, when sending) or skipped
+    std::size_t ok = 0;        // rows ok, resumed ones included
+    std::size_t skipped = 0;   // empty rows
     std::size_t doubtful = 0;  // rows written as possibly sent
     bool interrupted = false;
     std::optional<std::string> inputError;   // the input turned out not to be CSV (exit 2)
@@ -91,9 +93,14 @@ private:
 
 // Ends the batch: commits the output when every row was done, and also after an interrupt or an
 // input fault when rows were sent (so that the record of what went out is kept for --resume);
-// otherwise a file output stays as it was. Writes what happened to `output.err` and returns the
+// otherwise a file output stays as it was. Writes what happened to `output.err` (after a whole run,
+// unless --quiet, one line that counts the rows ok, skipped and failed) and returns the
 // exit status: 0 every row ok, 1 a row not ok, an interrupt or an output fault, 2 an input fault.
 // `writer` is null when the batch was interrupted before its output was opened.
+// "20 rows: 17 ok, 1 skipped, 2 failed — see the status column", the counts that are not 0 after
+// the first two.
+std::string BatchSummary(const BatchOutcome& outcome, const CliOutput& output);
+
 int FinishBatch(const BatchOutcome& outcome, fleet::CsvWriter* writer, const CliRequest& request,
                 const CliOutput& output);
 

@@ -54,8 +54,20 @@ fleet::EncodingChoice ChoiceOf(fleet::TextEncoding encoding) {
                                                  : fleet::EncodingChoice::Gb18030;
 }
 
+// What the batch says about an input that cannot be read: the file named with the system's reason
+// when it cannot be opened, else the CSV fault with its line.
+std::string InputErrorMessage(const CliRequest& request, const CliOutput& output,
+                              const fleet::CsvError& error) {
+    if (error.kind() == fleet::CsvError::Kind::CannotOpen) {
+        return "dtusms: " + std::string(error.what());
+    }
+    return Say(output, "%s is not a CSV file this program can read: %s",
+               {request.batch.inputPath, std::string(error.what())});
+}
+
 // The rows of the input file, read once more in its encoding, for the progress total. Standard input
-// cannot be read twice: its total stays unknown (0).
+// cannot be read twice: its total stays unknown (0). Throws CsvError: the whole file is read here
+// before any row is composed or sent.
 std::size_t CountRows(const CliRequest& request, fleet::TextEncoding encoding) {
     if (request.batch.inputPath == "-") {
         return 0;
@@ -144,9 +156,7 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output,
         if (InterruptScope::Interrupted()) {
             return kExitFailed;
         }
-        output.err << Say(output, "%s is not a CSV file this program can read: %s",
-                          {request.batch.inputPath, std::string(error.what())})
-                   << '\n';
+        output.err << InputErrorMessage(request, output, error) << '\n';
         return kExitUsage;
     } catch (const fleet::BatchError& error) {
         output.err << request.batch.inputPath << ": " << base::TranslateOrKeep(output.translate, error.what())
@@ -165,9 +175,9 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output,
         return kExitFailed;
     }
     // A spreadsheet program reads UTF-8 without a byte-order mark as the system's code page, so an
-    // input that came from one (it had the mark, or was GB18030) gets the mark back.
-    const bool byteOrderMark =
-        setUp.input->HadUtf8ByteOrderMark() || encoding == fleet::TextEncoding::Gb18030;
+    // input that came from one (it had a mark, or was GB18030) gets the mark back.
+    const bool byteOrderMark = setUp.input->HadUtf8ByteOrderMark() || setUp.input->WasUtf16() ||
+                               encoding == fleet::TextEncoding::Gb18030;
     try {
         if (!request.outputPath) {
             // The CSV carries its own CR LF line ends.
@@ -234,8 +244,15 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
         base::RemoveStrayTemporariesIn(*options.qrDirectory);
     }
     const fleet::ProgressMode mode = fleet::ChooseProgressMode(options.quiet, output.errIsTerminal);
-    const std::size_t total =
-        mode == fleet::ProgressMode::Quiet ? 0 : CountRows(request, setUp.input->encoding());
+    std::size_t total = 0;
+    try {
+        total = mode == fleet::ProgressMode::Quiet ? 0 : CountRows(request, setUp.input->encoding());
+    } catch (const fleet::CsvError& error) {
+        BatchOutcome broken;
+        broken.interrupted = InterruptScope::Interrupted();
+        broken.inputError = InputErrorMessage(request, output, error);
+        return FinishBatch(broken, setUp.writer.get(), request, output);
+    }
     fleet::ProgressReporter progress(output.err, mode, total);
 
     const BatchComposer composer(LoadFields(request, true), options.qrDirectory || options.send,

@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "app/cli/CliOptionTable.h"
 #include "app/cli/CliOptions.h"
 #include "base/AsciiText.h"
 
@@ -66,7 +67,7 @@ std::optional<int> ParseFieldPort(std::string_view text) {
         }
         value = value * 10 + (c - '0');
     }
-    if (value < 1000 || value > 99999) {
+    if (value < kFieldPortRange.low || value > kFieldPortRange.high) {
         return std::nullopt;
     }
     return value;

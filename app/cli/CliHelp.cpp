@@ -1,79 +1,117 @@
 #include "app/cli/CliHelp.h"
 
+#include <algorithm>
 #include <string_view>
+#include <vector>
 
-#include "app/cli/CliOptions.h"
+#include "app/cli/CliOptionTable.h"
 #include "base/Placeholders.h"
 
 namespace app {
 namespace {
 
-// An option's row: its syntax, then its description from kDescriptionColumn on; a description of
-// several lines continues at that column.
-struct HelpOption {
-    std::string_view syntax;
-    std::string_view description;
-};
-
-constexpr HelpOption kOptions[] = {
-    {"--settings FILE", "settings file (default: GPRSInfo.ini beside the program)"},
-    {"--lang CODE",
-     "language of the messages: en, zh_cn, zh_tw, ... or \"\"\n"
-     "for automatic (default: the window's choice in the file)"},
-    {"--type config|query", "SMS command type"},
-    {"--mode static|domain", "server address mode"},
-    {"--ip TEXT", "static IP"},
-    {"--domain TEXT", "domain address"},
-    {"--port N", "server port, 1000 to 99999"},
-    {"--apn cmnet|cmwap|uninet|other", "service network (APN)"},
-    {"--other-apn TEXT", "APN used with --apn other"},
-    {"--dtu TEXT", "DTU number"},
-    {"--help", "show this help"},
-    {"--version", "show the version"},
-};
-
-// The options that belong to one or a few commands, each description naming them.
-constexpr HelpOption kCommandOptions[] = {
-    {"--length", "sms: also print parts=, encoding=, units= and limit=\non standard error"},
-    {"--phone NUMBER", "qr, send: the DTU's phone number\n(default: the one stored by the window)"},
-    {"--output FILE",
-     "qr: a picture, FILE.png or FILE.svg (default: drawn\non the terminal); batch: the CSV "
-     "written\n(default: standard output)"},
-    {"--modem auto|mm|DEVICE", "send, batch: the modem (default: auto)"},
-    {"--smsc NUMBER", "send, batch: service-centre number (default: the SIM's)"},
-    {"--wait-reply SECONDS", "send, batch: wait for the DTU's reply, 1 to 86400"},
-    {"batch FILE.csv",
-     "columns dtu, phone, type, mode, ip, domain, port, apn,\nother_apn; an empty cell takes the settings "
-     "file's field"},
-    {"--qr-dir DIR", "batch: a QR code picture per row in DIR"},
-    {"--send", "batch: send each row through the modem"},
-    {"--resume", "batch: keep the rows already sent in --output"},
-    {"--resend-doubtful", "batch: with --resume, send again the rows that may\nhave been sent"},
-    {"--encoding utf-8|gb18030",
-     "batch: the file's encoding (default: UTF-8 when it is\nvalid UTF-8, else GB18030)"},
-    {"--quiet", "batch: no progress on standard error"},
-    {"--port N", "listen: the port, 1 to 65535 (default: the server port)"},
-    {"--bind ADDRESS", "listen: the local address (default: 0.0.0.0, every one)"},
-    {"--timeout SECONDS", "listen: stop after this long"},
-    {"--count N", "listen: stop after N connections"},
-};
-
 constexpr std::size_t kIndent = 2;
 constexpr std::size_t kCommandColumn = 17;
 constexpr std::size_t kDescriptionColumn = 35;
+constexpr std::size_t kLineWidth = 100;
 
-// "  <name>" padded to `column`, then `text`; a name too long for its column gets one space.
+// "  <name>" padded to `column`, then `text` broken between words so that no line passes
+// kLineWidth; a name too long for its column gets one space, a word too long for a line a line of
+// its own.
 void AppendRow(std::string& help, std::string_view name, std::string_view text, std::size_t column) {
     const std::size_t used = kIndent + name.size();
     help.append(kIndent, ' ').append(name).append(used < column ? column - used : 1, ' ');
-    for (std::size_t start = 0;;) {
-        const std::size_t end = text.find('\n', start);
-        help.append(text.substr(start, end - start)).append("\n");
-        if (end == std::string_view::npos) {
-            break;
+    std::size_t lineLength = std::max(used + 1, column);
+    bool lineEmpty = true;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find(' ', start);
+        end = end == std::string_view::npos ? text.size() : end;
+        const std::string_view word = text.substr(start, end - start);
+        if (!lineEmpty && lineLength + 1 + word.size() > kLineWidth) {
+            help.append("\n").append(column, ' ');
+            lineLength = column;
+            lineEmpty = true;
         }
-        help.append(column, ' ');
+        if (!lineEmpty) {
+            help += ' ';
+            ++lineLength;
+        }
+        help.append(word);
+        lineLength += word.size();
+        lineEmpty = false;
         start = end + 1;
+    }
+    help += '\n';
+}
+
+// The commands of `commands` as a sentence lists them: "qr and send".
+std::string CommandList(CommandMask commands, std::string_view lastSeparator) {
+    std::vector<std::string_view> names;
+    for (const CliSubcommand& subcommand : kCliSubcommands) {
+        if ((commands & CommandBit(subcommand.command)) != 0) {
+            names.push_back(subcommand.name);
+        }
+    }
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) {
+            list += i + 1 == names.size() ? lastSeparator : ", ";
+        }
+        list += names[i];
+    }
+    return list;
+}
+
+std::string Range(NumberRange range) {
+    return std::to_string(range.low) + " to " + std::to_string(range.high);
+}
+
+std::string SyntaxOf(const CliOption& option) {
+    std::string syntax(option.name);
+    const std::string value =
+        option.value == OptionValue::Choice ? OptionChoices(option) : std::string(option.valueName);
+    if (!value.empty()) {
+        syntax += ' ';
+        syntax += value;
+    }
+    return syntax;
+}
+
+// The option's description with the range of its value; `prefixCommands` names the commands that take
+// it first.
+std::string DescriptionOf(const CliOption& option, bool prefixCommands) {
+    std::string text;
+    if (prefixCommands) {
+        text = CommandList(option.commands, ", ") + ": ";
+    }
+    text += option.help;
+    if (option.value == OptionValue::Number) {
+        text += ", " + Range(option.range);
+    } else if (option.value == OptionValue::Port) {
+        text += ", " + Range(kFieldPortRange) + "; listen: the port to listen on, " +
+                Range(kListenPortRange) + " (default: the server port)";
+    }
+    return text;
+}
+
+enum class OptionGroup { EveryCommand, Fields, SingleCommands };
+
+OptionGroup GroupOf(const CliOption& option) {
+    if (option.commands == kEveryCommand) {
+        return OptionGroup::EveryCommand;
+    }
+    if ((option.commands & kFieldCommands) == kFieldCommands) {
+        return OptionGroup::Fields;
+    }
+    return OptionGroup::SingleCommands;
+}
+
+void AppendGroup(std::string& help, OptionGroup group) {
+    for (const CliOption& option : kCliOptions) {
+        if (GroupOf(option) == group) {
+            AppendRow(help, SyntaxOf(option), DescriptionOf(option, group == OptionGroup::SingleCommands),
+                      kDescriptionColumn);
+        }
     }
 }
 
@@ -89,20 +127,27 @@ std::string EnglishHelpText() {
     for (const CliSubcommand& subcommand : kCliSubcommands) {
         AppendRow(help, subcommand.name, subcommand.summary, kCommandColumn);
     }
-    help += "\nOptions (fields are read from the settings file; each option replaces one):\n";
-    for (const HelpOption& option : kOptions) {
-        AppendRow(help, option.syntax, option.description, kDescriptionColumn);
-    }
-    help += "\nOptions of single commands:\n";
-    for (const HelpOption& option : kCommandOptions) {
-        AppendRow(help, option.syntax, option.description, kDescriptionColumn);
-    }
+    help += "\nOptions of every command:\n";
+    AppendGroup(help, OptionGroup::EveryCommand);
+    help += "\nOptions of " + CommandList(kFieldCommands, " and ") + " (each replaces a stored field):\n";
+    AppendGroup(help, OptionGroup::Fields);
+    help += "\nOptions of single commands (each description names its commands):\n";
+    AppendGroup(help, OptionGroup::SingleCommands);
+    AppendRow(help, "batch FILE.csv",
+              "batch: columns dtu, phone, type, mode, ip, domain, port, apn, other_apn; an empty cell "
+              "takes the settings file's field",
+              kDescriptionColumn);
     help +=
-        "Both \"--option value\" and \"--option=value\" are accepted.\n"
         "\n"
-        "Exit status: 0 done, 1 missing field or failed check, 2 bad option.\n"
-        "send, batch and listen also exit with 1 when the modem or a row failed, no reply\n"
-        "came in time, or no DTU connected.\n";
+        "Both \"--option value\" and \"--option=value\" are accepted; a value that begins with \"--\"\n"
+        "is given as \"--option=value\".\n"
+        "\n"
+        "Exit status:\n"
+        "  0  done\n"
+        "  1  a missing field or a failed check; send, batch and listen also when the modem or a\n"
+        "     row failed, no reply came in time, or no DTU connected\n"
+        "  2  a bad option, a settings file named but missing, an input file that cannot be\n"
+        "     opened or is no CSV file\n";
     return help;
 }
 

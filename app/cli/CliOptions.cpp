@@ -3,102 +3,16 @@
 #include <limits>
 #include <string_view>
 
+#include "app/cli/CliOptionTable.h"
 #include "base/AsciiText.h"
+#include "net/ConnectionListener.h"
 #include "sms/PhoneNumber.h"
 
 namespace app {
 namespace {
 
-using CommandMask = unsigned;
-
-constexpr CommandMask Bit(CliCommand command) {
-    return 1U << static_cast<unsigned>(command);
-}
-
-constexpr CommandMask kFieldCommands = Bit(CliCommand::Sms) | Bit(CliCommand::CheckPort) |
-                                       Bit(CliCommand::JudgeMapping) | Bit(CliCommand::WanIp) |
-                                       Bit(CliCommand::Qr) | Bit(CliCommand::Send);
-constexpr CommandMask kModemCommands = Bit(CliCommand::Send) | Bit(CliCommand::Batch);
-constexpr CommandMask kEveryCommand = ~0U;
-
-enum class Flag {
-    Settings,
-    Lang,
-    Field,
-    Length,
-    Phone,
-    Output,
-    Modem,
-    Smsc,
-    WaitReply,
-    QrDir,
-    Send,
-    Resume,
-    ResendDoubtful,
-    Encoding,
-    Quiet,
-    Bind,
-    Timeout,
-    Count,
-};
-
-struct FlagSpec {
-    std::string_view name;
-    Flag flag;
-    bool takesValue;
-    CommandMask commands;
-    FieldName field = FieldName::Type;  // for Flag::Field
-};
-
-// Every flag. --port is a field flag whose value listen reads as its own port.
-constexpr FlagSpec kFlags[] = {
-    {"--settings", Flag::Settings, true, kEveryCommand},
-    {"--lang", Flag::Lang, true, kEveryCommand},
-    {"--type", Flag::Field, true, kFieldCommands, FieldName::Type},
-    {"--mode", Flag::Field, true, kFieldCommands, FieldName::Mode},
-    {"--ip", Flag::Field, true, kFieldCommands, FieldName::Ip},
-    {"--domain", Flag::Field, true, kFieldCommands, FieldName::Domain},
-    {"--port", Flag::Field, true, kFieldCommands | Bit(CliCommand::Listen), FieldName::Port},
-    {"--apn", Flag::Field, true, kFieldCommands, FieldName::Apn},
-    {"--other-apn", Flag::Field, true, kFieldCommands, FieldName::OtherApn},
-    {"--dtu", Flag::Field, true, kFieldCommands, FieldName::Dtu},
-    {"--length", Flag::Length, false, Bit(CliCommand::Sms)},
-    {"--phone", Flag::Phone, true, Bit(CliCommand::Qr) | Bit(CliCommand::Send)},
-    {"--output", Flag::Output, true, Bit(CliCommand::Qr) | Bit(CliCommand::Batch)},
-    {"--modem", Flag::Modem, true, kModemCommands},
-    {"--smsc", Flag::Smsc, true, kModemCommands},
-    {"--wait-reply", Flag::WaitReply, true, kModemCommands},
-    {"--qr-dir", Flag::QrDir, true, Bit(CliCommand::Batch)},
-    {"--send", Flag::Send, false, Bit(CliCommand::Batch)},
-    {"--resume", Flag::Resume, false, Bit(CliCommand::Batch)},
-    {"--resend-doubtful", Flag::ResendDoubtful, false, Bit(CliCommand::Batch)},
-    {"--encoding", Flag::Encoding, true, Bit(CliCommand::Batch)},
-    {"--quiet", Flag::Quiet, false, Bit(CliCommand::Batch)},
-    {"--bind", Flag::Bind, true, Bit(CliCommand::Listen)},
-    {"--timeout", Flag::Timeout, true, Bit(CliCommand::Listen)},
-    {"--count", Flag::Count, true, Bit(CliCommand::Listen)},
-};
-
-const FlagSpec* FindFlag(std::string_view name) {
-    for (const FlagSpec& option : kFlags) {
-        if (option.name == name) {
-            return &option;
-        }
-    }
-    return nullptr;
-}
-
-std::string_view CommandName(CliCommand command) {
-    for (const CliSubcommand& known : kCliSubcommands) {
-        if (known.command == command) {
-            return known.name;
-        }
-    }
-    return {};
-}
-
-// Decimal digits from `low` to `high`; nullopt for anything else.
-std::optional<int> ParseNumber(std::string_view text, int low, int high) {
+// Decimal digits within `range`; nullopt for anything else.
+std::optional<int> ParseNumber(std::string_view text, NumberRange range) {
     if (text.empty() || text.size() > 9) {
         return std::nullopt;
     }
@@ -109,7 +23,7 @@ std::optional<int> ParseNumber(std::string_view text, int low, int high) {
         }
         value = value * 10 + (c - '0');
     }
-    if (value < low || value > high) {
+    if (value < range.low || value > range.high) {
         return std::nullopt;
     }
     return static_cast<int>(value);
@@ -121,128 +35,133 @@ bool HasPictureExtension(std::string_view path) {
            base::EqualsIgnoringAsciiCase(extension, ".svg");
 }
 
-CliUsageError NotANumber(std::string_view flag, const std::string& value, int low, int high) {
+CliUsageError NotANumber(std::string_view flag, const std::string& value, NumberRange range) {
     return {"%s: \"%s\" is not a number from %s to %s",
-            {std::string(flag), value, std::to_string(low), std::to_string(high)}};
+            {std::string(flag), value, std::to_string(range.low), std::to_string(range.high)}};
 }
 
-// The error for `option` given without its value.
-CliUsageError MissingValue(const FlagSpec& option) {
+// The error for `option` given without its value, saying what kind of value it wants.
+CliUsageError MissingValue(const CliOption& option) {
     const std::string name(option.name);
-    switch (option.flag) {
-        case Flag::Settings:
+    switch (option.value) {
+        case OptionValue::File:
             return {"%s needs a file name", {name}};
-        case Flag::Lang:
-            return {"%s needs a language code such as en, zh_cn or zh_tw (\"\" for automatic)", {name}};
-        case Flag::Field:
-            if (option.field == FieldName::Port) {
-                return {"%s needs a value, a number from 1000 to 99999", {name}};
-            }
-            if (const std::string choices = FieldChoiceList(option.field); !choices.empty()) {
-                return {"%s needs a value, one of %s", {name, choices}};
-            }
-            return {"%s needs a value", {name}};
-        case Flag::Output:
-            return {"%s needs a file name", {name}};
-        case Flag::QrDir:
+        case OptionValue::Folder:
             return {"%s needs a folder name", {name}};
-        case Flag::Encoding:
-            return {"%s needs a value, one of utf-8|gb18030", {name}};
+        case OptionValue::Language:
+            return {"%s needs a language code such as en, zh_cn or zh_tw (\"\" for automatic)", {name}};
+        case OptionValue::Choice:
+            return {"%s needs a value, one of %s", {name, OptionChoices(option)}};
+        case OptionValue::Port:
+            return {"%s needs a value, a number from %s to %s",
+                    {name, std::to_string(kFieldPortRange.low), std::to_string(kFieldPortRange.high)}};
         default:
             return {"%s needs a value", {name}};
     }
 }
 
-// Applies a flag whose meaning does not depend on the command; --port waits for the command.
-std::optional<CliUsageError> ApplyFlag(const FlagSpec& option, const std::string& value,
-                                       CliRequest& request) {
+// Checks `value` against the kind of value `option` takes; --port waits for the command, which
+// decides its range.
+std::optional<CliUsageError> CheckValue(const CliOption& option, const std::string& value) {
     const std::string flag(option.name);
-    const auto needsText = [&]() -> std::optional<CliUsageError> {
-        if (value.empty()) {
-            return MissingValue(option);
-        }
-        return std::nullopt;
-    };
-    switch (option.flag) {
-        case Flag::Settings:
+    switch (option.value) {
+        case OptionValue::NonEmpty:
+        case OptionValue::File:
+        case OptionValue::Folder:
             if (value.empty()) {
-                return CliUsageError{"%s needs a file name", {flag}};
+                return MissingValue(option);
             }
+            break;
+        case OptionValue::Choice:
+            if (option.target == OptionTarget::Encoding && !fleet::ParseEncodingName(value)) {
+                return CliUsageError{"%s: \"%s\" is not one of %s", {flag, value, OptionChoices(option)}};
+            }
+            break;
+        case OptionValue::Number:
+            if (!ParseNumber(value, option.range)) {
+                return NotANumber(flag, value, option.range);
+            }
+            break;
+        case OptionValue::Address:
+            if (!net::IsNumericAddress(value)) {
+                return CliUsageError{"%s: \"%s\" is no numeric IPv4 or IPv6 address", {flag, value}};
+            }
+            break;
+        default:
+            break;
+    }
+    return std::nullopt;
+}
+
+// Sets what `option` sets from its checked `value` (empty for a switch).
+std::optional<CliUsageError> ApplyOption(const CliOption& option, const std::string& value,
+                                         CliRequest& request) {
+    switch (option.target) {
+        case OptionTarget::Help:
+        case OptionTarget::Version:
+            break;
+        case OptionTarget::Settings:
             request.settingsPath = value;
             break;
-        case Flag::Lang:
+        case OptionTarget::Lang:
             request.language = value;
             break;
-        case Flag::Field:
-            if (option.field == FieldName::Port) {
-                break;
-            }
+        case OptionTarget::Field:
             if (const auto error = ApplyFieldValue(option.field, value, request.fields)) {
-                return CliUsageError{"%s: \"%s\" is not one of %s", {flag, value, error->accepted}};
+                return CliUsageError{"%s: \"%s\" is not one of %s",
+                                     {std::string(option.name), value, error->accepted}};
             }
             break;
-        case Flag::Length:
+        case OptionTarget::Length:
             request.showLength = true;
             break;
-        case Flag::Phone:
+        case OptionTarget::Phone:
             request.phone = value;
             break;
-        case Flag::Output:
+        case OptionTarget::Output:
             request.outputPath = value;
-            return needsText();
-        case Flag::Modem:
+            break;
+        case OptionTarget::Modem:
             request.modem.modem = value;
-            return needsText();
-        case Flag::Smsc:
-            if (!sms::NormalizePhoneNumber(value)) {
-                return CliUsageError{"%s: \"%s\" is not a phone number", {flag, value}};
+            break;
+        case OptionTarget::Smsc: {
+            // Normalised once here; the number as dialled is what goes down to the modem.
+            std::optional<std::string> number = sms::NormalizePhoneNumber(value);
+            if (!number) {
+                return CliUsageError{"%s: \"%s\" is not a phone number", {std::string(option.name), value}};
             }
-            request.modem.smsc = value;
-            break;
-        case Flag::WaitReply:
-            request.modem.waitReplySeconds = ParseNumber(value, 1, 86400);
-            if (!request.modem.waitReplySeconds) {
-                return NotANumber(flag, value, 1, 86400);
-            }
-            break;
-        case Flag::QrDir:
-            request.batch.qrDirectory = value;
-            return needsText();
-        case Flag::Send:
-            request.batch.send = true;
-            break;
-        case Flag::Resume:
-            request.batch.resume = true;
-            break;
-        case Flag::ResendDoubtful:
-            request.batch.resendDoubtful = true;
-            break;
-        case Flag::Encoding: {
-            const std::optional<fleet::EncodingChoice> choice = fleet::ParseEncodingName(value);
-            if (!choice) {
-                return CliUsageError{"%s: \"%s\" is not one of %s",
-                                     {flag, value, std::string("utf-8|gb18030")}};
-            }
-            request.batch.encoding = *choice;
+            request.modem.smsc = std::move(*number);
             break;
         }
-        case Flag::Quiet:
+        case OptionTarget::WaitReply:
+            request.modem.waitReplySeconds = ParseNumber(value, option.range);
+            break;
+        case OptionTarget::QrDir:
+            request.batch.qrDirectory = value;
+            break;
+        case OptionTarget::Send:
+            request.batch.send = true;
+            break;
+        case OptionTarget::Resume:
+            request.batch.resume = true;
+            break;
+        case OptionTarget::ResendDoubtful:
+            request.batch.resendDoubtful = true;
+            break;
+        case OptionTarget::Encoding:
+            request.batch.encoding = *fleet::ParseEncodingName(value);
+            break;
+        case OptionTarget::Quiet:
             request.batch.quiet = true;
             break;
-        case Flag::Bind:
+        case OptionTarget::Bind:
             request.listen.bindAddress = value;
-            return needsText();
-        case Flag::Timeout:
-            request.listen.timeoutSeconds = ParseNumber(value, 1, 604800);
-            if (!request.listen.timeoutSeconds) {
-                return NotANumber(flag, value, 1, 604800);
-            }
             break;
-        case Flag::Count:
-            request.listen.count = ParseNumber(value, 1, 1000000);
-            if (!request.listen.count) {
-                return NotANumber(flag, value, 1, 1000000);
-            }
+        case OptionTarget::Timeout:
+            request.listen.timeoutSeconds = ParseNumber(value, option.range);
+            break;
+        case OptionTarget::Count:
+            request.listen.count = ParseNumber(value, option.range);
             break;
     }
     return std::nullopt;
@@ -253,7 +172,7 @@ struct ParseState {
     std::optional<CliCommand> command;
     bool help = false;
     bool version = false;
-    std::vector<const FlagSpec*> given;  // every flag given, in order
+    std::vector<const CliOption*> given;  // every flag given, in order
     std::optional<std::string> portText;
 };
 
@@ -275,8 +194,9 @@ std::optional<CliUsageError> TakeWord(const std::string& arg, ParseState& state,
     return CliUsageError{"unknown command \"%s\"; expected %s", {arg, SubcommandNameList()}};
 }
 
-// The flag at args[i] with its value, inline ("--flag=value") or the next argument, which `i` then
-// moves past.
+// The option at args[i] with its value, inline ("--flag=value") or the next argument, which `i` then
+// moves past. A next argument that begins with "--" is the next option, never a value: the option
+// before it lacks its value.
 std::optional<CliUsageError> TakeFlag(const std::vector<std::string>& args, std::size_t& i,
                                       CliRequest& request, ParseState& state) {
     const std::string& arg = args[i];
@@ -285,41 +205,66 @@ std::optional<CliUsageError> TakeFlag(const std::vector<std::string>& args, std:
     const std::optional<std::string> inlineValue =
         equals == std::string::npos ? std::nullopt : std::optional<std::string>(arg.substr(equals + 1));
 
-    if (flag == "--help" || flag == "-h" || flag == "--version") {
-        if (inlineValue) {
-            return CliUsageError{"%s takes no value", {flag}};
-        }
-        (flag == "--version" ? state.version : state.help) = true;
-        return std::nullopt;
-    }
-    const FlagSpec* option = FindFlag(flag);
+    const CliOption* option = FindCliOption(flag == "-h" ? "--help" : flag);
     if (option == nullptr) {
         return CliUsageError{"unknown option \"%s\"", {flag}};
     }
-    state.given.push_back(option);
-    if (!option->takesValue) {
+    if (option->value == OptionValue::None) {
         if (inlineValue) {
             return CliUsageError{"%s takes no value", {flag}};
         }
-        return ApplyFlag(*option, {}, request);
+        if (option->target == OptionTarget::Help || option->target == OptionTarget::Version) {
+            (option->target == OptionTarget::Version ? state.version : state.help) = true;
+            return std::nullopt;
+        }
+        state.given.push_back(option);
+        return ApplyOption(*option, {}, request);
     }
+    state.given.push_back(option);
     std::string value;
     if (inlineValue) {
         value = *inlineValue;
-    } else if (i + 1 < args.size()) {
+    } else if (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) {
         value = args[++i];
     } else {
         return MissingValue(*option);
     }
-    if (option->flag == Flag::Field && option->field == FieldName::Port) {
+    if (option->value == OptionValue::Port) {
         state.portText = value;
         return std::nullopt;
     }
-    return ApplyFlag(*option, value, request);
+    if (auto error = CheckValue(*option, value)) {
+        return error;
+    }
+    return ApplyOption(*option, value, request);
 }
 
-// The checks of batch: its file and the flags that only make sense together.
-std::optional<CliUsageError> CheckBatch(const ParseState& state, const CliRequest& request) {
+// The checks that need the command: each flag belongs to it, --port in its range, and batch's.
+std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest& request) {
+    const CliCommand command = request.command;
+    for (const CliOption* option : state.given) {
+        if ((option->commands & CommandBit(command)) == 0) {
+            return CliUsageError{"%s does not apply to %s",
+                                 {std::string(option->name), std::string(CommandNameOf(command))}};
+        }
+    }
+    if (state.portText) {
+        if (command == CliCommand::Listen) {
+            request.listen.port = ParseNumber(*state.portText, kListenPortRange);
+            if (!request.listen.port) {
+                return NotANumber("--port", *state.portText, kListenPortRange);
+            }
+        } else if (ApplyFieldValue(FieldName::Port, *state.portText, request.fields)) {
+            return NotANumber("--port", *state.portText, kFieldPortRange);
+        }
+    }
+    if (command == CliCommand::Qr && request.outputPath && !HasPictureExtension(*request.outputPath)) {
+        return CliUsageError{"%s: \"%s\" must end in .png or .svg",
+                             {std::string("--output"), *request.outputPath}};
+    }
+    if (command != CliCommand::Batch) {
+        return std::nullopt;
+    }
     if (request.batch.inputPath.empty()) {
         return CliUsageError{"%s needs a CSV file", {std::string("batch")}};
     }
@@ -335,44 +280,13 @@ std::optional<CliUsageError> CheckBatch(const ParseState& state, const CliReques
         return CliUsageError{"%s needs a file, not standard input", {std::string("--resume")}};
     }
     if (!request.batch.send) {
-        for (const FlagSpec* option : state.given) {
-            if (option->flag == Flag::Modem || option->flag == Flag::Smsc ||
-                option->flag == Flag::WaitReply || option->flag == Flag::ResendDoubtful) {
+        for (const CliOption* option : state.given) {
+            if (option->commands == kModemCommands || option->target == OptionTarget::ResendDoubtful) {
                 return CliUsageError{"%s needs %s", {std::string(option->name), std::string("--send")}};
             }
         }
     }
     return std::nullopt;
-}
-
-// The checks that need the command: each flag belongs to it, --port in its range, and batch's.
-std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest& request) {
-    const CliCommand command = request.command;
-    for (const FlagSpec* option : state.given) {
-        if ((option->commands & Bit(command)) == 0) {
-            return CliUsageError{"%s does not apply to %s",
-                                 {std::string(option->name), std::string(CommandName(command))}};
-        }
-    }
-    if (state.portText) {
-        if (command == CliCommand::Listen) {
-            request.listen.port = ParseNumber(*state.portText, 1, 65535);
-            if (!request.listen.port) {
-                return NotANumber("--port", *state.portText, 1, 65535);
-            }
-        } else if (const auto error = ApplyFieldValue(FieldName::Port, *state.portText, request.fields)) {
-            return CliUsageError{"%s: \"%s\" is not a number from 1000 to 99999",
-                                 {std::string("--port"), *state.portText}};
-        }
-    }
-    if (command == CliCommand::Qr && request.outputPath && !HasPictureExtension(*request.outputPath)) {
-        return CliUsageError{"%s: \"%s\" must end in .png or .svg",
-                             {std::string("--output"), *request.outputPath}};
-    }
-    if (command != CliCommand::Batch) {
-        return std::nullopt;
-    }
-    return CheckBatch(state, request);
 }
 
 }  // namespace

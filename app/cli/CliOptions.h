@@ -22,7 +22,10 @@
 // that does not belong to the command given is a usage error naming both. --lang takes a language
 // code as the engine takes it ("zh_cn", "zh_TW", "en_US", ...; "" is the automatic language), kept
 // exactly as written. --phone is kept as typed: its validation is the command's, since an invalid
-// number is a missing field, not a usage fault. --smsc must be a phone number.
+// number is a missing field, not a usage fault. --smsc must be a phone number and is kept as dialled
+// (sms::NormalizePhoneNumber). A flag that takes a value, followed by nothing or by a word that
+// begins with "--", lacks its value: "--flag=--x" gives a value that begins so, and "-" alone is a
+// value. Every flag is a row of kCliOptions (app/cli/CliOptionTable.h).
 
 #include <array>
 #include <optional>
@@ -73,7 +76,7 @@ struct CliFieldOverrides {
 // The modem options of send and batch.
 struct CliModemOptions {
     std::string modem = "auto";           // "auto", "mm", a ModemManager path or a serial device
-    std::string smsc;                     // empty: the SIM card's own service centre
+    std::string smsc;                     // as dialled; empty: the SIM card's own service centre
     std::optional<int> waitReplySeconds;  // 1 to 86400; absent: no waiting
 };
 

@@ -1,6 +1,7 @@
 #include "app/cli/CommandLine.h"
 
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <variant>
 
@@ -13,6 +14,7 @@
 #include "base/Placeholders.h"
 #include "base/ProgramPath.h"
 #include "base/Translate.h"
+#include "base/Utf8Path.h"
 #include "i18n/EngineStartup.h"
 #include "sms/ProfileFile.h"
 #include "sms/Settings.h"
@@ -21,12 +23,16 @@ namespace app {
 namespace {
 
 int RunHelp(const CliRequest& request, const CliOutput& output) {
-    output.out << HelpText(output.translate) << SettingsFileLine(output.translate, SettingsPathOf(request));
+    // A paragraph of its own, so that the manual page made from the help keeps it apart too.
+    output.out << HelpText(output.translate) << '\n'
+               << SettingsFileLine(output.translate, SettingsPathOf(request));
     return kExitDone;
 }
 
 int RunVersion(const CliRequest& /*request*/, const CliOutput& output) {
-    output.out << DTUSMS_VERSION << '\n';
+    output.out << "dtusms " << DTUSMS_VERSION << '\n'
+               << "Copyright (C) 2026 the dtusms authors. MIT licence: free to use, change and share, "
+                  "without warranty.\n";
     return kExitDone;
 }
 
@@ -75,6 +81,20 @@ std::string TranslateForTerminal(const std::string& english) {
     return text;
 }
 
+// A settings file named by --settings that is not there is a mistyped name: composing from the
+// first-start defaults instead would hand out a command nobody asked for.
+bool NamedSettingsFileMissing(const CliRequest& request) {
+    if (!request.settingsPath || request.command == CliCommand::Help ||
+        request.command == CliCommand::Version) {
+        return false;
+    }
+    std::error_code error;
+    const std::filesystem::file_status status =
+        std::filesystem::status(base::Utf8Path(*request.settingsPath), error);
+    return status.type() == std::filesystem::file_type::not_found ||
+           status.type() == std::filesystem::file_type::directory;
+}
+
 int RunRequest(const CliRequest& request, const CliOutput& output) {
     for (const Runner& runner : kRunners) {
         if (runner.command == request.command) {
@@ -100,6 +120,11 @@ int RunCommandLine(const std::vector<std::string>& args, const CliOutput& output
         }
         const auto& request = std::get<CliRequest>(parsed);
         SelectLanguage(request);
+        if (NamedSettingsFileMissing(request)) {
+            output.err << "dtusms: " << Say(output, "no settings file at %s", {*request.settingsPath})
+                       << '\n';
+            return kExitUsage;
+        }
         return RunRequest(request, output);
     } catch (const std::exception& error) {
         output.err << "dtusms: " << error.what() << '\n';

@@ -72,6 +72,7 @@ TEST(NetworkFaultsTest, NetworkDownGivesAnErrorOrTheFailureTextNeverAnAddress) {
 
     faults::TempFolder folder;
     const std::string settings = folder.File("GPRSInfo.ini");
+    std::ofstream(settings, std::ios::binary);  // a first start's empty settings file
     const CliRun checkPort = RunCli({"check-port", "--settings", settings, "--mode", "static", "--ip",
                                      "127.0.0.1", "--port", std::to_string(port)});
     EXPECT_EQ(1, checkPort.status);
@@ -111,6 +112,7 @@ TEST(NetworkFaultsTest, HostNameOf300CharactersResolvesToNothingAndEveryCheckFai
         EXPECT_EQ(different, net::JudgePortMapping({0, name, "", 6000}, {}, {}, host).verdictText);
 
         faults::TempFolder folder;
+        std::ofstream(folder.File("GPRSInfo.ini"), std::ios::binary);
         const CliRun cli = RunCli(
             {"check-port", "--settings", folder.File("GPRSInfo.ini"), "--mode=domain", "--domain", name});
         EXPECT_EQ(1, cli.status);
@@ -123,6 +125,7 @@ TEST(NetworkFaultsTest, CommandLineKeepsACjkAndEmojiDtuNumberAsUtf8) {
     faults::TempFolder folder;
     const std::string settings = folder.File("GPRSInfo.ini");
     const std::string number = "设备📡-編號-🙂";
+    std::ofstream(settings, std::ios::binary);
     const CliRun fromFlag = RunCli({"sms", "--settings", settings, "--ip", "10.0.0.1", "--dtu", number});
     EXPECT_EQ(0, fromFlag.status);
     EXPECT_EQ("(A55A#1*10.0.0.1*6000#3*CMNET#4*" + number + ")\n", fromFlag.out);

@@ -133,6 +133,29 @@ TEST(BatchTableTest, OutputRowsFollowTheOutputHeader) {
     EXPECT_EQ(table.OutputHeader(true).size(), table.OutputRow(row, result, true).size());
 }
 
+TEST(BatchTableTest, AReplyThatASpreadsheetWouldRunAsAFormulaIsWrittenAsText) {
+    const BatchTable table({"dtu"});
+    const struct {
+        std::string reply;
+        std::string written;
+    } rows[] = {
+        {"=HYPERLINK(\"http://x\")", "'=HYPERLINK(\"http://x\")"},
+        {"+1+1", "'+1+1"},
+        {"-2", "'-2"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\t=1", "'\t=1"},
+        {"\r=1", "'\r=1"},
+        {"OK =1", "OK =1"},
+        {"'quoted", "'quoted"},
+        {"", ""},
+    };
+    for (const auto& row : rows) {
+        BatchResult result;
+        result.reply = row.reply;
+        EXPECT_EQ(table.OutputRow(table.Row({"A"}, 1, 2), result, true).back(), row.written);
+    }
+}
+
 TEST(BatchTableTest, SentCellsHoldReferencesOrAnError) {
     struct Row {
         std::string cell;

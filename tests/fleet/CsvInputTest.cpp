@@ -73,6 +73,57 @@ TEST(CsvInputTest, ReadsEveryEncodingAsUtf8) {
     EXPECT_TRUE(marked.HadUtf8ByteOrderMark());
 }
 
+TEST(CsvInputTest, Utf16WithAByteOrderMarkIsReadWhateverWasNamed) {
+    // "dtu\t北京\n𠀀\tx" in both byte orders, as spreadsheet programs save "Unicode text".
+    const std::u16string text = u"dtu\t\u5317\u4eac\r\n\U00020000\tx\r\n";
+    std::string little("\xFF\xFE");
+    std::string big("\xFE\xFF");
+    for (const char16_t unit : text) {
+        little += static_cast<char>(unit & 0xFF);
+        little += static_cast<char>(unit >> 8);
+        big += static_cast<char>(unit >> 8);
+        big += static_cast<char>(unit & 0xFF);
+    }
+    for (const std::string& bytes : {little, big}) {
+        for (const EncodingChoice choice : {EncodingChoice::Detect, EncodingChoice::Utf8}) {
+            std::istringstream in(bytes);
+            CsvInput input(in, choice);
+            EXPECT_EQ("dtu|北京 / 𠀀|x", ReadAll(input));
+            EXPECT_TRUE(input.WasUtf16());
+            EXPECT_EQ(TextEncoding::Utf8, input.encoding());
+        }
+    }
+    // Broken UTF-16 is refused, naming the line, never replaced.
+    const struct {
+        std::string bytes;
+        std::size_t line;
+    } broken[] = {
+        {std::string("\xFF\xFE"
+                     "a\0\n\0\x00\xD8"
+                     "b\0",
+                     8),
+         2},                                      // a high surrogate without its low one
+        {std::string("\xFF\xFE\x00\xDC", 4), 1},  // a low surrogate alone
+        {std::string("\xFF\xFE"
+                     "a\0b",
+                     5),
+         1},  // an odd last byte
+    };
+    for (const auto& row : broken) {
+        std::istringstream in(row.bytes);
+        try {
+            CsvInput input(in, EncodingChoice::Detect);
+            ADD_FAILURE() << "no error";
+        } catch (const CsvError& error) {
+            EXPECT_EQ(CsvError::Kind::InvalidText, error.kind());
+            EXPECT_EQ(row.line, error.line());
+        }
+    }
+    CsvInput plain(FixturePath("utf8-bom.csv"), EncodingChoice::Detect);
+    ReadAll(plain);
+    EXPECT_FALSE(plain.WasUtf16());
+}
+
 TEST(CsvInputTest, DetectionLooksAtTheWholeFile) {
     if (!fleettest::Gb18030Available()) {
         GTEST_SKIP() << fleettest::kNoGb18030;
@@ -171,7 +222,7 @@ TEST(CsvInputTest, FilesThatCannotBeReadAreNamed) {
             CsvInput input(row.path, EncodingChoice::Detect);
             ADD_FAILURE() << "no error";
         } catch (const CsvError& error) {
-            EXPECT_EQ(CsvError::Kind::ReadFailed, error.kind());
+            EXPECT_EQ(CsvError::Kind::CannotOpen, error.kind());
             EXPECT_EQ(row.message, std::string(error.what()));
         }
     }

@@ -75,6 +75,36 @@ TEST(CsvReaderTest, ReadsQuotedFieldsLineEndsAndLastLineWithoutEnd) {
     }
 }
 
+TEST(CsvReaderTest, TheHeaderLineDecidesTheSeparator) {
+    const struct {
+        std::string bytes;
+        std::string records;  // fields joined by |, records by " / "
+        char separator;
+    } rows[] = {
+        {"dtu;site\r\nTQ-1;\"Pier 3; east gate\"\r\n", "dtu|site / TQ-1|Pier 3; east gate", ';'},
+        {"dtu\tsite\nTQ-1\tPier, 3\n", "dtu|site / TQ-1|Pier, 3", '\t'},
+        {"dtu,site\nTQ-1,a;b\n", "dtu|site / TQ-1|a;b", ','},
+        // Separators inside the header's quotes do not count; a tie keeps the comma.
+        {"\"a;b;c\",dtu\nx,TQ-1\n", "a;b;c|dtu / x|TQ-1", ','},
+        {"dtu;ip,port\n1;2,3\n", "dtu;ip|port / 1;2|3", ','},
+        {"dtu\nTQ-1;x\n", "dtu / TQ-1;x", ','},
+        {std::string("\xEF\xBB\xBF") + "dtu;ip\r\nA;B\r\n", "dtu|ip / A|B", ';'},
+    };
+    for (const auto& row : rows) {
+        std::istringstream in(row.bytes);
+        CsvReader reader(in);
+        std::vector<std::vector<std::string>> records;
+        std::vector<std::string> fields;
+        while (reader.Next(fields)) {
+            records.push_back(fields);
+        }
+        EXPECT_EQ(fleettest::Join(records), row.records);
+        EXPECT_EQ(reader.Separator(), row.separator) << row.bytes;
+    }
+    // After a closing quote only the file's own separator may follow.
+    EXPECT_THROW(ReadAll("a;b\n\"x\",y\n"), CsvError);
+}
+
 TEST(CsvReaderTest, CountsLinesThroughQuotedLineBreaksAndEmptyLines) {
     const ReadResult result = ReadAll(ReadBytes(FixturePath("quotes-and-breaks.csv")));
     EXPECT_EQ(
@@ -121,7 +151,9 @@ TEST(CsvReaderTest, RefusesMalformedInputNamingTheLine) {
             EXPECT_TRUE(std::string(error.what()).starts_with("line " + std::to_string(row.line) + ": "))
                 << error.what();
             if (row.kind == CsvError::Kind::NulByte) {
-                EXPECT_TRUE(std::string(error.what()).ends_with(": not a CSV file (it holds NUL bytes)"));
+                EXPECT_TRUE(std::string(error.what())
+                                .ends_with(": not a CSV file (it holds NUL bytes: binary data, or UTF-16 "
+                                           "text without a byte-order mark)"));
             }
         }
     }

@@ -36,6 +36,18 @@ TEST(RenderMessage, LeavesEverythingElseAlone) {
     EXPECT_EQ(RenderMessage({"no placeholders", {{"dropped", false}}}), "no placeholders");
 }
 
+TEST(RenderMessage, ATranslationMayPutTheNumbersBeforeTheTexts) {
+    // As a Chinese sentence orders "The modem on %s did not answer %s within %d s".
+    const Message timeout{"The modem on %s did not answer %s within %d s",
+                          {{"COM3", false}, {"AT+CMGS", false}, {"30", false}}};
+    const auto reordered = [](const std::string& english) {
+        return english == "The modem on %s did not answer %s within %d s" ? std::string("%d s: %s / %s")
+                                                                          : english;
+    };
+    EXPECT_EQ(RenderMessage(timeout, reordered), "30 s: COM3 / AT+CMGS");
+    EXPECT_EQ(RenderMessage(timeout), "The modem on COM3 did not answer AT+CMGS within 30 s");
+}
+
 TEST(FormatLogEntry, StampsAndMarksTheDirection) {
     EXPECT_EQ(FormatLogEntry({12345, LogEntry::Direction::ToModem, "AT+CMGS=23"}),
               "[  12.345] >> AT+CMGS=23");

@@ -31,6 +31,9 @@ std::string Marked(const std::string& english) {
 const fleet::BatchTable kTable({"DTU", "phone", "type", "mode", "ip", "domain", "port", "apn", "other_apn",
                                 "site"});
 
+// A row that gives no field, only a note: every field comes from the settings file.
+const Cells kNoteOnly{"", "", "", "", "", "", "", "", "", "pier 3"};
+
 TEST(BatchComposerTest, CellsReplaceTheSettingsAsTheFlagsDo) {
     const BatchComposer composer(Defaults(), false, Marked);
     const struct {
@@ -40,7 +43,7 @@ TEST(BatchComposerTest, CellsReplaceTheSettingsAsTheFlagsDo) {
         std::string status;
         std::string phone;
     } rows[] = {
-        {{}, "(A55A#1*10.0.0.1*6000#3*CMNET#4*TQ-GP000001)", "1", "ok", ""},
+        {kNoteOnly, "(A55A#1*10.0.0.1*6000#3*CMNET#4*TQ-GP000001)", "1", "ok", ""},
         {{"TQ-7", "", "", "", "", "", "", "", "", "pier 3"},
          "(A55A#1*10.0.0.1*6000#3*CMNET#4*TQ-7)",
          "1",
@@ -88,10 +91,10 @@ TEST(BatchComposerTest, CellsReplaceTheSettingsAsTheFlagsDo) {
          "ok",
          ""},
         // A phone cell that is given must be valid even when nothing needs it.
-        {{"", "138-0013-8000x"},
+        {{"", " 1.38E+10 "},
          "(A55A#1*10.0.0.1*6000#3*CMNET#4*TQ-GP000001)",
          "1",
-         "<Please enter valid> \"<DTU phone number>\"",
+         "<column phone: \"1.38E+10\" is not a phone number>",
          ""},
     };
     for (const auto& row : rows) {
@@ -129,14 +132,18 @@ TEST(BatchComposerTest, AQrCodeOrASendingNeedsAValidPhoneNumber) {
         std::string stored;
         Cells cells;
         std::string phone;  // empty: the row is refused for its number
+        std::string status;
     } rows[] = {
-        {"+86 138 0013 8000", {}, "+8613800138000"},
-        {"+86 138 0013 8000", {"", "(010) 1234-5678"}, "01012345678"},
-        {"", {"", "+44 (0)20 7946 0000"}, "+442079460000"},
-        {"", {}, ""},
-        {"12", {}, ""},
-        {"", {"", "12a45"}, ""},
-        {"", {"", std::string(21, '1')}, ""},
+        {"+86 138 0013 8000", kNoteOnly, "+8613800138000", "ok"},
+        {"+86 138 0013 8000", {"", "(010) 1234-5678"}, "01012345678", "ok"},
+        {"", {"", "+44 (0)20 7946 0000"}, "+442079460000", "ok"},
+        {"", kNoteOnly, "", "Please enter valid \"DTU phone number\""},
+        {"12", kNoteOnly, "", "Please enter valid \"DTU phone number\""},
+        {"", {"", "12a45"}, "", "column phone: \"12a45\" is not a phone number"},
+        {"",
+         {"", std::string(21, '1')},
+         "",
+         "column phone: \"" + std::string(21, '1') + "\" is not a phone number"},
     };
     for (const auto& row : rows) {
         sms::TGPRSInfo defaults = Defaults();
@@ -145,12 +152,28 @@ TEST(BatchComposerTest, AQrCodeOrASendingNeedsAValidPhoneNumber) {
         const BatchComposition composed = composer.Compose(kTable.Row(row.cells, 1, 2));
         EXPECT_EQ(composed.phone, row.phone) << row.stored;
         EXPECT_EQ(composed.ok, !row.phone.empty()) << row.stored;
-        if (!composed.ok) {
-            EXPECT_EQ(composed.result.status, "Please enter valid \"DTU phone number\"");
-        }
+        EXPECT_EQ(composed.result.status, row.status) << row.stored;
     }
     // Composing alone needs no number.
-    EXPECT_TRUE(BatchComposer(noStoredPhone, false, {}).Compose(kTable.Row({}, 1, 2)).ok);
+    EXPECT_TRUE(BatchComposer(noStoredPhone, false, {}).Compose(kTable.Row(kNoteOnly, 1, 2)).ok);
+}
+
+TEST(BatchComposerTest, ABlankSpreadsheetRowIsSkippedNotComposedFromTheSettings) {
+    const BatchComposer composer(Defaults(), true, {});
+    for (const Cells& cells : {Cells{}, Cells{"", "", "", "", "", "", "", "", "", ""}, Cells{" ", "\t", ""},
+                               Cells{"", "", "", "", "", "", "", "", "", "", "", ""}}) {
+        const BatchComposition composed = composer.Compose(kTable.Row(cells, 1, 2));
+        EXPECT_TRUE(composed.skipped) << cells.size();
+        EXPECT_FALSE(composed.ok) << cells.size();
+        EXPECT_EQ(composed.result.status, "skipped: empty row");
+        EXPECT_EQ(composed.result.command, "");
+        EXPECT_EQ(composed.phone, "");
+    }
+    // Extra cells that are not blank make a refused row, not an empty one.
+    const BatchComposition overlong =
+        composer.Compose(kTable.Row({"", "", "", "", "", "", "", "", "", "", "x"}, 1, 2));
+    EXPECT_FALSE(overlong.skipped);
+    EXPECT_EQ(overlong.result.status, "the row has 11 cells but the header names 10 columns");
 }
 
 }  // namespace

@@ -133,6 +133,7 @@ TEST(CliOptionsTest, ReadsTheOptionsOfQrSendBatchAndListen) {
     EXPECT_EQ(send.phone, "abc");  // checked by the command, which names the field
     EXPECT_EQ(send.modem.modem, "/dev/ttyUSB2");
     EXPECT_EQ(send.modem.smsc, "+8613800100500");
+    EXPECT_EQ(Parsed({"send", "--smsc", "+86 138 0010-0500"}).modem.smsc, "+8613800100500") << "as dialled";
     EXPECT_EQ(send.modem.waitReplySeconds, 60);
     EXPECT_EQ(send.fields.dtuNumber, "TQ-1");
     EXPECT_EQ(Parsed({"send"}).modem.modem, "auto");
@@ -209,6 +210,34 @@ TEST(CliOptionsTest, RefusesOptionsOutsideTheirCommandsAndValuesOutsideTheirRang
     for (const auto& row : rows) {
         EXPECT_EQ(UsageError(row.args), row.expected) << row.args.front();
     }
+}
+
+TEST(CliOptionsTest, AnOptionNeverTakesTheNextOptionAsItsValue) {
+    const struct {
+        Args args;
+        std::string expected;
+    } rows[] = {
+        {{"sms", "--dtu", "--length"}, "--dtu needs a value"},
+        {{"sms", "--port", "--settings", "f"}, "--port needs a value, a number from 1000 to 99999"},
+        {{"sms", "--settings", "--dtu", "x"}, "--settings needs a file name"},
+        {{"sms", "--lang", "--help"},
+         "--lang needs a language code such as en, zh_cn or zh_tw (\"\" for automatic)"},
+        {{"send", "--phone", "--dtu", "x"}, "--phone needs a value"},
+        {{"batch", "a.csv", "--output", "--send"}, "--output needs a file name"},
+        {{"batch", "a.csv", "--encoding", "--quiet"}, "--encoding needs a value, one of utf-8|gb18030"},
+        {{"listen", "--bind", "--count", "1"}, "--bind needs a value"},
+        {{"listen", "--bind", "999.1.1.1"}, "--bind: \"999.1.1.1\" is no numeric IPv4 or IPv6 address"},
+        {{"listen", "--bind=localhost"}, "--bind: \"localhost\" is no numeric IPv4 or IPv6 address"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(UsageError(row.args), row.expected) << row.args[1];
+    }
+    // Written inline, a value may begin with "--"; a lone "-" or "-x" is a value like any other.
+    EXPECT_EQ(Parsed({"sms", "--dtu=--x"}).fields.dtuNumber, "--x");
+    EXPECT_EQ(Parsed({"sms", "--dtu", "-"}).fields.dtuNumber, "-");
+    EXPECT_EQ(Parsed({"sms", "--other-apn", "-apn"}).fields.otherApn, "-apn");
+    EXPECT_EQ(Parsed({"batch", "--output", "-", "-"}).outputPath, "-");
+    EXPECT_EQ(Parsed({"listen", "--bind", "::1"}).listen.bindAddress, "::1");
 }
 
 TEST(CliOptionsTest, FieldValuesReadTheSameFromFlagsAndCells) {

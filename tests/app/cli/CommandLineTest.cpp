@@ -168,10 +168,39 @@ TEST_F(CommandLineTest, BadFlagsExitWithStatusTwo) {
     }
 }
 
+TEST_F(CommandLineTest, MistypedCommandLinesAreRefusedWithStatusTwo) {
+    const std::string stored = Settings("[Main]\r\nStatic IP=192.0.2.2\r\n");
+    const std::string typo = dir_.File("typo") + "/GPRSInfo.ini";
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } rows[] = {
+        {{"sms", "--dtu", "--length"}, "dtusms: --dtu needs a value. See dtusms --help.\n"},
+        {{"sms", "--port", "--settings", "f"},
+         "dtusms: --port needs a value, a number from 1000 to 99999. See dtusms --help.\n"},
+        {{"sms", "--settings", typo}, "dtusms: no settings file at " + typo + "\n"},
+        {{"check-port", "--settings=" + dir_.path().string()},
+         "dtusms: no settings file at " + dir_.path().string() + "\n"},
+        {{"listen", stored, "--bind", "999.1.1.1"},
+         "dtusms: --bind: \"999.1.1.1\" is no numeric IPv4 or IPv6 address. See dtusms --help.\n"},
+    };
+    for (const auto& row : rows) {
+        const Outcome outcome = RunProgram(row.args);
+        EXPECT_EQ(outcome.status, 2) << row.args[1];
+        EXPECT_EQ(outcome.out, "") << row.args[1];
+        EXPECT_EQ(outcome.err, row.err);
+    }
+    // The value written inline may begin with "--"; the named file that exists is used.
+    const Outcome inlineValue = RunProgram({"sms", stored, "--dtu=--x"});
+    EXPECT_EQ(inlineValue.status, 0) << inlineValue.err;
+    EXPECT_EQ(inlineValue.out, "(A55A#1*192.0.2.2*6000#3*CMNET#4*--x)\n");
+}
+
 TEST_F(CommandLineTest, HelpAndVersion) {
     const Outcome version = RunProgram({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "15.1.27.0\n");
+    EXPECT_EQ(version.out.substr(0, version.out.find('\n') + 1), "dtusms 15.1.27.0\n");
+    EXPECT_NE(version.out.find("MIT licence"), std::string::npos) << version.out;
     // The help text, then the settings file in use: beside the built program, whose folder is
     // writable, or the one --settings names.
     std::string program = DTUSMS_PROGRAM;
@@ -182,10 +211,10 @@ TEST_F(CommandLineTest, HelpAndVersion) {
     const std::string folder = program.substr(0, program.find_last_of(base::kPathSeparators) + 1);
     const Outcome help = RunProgram({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out, HelpText({}) + "Settings file: " + folder + "GPRSInfo.ini\n");
+    EXPECT_EQ(help.out, HelpText({}) + "\nSettings file: " + folder + "GPRSInfo.ini\n");
     EXPECT_NE(help.out.find("--other-apn"), std::string::npos);
     const Outcome named = RunProgram({"--help", "--settings", "/x/y.ini"});
-    EXPECT_EQ(named.out, HelpText({}) + "Settings file: /x/y.ini\n");
+    EXPECT_EQ(named.out, HelpText({}) + "\nSettings file: /x/y.ini\n");
 }
 
 TEST_F(CommandLineTest, CheckPortPrintsTheOutcomeText) {

@@ -136,9 +136,11 @@ TEST(ListenCommandTest, NoConnectionOrAPortInUseExitsWithOne) {
     EXPECT_EQ(busy.err, "port " + std::to_string(taken.port()) +
                             " is already in use (another program is listening on it)\n");
 
+    // An address that is none is a bad option, named as such.
     const Outcome badAddress = testing::RunProgram({"listen", "--bind", "dtu.example", "--port", "6000"});
-    EXPECT_EQ(badAddress.status, 1);
-    EXPECT_EQ(badAddress.err, "cannot listen on \"dtu.example\": it is no numeric IPv4 or IPv6 address\n");
+    EXPECT_EQ(badAddress.status, 2);
+    EXPECT_EQ(badAddress.err,
+              "dtusms: --bind: \"dtu.example\" is no numeric IPv4 or IPv6 address. See dtusms --help.\n");
 }
 
 }  // namespace

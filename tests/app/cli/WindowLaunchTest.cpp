@@ -67,6 +67,8 @@ TEST(WindowLaunchTest, WithoutTheLibraryOneLineNamesThePathsAndTheCommandLineSti
         << window.err;
     EXPECT_EQ(window.err.find('\n'), window.err.size() - 1) << window.err;
 
+    // The window never started, so it wrote no settings file; the command line needs one it names.
+    WriteBytes(dir.File("GPRSInfo.ini"), "");
     const Outcome sms = RunProgramFile(program, {"sms", settings, "--ip", "10.0.0.1"});
     EXPECT_EQ(sms.status, 0) << sms.err;
     EXPECT_EQ(sms.out, "(A55A#1*10.0.0.1*6000#3*CMNET#4*TQ-GP000001)\n");
@@ -83,6 +85,19 @@ TEST(WindowLaunchTest, ABrokenLibraryIsNamedAndNotPassedOver) {
     EXPECT_EQ(outcome.status, 1);
     EXPECT_EQ(outcome.err.rfind("dtusms: cannot load the window: " + broken + ": ", 0), 0u) << outcome.err;
     EXPECT_EQ(outcome.err.find("lib/dtusms"), std::string::npos) << outcome.err;
+}
+
+TEST(WindowLaunchTest, ADisplayThatDoesNotAnswerIsNamedInOneLineWithoutAnAbort) {
+    TempDir dir;
+    // No X server listens as display 987 on a test machine.
+    const Outcome outcome = RunProgramFile(DTUSMS_PROGRAM, {"--settings", dir.File("a.ini")},
+                                           {"QT_QPA_PLATFORM=", "WAYLAND_DISPLAY=", "DISPLAY=:987"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_TRUE(outcome.err.starts_with("dtusms: the window cannot open on display \":987\": "))
+        << outcome.err;
+    EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+    EXPECT_FALSE(fs::exists(dir.path() / "a.ini")) << "nothing was written before the window could open";
 }
 
 TEST(WindowLaunchTest, NoDisplayAndBadWindowOptionsAreToldBeforeAnythingIsLoaded) {
