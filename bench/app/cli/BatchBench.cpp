@@ -18,9 +18,9 @@
 #include "bench/FleetCsv.h"
 #include "bench/StreamBuffers.h"
 #include "bench/app/ProcessLaunch.h"
+#include "fleet/BatchJournal.h"
 #include "fleet/CsvInput.h"
 #include "fleet/CsvWriter.h"
-#include "fleet/BatchJournal.h"
 #include "fleet/Progress.h"
 
 namespace {
