@@ -38,9 +38,8 @@ if [ -n "$foreign" ]; then
     exit 1
 fi
 
-# Windows' Notepad before Windows 10 shows LF-only files as one line.
-sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
-sed "s/@VERSION@/$version/; s/\$/\r/" packaging/windows/README.txt.in >"$stage/README.txt"
+# The texts are the installer's, made by the build with CR LF line ends for Notepad.
+cp "$build/packaging/windows/stage/LICENSE.txt" "$build/packaging/windows/stage/README.txt" "$stage/"
 
 zip_file="$PWD/$build/$name.zip"
 rm -f "$zip_file"
