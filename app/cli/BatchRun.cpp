@@ -74,6 +74,32 @@ std::optional<std::vector<std::string>> BatchRun::Earlier(const fleet::BatchRow&
     return table_.OutputRow(row, std::move(composed.result), true);
 }
 
+bool BatchRun::WroteEarlier(const fleet::BatchRow& row, std::size_t occurrence, fleet::CsvWriter& writer,
+                            BatchOutcome& outcome) {
+    const std::size_t doubtfulBefore = outcome.doubtful;
+    const std::optional<std::vector<std::string>> earlier = Earlier(row, occurrence, outcome);
+    if (!earlier) {
+        return false;
+    }
+    writer.Write(*earlier);
+    ++outcome.rows;
+    // A row kept in doubt is not ok; the summary counts it with the failed ones.
+    outcome.ok += outcome.doubtful == doubtfulBefore ? 1 : 0;
+    return true;
+}
+
+BatchRun::Sending BatchRun::SendRecorded(const fleet::BatchRow& row, const fleet::JournalRow& journalRow,
+                                         BatchComposition& composed) {
+    sendingCells_ = &row.cells;
+    sendingRow_ = journalRow;
+    Sending sent = Send(composed);
+    sendingCells_ = nullptr;
+    if (journalFailure_) {
+        throw *journalFailure_;
+    }
+    return sent;
+}
+
 BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
                             fleet::ProgressReporter& progress) {
     BatchOutcome outcome;
@@ -87,31 +113,17 @@ BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
         while (!InterruptScope::Interrupted() && input.Next(record)) {
             fleet::BatchRow row = table_.Row(std::move(record), ++number, input.RecordLine());
             const fleet::JournalRow journalRow{number, sending ? occurrences_.Next(row.cells) : 0};
-            if (request_.batch.resume) {
-                const std::size_t doubtfulBefore = outcome.doubtful;
-                if (std::optional<std::vector<std::string>> earlier =
-                        Earlier(row, journalRow.occurrence, outcome)) {
-                    writer.Write(*earlier);
-                    ++outcome.rows;
-                    // A row kept in doubt is not ok; the summary counts it with the failed ones.
-                    outcome.ok += outcome.doubtful == doubtfulBefore ? 1 : 0;
-                    progress.Update(number);
-                    record = std::move(row.cells);
-                    continue;
-                }
+            if (request_.batch.resume && WroteEarlier(row, journalRow.occurrence, writer, outcome)) {
+                progress.Update(number);
+                record = std::move(row.cells);
+                continue;
             }
             BatchComposition composed = composer_.Compose(row);
             bool ok = composed.ok;
             ok = ok && (!request_.batch.qrDirectory || WriteQrCode(composed, number));
             Sending sent;
             if (ok && sending) {
-                sendingCells_ = &row.cells;
-                sendingRow_ = journalRow;
-                sent = Send(composed);
-                sendingCells_ = nullptr;
-                if (journalFailure_) {
-                    throw *journalFailure_;
-                }
+                sent = SendRecorded(row, journalRow, composed);
                 ok = sent.ok;
             }
             outcome.allOk = outcome.allOk && (ok || composed.skipped);

@@ -72,6 +72,13 @@ private:
     // The output row of a row that an earlier run may have sent, or nothing when it is to be sent now.
     std::optional<std::vector<std::string>> Earlier(const fleet::BatchRow& row, std::size_t occurrence,
                                                     BatchOutcome& outcome);
+    // Writes the row as an earlier run left it, when it did; false when the row is to be done now.
+    bool WroteEarlier(const fleet::BatchRow& row, std::size_t occurrence, fleet::CsvWriter& writer,
+                      BatchOutcome& outcome);
+    // Sends a composed row, its hand-over journaled; a journal that could not be written ends the
+    // rows (throws its error).
+    Sending SendRecorded(const fleet::BatchRow& row, const fleet::JournalRow& journalRow,
+                         BatchComposition& composed);
     bool WriteQrCode(BatchComposition& row, std::size_t number);
     Sending Send(BatchComposition& row);
 

@@ -239,6 +239,32 @@ std::optional<CliUsageError> TakeFlag(const std::vector<std::string>& args, std:
     return ApplyOption(*option, value, request);
 }
 
+// The checks of batch: its file and the flags that only make sense together.
+std::optional<CliUsageError> CheckBatch(const ParseState& state, const CliRequest& request) {
+    if (request.batch.inputPath.empty()) {
+        return CliUsageError{"%s needs a CSV file", {std::string("batch")}};
+    }
+    if (request.batch.resendDoubtful && !request.batch.resume) {
+        return CliUsageError{"%s needs %s", {std::string("--resend-doubtful"), std::string("--resume")}};
+    }
+    if (request.batch.resume && !request.outputPath) {
+        return CliUsageError{"%s needs %s", {std::string("--resume"), std::string("--output")}};
+    }
+    // Resuming reads the input twice (once to check the earlier output against it), which a pipe
+    // cannot give.
+    if (request.batch.resume && request.batch.inputPath == "-") {
+        return CliUsageError{"%s needs a file, not standard input", {std::string("--resume")}};
+    }
+    if (!request.batch.send) {
+        for (const CliOption* option : state.given) {
+            if (option->commands == kModemCommands || option->target == OptionTarget::ResendDoubtful) {
+                return CliUsageError{"%s needs %s", {std::string(option->name), std::string("--send")}};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 // The checks that need the command: each flag belongs to it, --port in its range, and batch's.
 std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest& request) {
     const CliCommand command = request.command;
@@ -262,29 +288,8 @@ std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest
         return CliUsageError{"%s: \"%s\" must end in .png or .svg",
                              {std::string("--output"), *request.outputPath}};
     }
-    if (command != CliCommand::Batch) {
-        return std::nullopt;
-    }
-    if (request.batch.inputPath.empty()) {
-        return CliUsageError{"%s needs a CSV file", {std::string("batch")}};
-    }
-    if (request.batch.resendDoubtful && !request.batch.resume) {
-        return CliUsageError{"%s needs %s", {std::string("--resend-doubtful"), std::string("--resume")}};
-    }
-    if (request.batch.resume && !request.outputPath) {
-        return CliUsageError{"%s needs %s", {std::string("--resume"), std::string("--output")}};
-    }
-    // Resuming reads the input twice (once to check the earlier output against it), which a pipe
-    // cannot give.
-    if (request.batch.resume && request.batch.inputPath == "-") {
-        return CliUsageError{"%s needs a file, not standard input", {std::string("--resume")}};
-    }
-    if (!request.batch.send) {
-        for (const CliOption* option : state.given) {
-            if (option->commands == kModemCommands || option->target == OptionTarget::ResendDoubtful) {
-                return CliUsageError{"%s needs %s", {std::string(option->name), std::string("--send")}};
-            }
-        }
+    if (command == CliCommand::Batch) {
+        return CheckBatch(state, request);
     }
     return std::nullopt;
 }
