@@ -38,6 +38,8 @@ endfunction()
 function(dtusms_add_wine_gtest name)
     add_executable(${name} ${ARGN})
     target_link_libraries(${name} PRIVATE dtusms::options GTest::gtest GTest::gtest_main GTest::gmock)
-    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+    add_test(NAME ${name}
+        COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-gtest.sh ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>
+            --gtest_brief=1)
     dtusms_wine_test(${name})
 endfunction()

@@ -61,8 +61,8 @@ grep -aq 'dtusms.exe' "$link" || fail "the Start-menu link does not name dtusms.
 
 # The installed program runs and keeps its settings in %APPDATA%, not beside itself.
 program="$local_app_data\\Programs\\dtusms\\dtusms.exe"
-got=$("$wine" "$program" --version </dev/null | tr -d '\r')
-[ "$got" = "$version" ] || fail "installed dtusms.exe --version printed '$got'"
+got=$("$wine" "$program" --version </dev/null | tr -d '\r' | head -n 1)
+[ "$got" = "dtusms $version" ] || fail "installed dtusms.exe --version printed '$got'"
 got=$("$wine" "$program" --help </dev/null | tr -d '\r' | tail -n 1)
 [ "$got" = "Settings file: $app_data\\dtusms\\GPRSInfo.ini" ] || fail "installed dtusms.exe --help ends with '$got'"
 # The settings that uninstalling must leave: the test's own, any earlier file set aside meanwhile.
