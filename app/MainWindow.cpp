@@ -18,10 +18,8 @@
 #include "app/MessageBoxes.h"
 #include "app/PortSpinEdit.h"
 #include "app/SendSmsDialog.h"
-#include "app/SendSmsTexts.h"
 #include "app/WindowTexts.h"
 #include "i18n/qt/QtObjectAccess.h"
-#include "sms/SmsLength.h"
 
 namespace app {
 
@@ -31,9 +29,6 @@ logic::WindowLogic::Options LogicOptions(std::string settingsPath, net::HostReso
     logic::WindowLogic::Options options;
     options.settingsPath = std::move(settingsPath);
     options.resolver = &resolver;
-    options.commandStatus = [](const std::string& command) {
-        return sendsms::LengthLine(sms::MeasureSms(command), Translated);
-    };
     return options;
 }
 

@@ -32,13 +32,6 @@ std::string FillInMainWindow(const std::string& label, const base::TranslateFn& 
     return base::FillPlaceholders(Tr(translate, kFillInMainWindow), {Tr(translate, label)});
 }
 
-std::string LengthLine(const sms::SmsLength& length, const base::TranslateFn& translate) {
-    if (length.parts <= 1) {
-        return base::FillPlaceholders(Tr(translate, kLengthOnePart), {length.units, length.limit});
-    }
-    return base::FillPlaceholders(Tr(translate, kLengthParts), {length.parts, length.units, length.limit});
-}
-
 std::string RenderModemMessage(const modem::Message& message, const base::TranslateFn& translate) {
     return modem::RenderMessage(message, translate);
 }

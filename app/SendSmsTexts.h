@@ -10,7 +10,7 @@
 
 #include "base/Translate.h"
 #include "modem/SmsTransport.h"
-#include "sms/SmsLength.h"
+#include "sms/SmsLengthLine.h"
 
 namespace app::sendsms {
 
@@ -41,9 +41,9 @@ inline constexpr std::string_view kClose = "Close";
 inline constexpr int kReplyTimeoutSeconds = 120;
 
 // The texts the dialog and the status bar write as things happen. "%d" and "%s" are filled in order.
-inline constexpr std::string_view kLengthOnePart = "1 SMS, %d of %d characters";
-inline constexpr std::string_view kLengthParts =
-    "Sent as %d SMS (%d characters, %d per SMS); many DTUs read only single messages";
+// The length line, worded where the toolkit-free window logic can reach it too.
+using sms::kLengthOnePart;
+using sms::kLengthParts;
 inline constexpr std::string_view kNoCommand =
     "No SMS command: choose the server address mode and the SMS command type in the main window";
 // A field of the main window that the command needs is empty; "%s" is its translated label.
@@ -63,10 +63,8 @@ std::vector<std::string_view> AllTexts();
 // kFillInMainWindow for the field of the main window whose English label is `label`, translated.
 std::string FillInMainWindow(const std::string& label, const base::TranslateFn& translate);
 
-// The length of a command as the status bar and the dialog show it: "1 SMS, 49 of 160 characters"
-// for one part (70 characters for a text in UCS-2), otherwise how many parts it takes with a warning
-// that many DTUs read only single messages. Translated by `translate` (English when it is empty).
-std::string LengthLine(const sms::SmsLength& length, const base::TranslateFn& translate);
+// The length of a command as the status bar and the dialog show it.
+using sms::LengthLine;
 
 // Where the search for modems stands.
 enum class ModemSearch { NotYet, Running, Done };

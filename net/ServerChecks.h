@@ -26,7 +26,7 @@ struct ServerTarget {
 inline constexpr const char* kReasonRefused = "Connection refused.";
 inline constexpr const char* kReasonNoSuchHost = "No such host.";
 inline constexpr const char* kReasonTimedOut = "Timed out after %d s.";
-inline constexpr const char* kReasonPortOutOfRange = "The port is outside 1\u201365535.";
+inline constexpr const char* kReasonPortOutOfRange = "Port outside 1\u201365535.";
 
 struct PortTestResult {
     std::optional<std::string> missingField;  // English label of a blank address field

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The Win32 window end to end under Wine on a virtual X display (Xvfb): started on a fresh settings
-# file, fields typed with the X server's keyboard, the settings file checked on disk, "Generation SMS"
-# clicked and the command read back from its control, the language switched to Simplified Chinese
-# (title and nLanguageID), closed with "Close". With DTUSMS_SCREENSHOTS=DIR the window is saved there
-# in English and in Simplified Chinese (main-window-win-en.png, main-window-win-zh_cn.png).
+# file, its icons, fields typed with the X server's keyboard, the settings file checked on disk,
+# "Generation SMS" clicked and the command and its length read back from their controls, the language
+# switched to Simplified Chinese (title, nLanguageID, the length line), closed with "Close". With
+# DTUSMS_SCREENSHOTS=DIR the window is saved there in English and in Simplified Chinese (main-window-win-en.png, main-window-win-zh_cn.png).
 # Usage: scripts/win32-window-test.sh [BUILD_DIR]   (default build-win, made by scripts/windows.sh)
 #
 # Wine quirks tolerated here: the prefix gets Wine's own Tahoma and Marlett copied into its Fonts
@@ -74,6 +74,11 @@ program_pid=$!
 probe wait || fail "the window did not open"
 sleep 1
 [ "$(probe title)" = "TQ-3VOVE configuration tool" ] || fail "title: $(probe title)"
+# The program's icon, big and small in the sizes of 96 DPI, as Wine hands it to the X server for the
+# title bar and the task switcher (another process cannot ask the window for it under Wine).
+window_id="$(xdotool search --name '^TQ-3VOVE configuration tool$' | head -1)"
+icons="$(xprop -id "$window_id" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')"
+[ "$icons" = "Icon (32 x 32) Icon (16 x 16) " ] || fail "icons: $icons"
 
 type_into rzspnedt_Port 7001
 type_into tntedt_StaticIP 192.0.2.9
@@ -85,6 +90,8 @@ done
 click tntbtn_GenerationSMS
 command="$(probe text tntedt_SMSCommandFormat)"
 [ "$command" = "(A55A#1*192.0.2.9*7001#3*CMNET#4*TQ-E2E0001)" ] || fail "command: $command"
+status="$(probe text tntstsbr_Status)"
+[ "$status" = "1 SMS, 44 of 160 characters" ] || fail "status: $status"
 
 if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
     import -window root -crop "$(probe client)" "$DTUSMS_SCREENSHOTS/main-window-win-en.png"
@@ -98,6 +105,9 @@ sleep 1
 grep -q $'^nLanguageID=2\r$' "$settings" || fail "settings file lacks nLanguageID=2: $(cat -A "$settings")"
 # The fields were read back from the file.
 [ "$(probe text tntedt_DTUNumber)" = "TQ-E2E0001" ] || fail "DTU number after the switch"
+# The length line speaks the new language without a new "Generation SMS".
+status="$(probe text tntstsbr_Status)"
+[ "$status" = "1条短信，44/160个字符" ] || fail "status after the switch: $status"
 
 if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
     import -window root -crop "$(probe client)" "$DTUSMS_SCREENSHOTS/main-window-win-zh_cn.png"

@@ -15,7 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev nsis wine64 wine googletest xvfb xdotool \
-    imagemagick
+    x11-utils imagemagick
 
 # The comparing sides are built natively: the settings reader as the program links it, the Linux
 # program whose QR drawing the Windows one must match, and the modem check that drives the fake

@@ -11,6 +11,7 @@
 #include "sms/ProfileFile.h"
 #include "sms/SettingsLocation.h"
 #include "sms/SmsCommand.h"
+#include "sms/SmsLengthLine.h"
 
 namespace app::logic {
 
@@ -67,7 +68,7 @@ void WindowLogic::ReportError(const std::exception_ptr& error) noexcept {
             // field.
             const std::string text = base::WithFullStop(failure.what());
             writesFailing_ = true;
-            view_.SetText(Control::Status, text);
+            ShowStatus(text);
             std::string failureKey = failure.path() + '\n' + failure.what();
             if (failureKey == shownWriteFailure_) {
                 return;
@@ -81,6 +82,16 @@ void WindowLogic::ReportError(const std::exception_ptr& error) noexcept {
     } catch (...) {
         // Not even the status or the box could be shown (no memory for them); nothing is left to tell.
     }
+}
+
+void WindowLogic::ShowStatus(const std::string& text) {
+    shownLength_.reset();
+    view_.SetText(Control::Status, text);
+}
+
+void WindowLogic::ShowLengthStatus(const sms::SmsLength& length) {
+    view_.SetText(Control::Status, sms::LengthLine(length, Translated));
+    shownLength_ = length;
 }
 
 void WindowLogic::ShowErrorBox(const std::string& text) noexcept {
@@ -136,7 +147,7 @@ void WindowLogic::SaveWith(const std::function<void(const std::string& path)>& w
         // The file takes writes again: the status bar stops warning, and a later failure is new.
         writesFailing_ = false;
         shownWriteFailure_.clear();
-        view_.SetText(Control::Status, {});
+        ShowStatus({});
     }
 }
 
@@ -288,15 +299,15 @@ void WindowLogic::GenerationSMSClick() {
     RunHandler([this] {
         view_.SetText(Control::SMSCommandFormat, {});
         // The status belongs to the command shown; without one, an earlier line would mislead.
-        view_.SetText(Control::Status, {});
+        ShowStatus({});
         const sms::SmsCommandResult result = sms::GenerateSMSCommand(ReadFields());
         if (!result.ok) {
             ShowValidationPrompt(result.failedLabel, i18n::Translate("Prompt"));
             return;
         }
         view_.SetText(Control::SMSCommandFormat, result.command);
-        if (!result.command.empty() && options_.commandStatus) {
-            view_.SetText(Control::Status, options_.commandStatus(result.command));
+        if (!result.command.empty()) {
+            ShowLengthStatus(sms::MeasureSms(result.command));
         }
     });
 }
@@ -315,6 +326,10 @@ void WindowLogic::ApplyLanguage(int languageNumber) {
     }
     i18n::DefaultInstance().SelectLanguage(LanguageCodeOf(languageNumber));
     view_.RetranslateWindow();
+    // The length line is kept as what it describes, so it speaks the new language at once.
+    if (shownLength_) {
+        ShowLengthStatus(*shownLength_);
+    }
 }
 
 void WindowLogic::MarkLanguage(int languageNumber) {

@@ -19,6 +19,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,7 @@
 #include "app/logic/WindowView.h"
 #include "net/AddressLookup.h"
 #include "sms/Settings.h"
+#include "sms/SmsLength.h"
 
 namespace app::logic {
 
@@ -46,8 +48,6 @@ public:
         std::string settingsPath;
         // Answers the local address and the checks' look-ups; must outlive the logic.
         net::HostResolver* resolver = &net::SystemResolver();
-        // The status bar's line for a composed command (its SMS length); empty shows nothing.
-        std::function<std::string(const std::string& command)> commandStatus;
     };
 
     // `view` must outlive the logic.
@@ -98,6 +98,10 @@ private:
     using StopFlag = std::shared_ptr<std::atomic<bool>>;
 
     void ReportError(const std::exception_ptr& error) noexcept;
+    // Shows `text` in the status bar in place of whatever it said, the length line included.
+    void ShowStatus(const std::string& text);
+    // Shows the length of the command just composed, worded in the language in force.
+    void ShowLengthStatus(const sms::SmsLength& length);
     void ShowErrorBox(const std::string& text) noexcept;
     void ApplyLanguage(int languageNumber);
     void MarkLanguage(int languageNumber);
@@ -122,6 +126,9 @@ private:
     // The settings write failure last shown in a box (path and message); empty while writes work.
     std::string shownWriteFailure_;
     bool writesFailing_ = false;
+    // What the status bar's length line describes while it shows one: a language switch words it
+    // anew. Empty while the status bar shows anything else.
+    std::optional<sms::SmsLength> shownLength_;
 };
 
 }  // namespace app::logic

@@ -74,12 +74,13 @@ void WindowLogic::TestServerPortClick() {
         net::HostResolver* resolver = options_.resolver;
         WindowView* view = &view_;
         StartCheck(
-            [=](const StopFlag& stop) {
-                // The status line goes up while the connection is tried.
-                const auto setStatus = [view, stop](const std::string& status) {
-                    view->Post([view, stop, status] {
+            [=, this](const StopFlag& stop) {
+                // The status line goes up while the connection is tried. Posted tasks are dropped with
+                // the window, and a closed window stops the check first.
+                const auto setStatus = [this, view, stop](const std::string& status) {
+                    view->Post([this, stop, status] {
                         if (!*stop) {
-                            view->SetText(Control::Status, status);
+                            ShowStatus(status);
                         }
                     });
                 };
@@ -94,7 +95,8 @@ void WindowLogic::TestServerPortClick() {
                     ShowValidationPrompt(*result->missingField, caption);
                     return;
                 }
-                view_.SetText(Control::Status, result->outcomeText);
+                // The status bar adds why it failed; the box keeps the message alone.
+                ShowStatus(net::OutcomeWithReason(*result));
                 view_.ShowPrompt(caption, result->outcomeText);
             });
     });

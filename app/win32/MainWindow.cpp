@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <utility>
 
 #include "app/logic/PortValue.h"
@@ -28,6 +29,37 @@ UINT DpiOf(HWND window) {
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     const UINT dpi = fn != nullptr ? fn(window) : 0;
     return dpi != 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+// The size of `metric` (SM_CXICON, SM_CXSMICON) at `dpi`; present from Windows 10 1607, the system's
+// own DPI answers before it.
+int MetricFor(int metric, UINT dpi) {
+    using Fn = int(WINAPI*)(int, UINT);
+    static const auto fn = reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    return fn != nullptr ? fn(metric, dpi) : GetSystemMetrics(metric);
+}
+
+// The program's icon in `size` pixels, picked from the sizes the icon resource holds; the caller
+// destroys it.
+HICON ProgramIcon(HINSTANCE instance, int size) {
+    return static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+// The program's icon as the system shares it, in the standard size of `metric`, for the window class.
+HICON SharedProgramIcon(HINSTANCE instance, int metric) {
+    const int size = GetSystemMetrics(metric);
+    return static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON, size, size, LR_SHARED));
+}
+
+void DestroyIcons(std::initializer_list<HICON> icons) {
+    for (HICON icon : icons) {
+        if (icon != nullptr) {
+            DestroyIcon(icon);
+        }
+    }
 }
 
 RECT FrameFor(int clientWidth, int clientHeight, DWORD style, UINT dpi) {
@@ -116,7 +148,9 @@ MainWindow::MainWindow(HINSTANCE instance, Options options)
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &MainWindow::WindowProc;
     windowClass.hInstance = instance_;
-    windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconResource));
+    // The icon resource is the program's: the window's own module may be a library linked into it.
+    windowClass.hIcon = SharedProgramIcon(GetModuleHandleW(nullptr), SM_CXICON);
+    windowClass.hIconSm = SharedProgramIcon(GetModuleHandleW(nullptr), SM_CXSMICON);
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kWindowClass;
@@ -154,6 +188,7 @@ MainWindow::~MainWindow() {
     if (font_ != nullptr) {
         DeleteObject(font_);
     }
+    DestroyIcons({bigIcon_, smallIcon_});
 }
 
 void MainWindow::CreateControls() {
@@ -198,6 +233,23 @@ void MainWindow::CreateControls() {
     }
 }
 
+void MainWindow::ApplyIcons() {
+    // The title bar and the task switcher take the window's icons over the class's, in these sizes.
+    const HINSTANCE program = GetModuleHandleW(nullptr);
+    HICON big = ProgramIcon(program, MetricFor(SM_CXICON, dpi_));
+    HICON little = ProgramIcon(program, MetricFor(SM_CXSMICON, dpi_));
+    if (big == nullptr || little == nullptr) {
+        // The icons shown stay (the class's at first) when the resource cannot be read.
+        DestroyIcons({big, little});
+        return;
+    }
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
+    DestroyIcons({bigIcon_, smallIcon_});
+    bigIcon_ = big;
+    smallIcon_ = little;
+}
+
 int MainWindow::Scaled(int pixels) const {
     return MulDiv(pixels, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
 }
@@ -230,6 +282,7 @@ void MainWindow::ApplyDpi(UINT dpi) {
         }
     }
     FitLabels();
+    ApplyIcons();
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
     const RECT frame = FrameFor(Scaled(kClientWidth), Scaled(kClientHeight), style, dpi_);
     SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,

@@ -58,6 +58,8 @@ private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void ApplyDpi(UINT dpi);
+    // Gives the window the program's icon, big and small, in the sizes of the window's DPI.
+    void ApplyIcons();
     int Scaled(int pixels) const;
     void Command(std::size_t index, UINT code);
     void OpenLanguageMenu();
@@ -90,6 +92,8 @@ private:
     HWND window_ = nullptr;
     HFONT font_ = nullptr;
     HMENU menu_ = nullptr;
+    HICON bigIcon_ = nullptr;
+    HICON smallIcon_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     std::vector<HWND> controls_;  // by the index of Controls()
     HWND portUpDown_ = nullptr;

@@ -234,7 +234,9 @@ TEST(SendSmsDialogTest, GenerationSmsShowsTheLengthInTheStatusBar) {
     QTest::mouseClick(generate, Qt::LeftButton);
     EXPECT_EQ(status->text(), QStringLiteral("1 SMS, 41 of 70 characters"));
 
+    // A language switch words the line anew at once.
     f.Choose(2);
+    EXPECT_EQ(status->text(), QStringLiteral("1条短信，41/70个字符"));
     QTest::mouseClick(generate, Qt::LeftButton);
     EXPECT_EQ(status->text(), QStringLiteral("1条短信，41/70个字符"));
 

@@ -19,7 +19,10 @@
 #include <QStyleOptionGroupBox>
 #include <QTextLayout>
 
+#include "app/PortSpinEdit.h"
 #include "app/QrCodeView.h"
+#include "base/Placeholders.h"
+#include "net/ServerChecks.h"
 #include "tests/app/SendDialogTestSupport.h"
 
 namespace apptest {
@@ -103,22 +106,47 @@ TEST(SendSmsFitTest, EveryTextFitsInEachLanguage) {
     }
 }
 
-// The length line in the status bar, for the longest wording (many parts, four-digit counts).
-TEST(SendSmsFitTest, TheStatusBarsLengthLineFitsInEachLanguage) {
+// The status bar's lines in each language: the length line for its longest wording (many parts,
+// four-digit counts), and the port test's failure for the longest address and port followed by each
+// reason it may give.
+TEST(SendSmsFitTest, TheStatusBarsLinesFitInEachLanguage) {
     LanguageFixture f(ConfigurationFile({"Server address mode=1"}), true);
     f.locale.lang = "en";
-    f.Show();
+    app::Ttntfrm_Main& window = f.Show();
     auto* status = f.fixture.Find<QLabel>("tntstsbr_Status_Panel0");
+    const auto expectFits = [status](const QString& text) {
+        EXPECT_LE(TextWidth(status, text), status->contentsRect().width()) << text.toStdString();
+    };
     for (int language : {1, 2, 3}) {
         SCOPED_TRACE(language);
         f.Choose(language);
+        f.fixture.Find<QComboBox>("tntcomb_ServerNetMode")->setCurrentIndex(1);
         for (int domainLength : {150, 3000}) {
             f.fixture.Find<QLineEdit>("tntedt_DomainAddress")
                 ->setText(QString(domainLength, QLatin1Char('d')));
             QTest::mouseClick(f.fixture.Find<QPushButton>("tntbtn_GenerationSMS"), Qt::LeftButton);
             ASSERT_FALSE(status->text().isEmpty());
-            EXPECT_LE(TextWidth(status, status->text()), status->contentsRect().width())
-                << status->text().toStdString();
+            expectFits(status->text());
+        }
+
+        // A port above the range fails before any connection is tried, with its reason.
+        f.fixture.Find<QComboBox>("tntcomb_ServerNetMode")->setCurrentIndex(0);
+        f.fixture.Find<QLineEdit>("tntedt_StaticIP")->setText(QStringLiteral("255.255.255.255"));
+        f.fixture.Find<app::PortSpinEdit>("rzspnedt_Port")->SetValue(app::PortSpinEdit::kMaximum);
+        f.fixture.messages.boxes.clear();
+        apptest::ClickAndWait(window, f.fixture.Find<QPushButton>("tntbtn_TestServerPort"));
+        ASSERT_EQ(f.fixture.messages.boxes.size(), 1u);
+        net::PortTestResult result;
+        result.outcomeText = f.fixture.messages.boxes[0].text.toStdString();
+        result.reason = i18n::Translate(net::kReasonPortOutOfRange);
+        EXPECT_EQ(status->text(), QString::fromStdString(net::OutcomeWithReason(result)));
+        const int timeoutSeconds = static_cast<int>(net::kConnectTimeout.count() / 1000);
+        for (const std::string& reason :
+             {i18n::Translate(net::kReasonRefused), i18n::Translate(net::kReasonNoSuchHost),
+              base::FillPlaceholders(i18n::Translate(net::kReasonTimedOut), {timeoutSeconds}),
+              i18n::Translate(net::kReasonPortOutOfRange)}) {
+            result.reason = reason;
+            expectFits(QString::fromStdString(net::OutcomeWithReason(result)));
         }
     }
 }

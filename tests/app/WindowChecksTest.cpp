@@ -47,21 +47,24 @@ TEST(WindowChecksTest, TestServerPortReportsInStatusBarAndPrompt) {
         std::string staticIp;
         std::string domain;
         int port;
-        QString outcome;  // status bar and prompt
+        QString outcome;  // the prompt; the status bar when it is set
         bool statusSet;
+        QString reason;  // after the outcome in the status bar
     } rows[] = {
         {"listener answers", 0, "127.0.0.1", "", listener.port(),
          Filled("With IP =%1, port =%2 of server connection is successful!", "127.0.0.1", listener.port()),
-         true},
+         true, ""},
         {"refused port", 0, "127.0.0.1", "", refused,
-         Filled("With IP =%1, port =%2 of server connection is failed!", "127.0.0.1", refused), true},
+         Filled("With IP =%1, port =%2 of server connection is failed!", "127.0.0.1", refused), true,
+         "Connection refused."},
         {"domain resolving to the listener", 1, "", "127.0.0.1", listener.port(),
          Filled("With IP =%1, port =%2 of server connection is successful!", "127.0.0.1", listener.port()),
-         true},
-        {"blank static IP", 0, "  ", "", listener.port(), "Please enter valid \"Static IP\"", false},
-        {"blank domain", 1, "127.0.0.1", "", listener.port(), "Please enter valid \"Domain address\"", false},
+         true, ""},
+        {"blank static IP", 0, "  ", "", listener.port(), "Please enter valid \"Static IP\"", false, ""},
+        {"blank domain", 1, "127.0.0.1", "", listener.port(), "Please enter valid \"Domain address\"", false,
+         ""},
         {"no mode", 4, "127.0.0.1", "127.0.0.1", 6000,
-         Filled("With IP =%1, port =%2 of server connection is failed!", "", 6000), true},
+         Filled("With IP =%1, port =%2 of server connection is failed!", "", 6000), true, ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -70,7 +73,8 @@ TEST(WindowChecksTest, TestServerPortReportsInStatusBarAndPrompt) {
         auto* status = fixture.Find<QLabel>("tntstsbr_Status_Panel0");
         status->setText("previous");
         apptest::ClickAndWait(window, fixture.Find<QPushButton>("tntbtn_TestServerPort"));
-        EXPECT_EQ(status->text(), row.statusSet ? row.outcome : QString("previous"));
+        const QString shown = row.reason.isEmpty() ? row.outcome : row.outcome + " " + row.reason;
+        EXPECT_EQ(status->text(), row.statusSet ? shown : QString("previous"));
         ASSERT_EQ(fixture.messages.boxes.size(), 1u);
         EXPECT_FALSE(fixture.messages.boxes[0].error);
         EXPECT_EQ(fixture.messages.boxes[0].caption, "Prompt");
@@ -241,7 +245,7 @@ TEST(WindowChecksTest, TheBoxAndTheStatusBarShowATypedAddressAsTyped) {
     EXPECT_EQ(seen.text, outcome);
     auto* status = window.findChild<QLabel*>("tntstsbr_Status_Panel0");
     EXPECT_EQ(status->textFormat(), Qt::PlainText);
-    EXPECT_EQ(status->text(), outcome);
+    EXPECT_EQ(status->text(), outcome + " No such host.");
 }
 
 TEST(WindowChecksTest, OtherChecksAreIgnoredWhileOneRunsAndClosingStopsIt) {

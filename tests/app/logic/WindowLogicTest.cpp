@@ -11,8 +11,12 @@
 #include <optional>
 #include <string>
 
+#include "base/ProgramPath.h"
+#include "i18n/EngineStartup.h"
 #include "tests/app/logic/FakeWindowView.h"
+#include "tests/i18n/TestSupport.h"
 #include "tests/net/FakeResolver.h"
+#include "tests/net/LoopbackPeers.h"
 #include "tests/sms/TempDir.h"
 
 namespace {
@@ -39,7 +43,6 @@ struct LogicFixture {
         app::logic::WindowLogic::Options options;
         options.settingsPath = path.empty() ? settingsPath : path;
         options.resolver = &resolver;
-        options.commandStatus = [](const std::string& command) { return "length of " + command; };
         logic.emplace(view, options);
         logic->FormCreate();
         logic->FormShow();
@@ -60,6 +63,15 @@ struct LogicFixture {
     std::string settingsPath;
     FakeWindowView view;
     std::optional<app::logic::WindowLogic> logic;
+};
+
+// The program's localization engine with its built-in catalogs, the automatic language English.
+struct RunningEngine {
+    RunningEngine() { locale.Lang = "en"; }
+
+    i18n::test::FakeLocale locale;
+    i18n::test::RecordingSink sink;
+    i18n::EngineSession session{base::ProgramFilePath(), locale, sink};
 };
 
 TEST(WindowLogicTest, PortTextReadsAsSignedDigitsOrTheFallback) {
@@ -167,7 +179,7 @@ TEST(WindowLogicTest, GenerationShowsTheCommandAndItsStatusOrTheFirstMissingFiel
         f.logic->GenerationSMSClick();
         EXPECT_EQ(f.view.Text(Control::SMSCommandFormat), row.command);
         if (row.prompt == nullptr) {
-            EXPECT_EQ(f.view.Text(Control::Status), std::string("length of ") + row.command);
+            EXPECT_EQ(f.view.Text(Control::Status), "1 SMS, 45 of 160 characters");
             EXPECT_TRUE(f.view.boxes.empty());
         } else {
             EXPECT_EQ(f.view.Text(Control::Status), "");
@@ -234,6 +246,69 @@ TEST(WindowLogicTest, LanguageChoiceMarksItsItemSavesItAndReloadsTheFields) {
     f.view.marks = {};
     f.logic->LanguagePopup();
     EXPECT_EQ(f.view.marks, (std::array<bool, 4>{false, false, true, false}));
+}
+
+TEST(WindowLogicTest, TheLengthLineSpeaksEachLanguageChosenAfterIt) {
+    RunningEngine engine;
+    LogicFixture f("[Main]\r\nPort=6000\r\nStatic IP=192.0.2.2\r\nDTU number=TQ-GP000001\r\n");
+    f.Start();
+    f.logic->GenerationSMSClick();
+    EXPECT_EQ(f.view.Text(Control::Status), "1 SMS, 45 of 160 characters");
+    const struct {
+        int language;
+        const char* status;
+    } switches[] = {
+        {2, "1条短信，45/160个字符"},
+        {3, "1條短信，45/160個字元"},
+        {1, "1 SMS, 45 of 160 characters"},
+    };
+    for (const auto& step : switches) {
+        f.logic->LanguageItemClick(step.language);
+        EXPECT_EQ(f.view.Text(Control::Status), step.status) << step.language;
+    }
+
+    // Any other line that replaced it belongs to the moment it was written, and stays.
+    f.logic->LanguageItemClick(2);
+    f.view.selected[Control::ServerNetMode] = 7;
+    f.logic->TestServerPortClick();
+    f.view.RunBackground();
+    const std::string failure = f.view.Text(Control::Status);
+    EXPECT_EQ(failure.find("SMS"), std::string::npos) << failure;
+    f.logic->LanguageItemClick(1);
+    EXPECT_EQ(f.view.Text(Control::Status), failure);
+    EXPECT_TRUE(engine.sink.Shown.empty());
+}
+
+TEST(WindowLogicTest, PortTestStatusAddsWhyItFailedAndThePromptDoesNot) {
+    RunningEngine engine;
+    const int refused = nettest::RefusedPort();
+    const struct {
+        const char* name;
+        int language;
+        std::string file;
+        std::string prompt;
+        std::string reason;
+    } rows[] = {
+        {"refused", 1, "Static IP=127.0.0.1\r\nPort=" + std::to_string(refused),
+         "With IP =127.0.0.1, port =" + std::to_string(refused) + " of server connection is failed!",
+         "Connection refused."},
+        {"no such host", 2, "Server address mode=1\r\nDomain address=nowhere.test\r\nPort=6000",
+         "与IP=nowhere.test，端口=6000的服务器连接失败！", "找不到该主机。"},
+        {"port outside the range", 3, "Static IP=127.0.0.1\r\nPort=70000",
+         "與IP=127.0.0.1，端口=70000的服務器連接失敗！", "端口不在1–65535範圍內。"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LogicFixture f("[Main]\r\n" + row.file + "\r\nDTU number=X\r\n");
+        f.resolver.entries["127.0.0.1"] = {"127.0.0.1"};
+        f.Start();
+        f.logic->LanguageItemClick(row.language);
+        f.logic->TestServerPortClick();
+        f.view.RunBackground();
+        ASSERT_EQ(f.view.boxes.size(), 1u);
+        EXPECT_EQ(f.view.boxes[0].text, row.prompt);
+        EXPECT_EQ(f.view.Text(Control::Status), row.prompt + " " + row.reason);
+    }
 }
 
 }  // namespace
