@@ -33,10 +33,15 @@ function(dtusms_delay_load_library dll out_library)
     set(${out_library} "${library}" PARENT_SCOPE)
 endfunction()
 
+# The DLLs named to dtusms_delay_load anywhere: the program's import table must name none of them.
+define_property(GLOBAL PROPERTY DTUSMS_DELAY_LOADED_DLLS BRIEF_DOCS "DLLs loaded at their first call"
+                FULL_DOCS "The DLLs that dtusms_delay_load links with delay-load import libraries.")
+
 function(dtusms_delay_load target visibility)
     foreach(dll IN LISTS ARGN)
         dtusms_delay_load_library(${dll} library)
         target_link_libraries(${target} ${visibility} "${library}" ${dll})
+        set_property(GLOBAL APPEND PROPERTY DTUSMS_DELAY_LOADED_DLLS ${dll})
     endforeach()
     target_link_libraries(${target} ${visibility} delay_load_hook)
 endfunction()
