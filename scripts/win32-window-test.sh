@@ -117,4 +117,23 @@ click tntbtn_Close
 probe gone || fail "the window did not close"
 wait "$program_pid" || fail "the program ended with status $?: $(cat "$work/out")"
 program_pid=""
+
+# The console: started in a console of its own (as from Explorer; Wine's start gives the program a new
+# console) the window releases it; started from a command prompt it keeps the console it shares with
+# it. Each run is closed with "Close".
+console_of_window() {
+    "$wine" start /wait "$@" --settings "Z:${settings//\//\\}" </dev/null >"$work/out" 2>&1 &
+    program_pid=$!
+    probe wait || fail "the window did not open from: $*"
+    sleep 1
+    probe console
+    click tntbtn_Close
+    probe gone || fail "the window did not close"
+    wait "$program_pid" || fail "start ended with status $?: $(cat "$work/out")"
+    program_pid=""
+}
+windows_program="Z:${program//\//\\}"
+[ "$(console_of_window "$windows_program")" = "none" ] || fail "the window kept a console of its own"
+[ "$(console_of_window cmd /c "$windows_program")" = "console" ] ||
+    fail "the window started from a command prompt left its console"
 echo "win32-window-test: passed"

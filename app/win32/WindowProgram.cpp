@@ -22,11 +22,23 @@ public:
     }
 };
 
+// dtusms.exe is a console program for the sake of its command line, so Windows gives it a console
+// of its own when it is started from Explorer or the Start menu; the window has no use for it, and it
+// is released so that it closes. A console shared with the command prompt the program was started
+// from stays as it is.
+void ReleaseConsoleOfItsOwn() {
+    DWORD processes[2] = {};
+    if (GetConsoleProcessList(processes, 2) == 1) {
+        FreeConsole();
+    }
+}
+
 int RunWindow(int argc, char** argv) {
     const app::WindowOptions options = app::ParseWindowOptions(argc, argv);
     if (!app::CanOpenWindow(options)) {
         return 2;
     }
+    ReleaseConsoleOfItsOwn();
     MessageBoxSink engineMessages;
     // The engine starts before the window exists and shuts down after it is gone.
     const i18n::EngineSession engine(base::ProgramFilePath(), i18n::SystemLocaleSource(), engineMessages);

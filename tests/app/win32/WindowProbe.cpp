@@ -7,6 +7,8 @@
 //   window_probe text NAME        the text of the control NAME (tntedt_SMSCommandFormat, ...)
 //   window_probe point NAME       the screen point in the middle of the control NAME: "x y"
 //   window_probe gone             waits up to 30 s for the window to close; exit 1 if it stays
+//   window_probe console          "console" when the window's process is attached to a console, else
+//                                 "none" (the probe leaves its own console to look)
 
 #include <windows.h>
 
@@ -75,6 +77,15 @@ int main(int argc, char** argv) {
         Print(TextOf(window));
         return 0;
     }
+    if (command == "console") {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        // A process can be attached to one console only, and only to one that exists.
+        FreeConsole();
+        const bool attached = AttachConsole(process) != 0;
+        Print(attached ? "console" : "none");
+        return 0;
+    }
     if (command == "client") {
         RECT client{};
         GetClientRect(window, &client);
@@ -86,8 +97,9 @@ int main(int argc, char** argv) {
     }
     HWND control = argc > 2 ? Control(window, argv[2]) : nullptr;
     if (control == nullptr) {
-        std::fprintf(stderr,
-                     "window_probe: usage: window_probe wait|gone|title|client|text NAME|point NAME\n");
+        std::fprintf(
+            stderr,
+            "window_probe: usage: window_probe wait|gone|title|client|console|text NAME|point NAME\n");
         return 2;
     }
     if (command == "text") {
