@@ -87,8 +87,9 @@ int MillisecondsUntil(Clock::time_point when, Clock::time_point now) {
 
 // Reads what the peer sent: into its report up to kMaxFirstBytes (reporting it when that is full),
 // then into nothing, so that its close stays orderly. A peer that closed or failed is reported and
-// closed.
-void ReadFrom(Connection& connection, const std::function<void(Connection&)>& finish) {
+// closed; so is one whose bytes are `enough`.
+void ReadFrom(Connection& connection, const std::function<void(Connection&)>& finish,
+              const std::function<bool(std::string_view)>& enough) {
     char buffer[4096];
     std::string& received = connection.report.received;
     const std::size_t room = kMaxFirstBytes - std::min(kMaxFirstBytes, received.size());
@@ -97,7 +98,10 @@ void ReadFrom(Connection& connection, const std::function<void(Connection&)>& fi
     if (n > 0) {
         if (!connection.reported) {
             received.append(buffer, static_cast<std::size_t>(n));
-            if (received.size() >= kMaxFirstBytes) {
+            if (enough && enough(received)) {
+                finish(connection);
+                CloseQuietly(connection.fd);
+            } else if (received.size() >= kMaxFirstBytes) {
                 finish(connection);
             }
         }
@@ -144,10 +148,11 @@ Clock::time_point WakeTime(const std::vector<Connection>& open, Clock::time_poin
 // Reads from the connections that poll found ready (`polled` as PollSet made it), reports and
 // closes those whose first window is over, and drops the closed ones from `open`.
 void Serve(std::vector<Connection>& open, const std::vector<PollEntry>& polled, Clock::time_point now,
-           const std::function<void(Connection&)>& finish) {
+           const std::function<void(Connection&)>& finish,
+           const std::function<bool(std::string_view)>& enough) {
     for (std::size_t i = 0; i < open.size(); ++i) {
         if ((polled[i + 2].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
-            ReadFrom(open[i], finish);
+            ReadFrom(open[i], finish, enough);
         }
         if (open[i].fd != kNoSocket && now >= open[i].windowEnd) {
             finish(open[i]);
@@ -286,7 +291,7 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
             break;
         }
         now = Clock::now();
-        Serve(open, polled, now, finish);
+        Serve(open, polled, now, finish, options_.enough);
         if (polled[0].revents != 0) {
             break;
         }

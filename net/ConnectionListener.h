@@ -25,10 +25,13 @@ struct ListenOptions {
     std::chrono::milliseconds firstWindow = kFirstWindow;  // how long a connection is watched
     std::size_t maxConnections = 0;                        // stop after this many; 0: no limit
     std::chrono::milliseconds timeout{0};                  // stop after this long; 0: no limit
+    // When set, asked after each read with what the connection sent so far: true reports the
+    // connection at once and closes it, which frees its place for the next peer.
+    std::function<bool(std::string_view received)> enough;
 };
 
 // One connection, reported once: when its first window is over, when the peer closed it, when it
-// sent kMaxFirstBytes bytes, or when the listener stops.
+// sent kMaxFirstBytes bytes, when ListenOptions::enough said so, or when the listener stops.
 struct ConnectionReport {
     std::chrono::system_clock::time_point arrived;
     std::string peerAddress;  // numeric, IPv6 without brackets

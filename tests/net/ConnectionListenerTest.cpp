@@ -3,6 +3,7 @@
 #include <chrono>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -202,6 +203,38 @@ TEST(ConnectionListenerTest, ReportsAtTheByteLimitAndKeepsTheConnectionForItsWin
     // Closed in order (no reset, nothing sent) once the window was over.
     EXPECT_EQ("", back);
     EXPECT_GE(closedAfter, milliseconds(1400));
+}
+
+TEST(ConnectionListenerTest, EnoughBytesReportAndCloseAtOnceOthersWaitTheirWindow) {
+    ListenOptions options = Loopback(milliseconds(1500), 2);
+    options.enough = [](std::string_view received) {
+        return received.find("TQ-1") != std::string_view::npos;
+    };
+    ConnectionListener listener(options);
+    std::string back = "not run";
+    milliseconds closedAfter{};
+    std::thread clients([&, port = listener.port()] {
+        Client other(port);
+        other.Send("noise");
+        const auto start = Clock::now();
+        Client dtu(port);
+        dtu.Send("REG:");
+        std::this_thread::sleep_for(milliseconds(100));
+        dtu.Send("TQ-1;");
+        back = dtu.ReceiveUntilClosed();
+        closedAfter = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+        other.ReceiveUntilClosed();
+    });
+    const std::vector<Seen> seen = RunListener(listener);
+    clients.join();
+    ASSERT_EQ(2u, seen.size());
+    // The second read completed the number: reported and closed long before the window's end.
+    EXPECT_EQ("REG:TQ-1;", seen[0].report.received);
+    EXPECT_LT(seen[0].after, milliseconds(1000));
+    EXPECT_LT(closedAfter, milliseconds(1000));
+    EXPECT_EQ("", back);
+    EXPECT_EQ("noise", seen[1].report.received);
+    EXPECT_GE(seen[1].after, milliseconds(1400));
 }
 
 TEST(ConnectionListenerTest, StopsAtTheCountTheTimeoutOrARequest) {
