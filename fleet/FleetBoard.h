@@ -47,6 +47,9 @@ public:
     std::optional<std::size_t> Arrive(std::string_view firstBytes, const std::string& seenAt,
                                       const std::string& peer);
 
+    // True when `bytes` name a DTU of the fleet, online or not.
+    bool Names(std::string_view bytes) const { return matcher_.Find(bytes).has_value(); }
+
     std::size_t DtuCount() const { return dtus_.size(); }
     std::size_t OnlineCount() const { return online_; }
     bool AllOnline() const { return online_ == dtus_.size(); }

@@ -97,4 +97,10 @@ std::string FormatConnectionLine(const ConnectionReport& report, const std::tm& 
 // The same with the report's arrival in this computer's local time zone.
 std::string FormatConnectionLine(const ConnectionReport& report);
 
+// `when` in this computer's local time zone, as "YYYY-MM-DD HH:MM:SS".
+std::string LocalTimeText(std::chrono::system_clock::time_point when);
+
+// The peer as a line shows it: "<address>:<port>", an IPv6 address in brackets.
+std::string PeerText(const ConnectionReport& report);
+
 }  // namespace net

@@ -163,6 +163,9 @@ std::optional<CliUsageError> ApplyOption(const CliOption& option, const std::str
         case OptionTarget::Count:
             request.listen.count = ParseNumber(value, option.range);
             break;
+        case OptionTarget::Fleet:
+            request.listen.fleetPath = value;
+            break;
     }
     return std::nullopt;
 }
@@ -261,6 +264,9 @@ std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest
     if (command == CliCommand::Qr && request.outputPath && !HasPictureExtension(*request.outputPath)) {
         return CliUsageError{"%s: \"%s\" must end in .png or .svg",
                              {std::string("--output"), *request.outputPath}};
+    }
+    if (command == CliCommand::Listen && request.outputPath && !request.listen.fleetPath) {
+        return CliUsageError{"%s needs %s", {std::string("--output"), std::string("--fleet")}};
     }
     if (command != CliCommand::Batch) {
         return std::nullopt;
