@@ -71,9 +71,31 @@ FleetBoard::FleetBoard(std::vector<std::string> header, std::vector<std::vector<
         throw BoardError("the fleet file has no DTU number in its dtu column");
     }
     inputColumns_ = header_.size();
+    const bool earlierBoard = FindColumn(header_, kOnlineColumn).has_value();
     onlineColumn_ = ColumnOf(header_, kOnlineColumn);
     firstSeenColumn_ = ColumnOf(header_, kFirstSeenColumn);
     peerColumn_ = ColumnOf(header_, kPeerColumn);
+    if (earlierBoard) {
+        CarryOverEarlierArrivals();
+    }
+}
+
+void FleetBoard::CarryOverEarlierArrivals() {
+    const auto cell = [this](std::size_t row, std::size_t column) {
+        return column < rows_[row].size() ? std::string(base::TrimBlanks(rows_[row][column])) : std::string();
+    };
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        if (!rowDtu_[row] || base::LowerCaseAscii(cell(row, onlineColumn_)) != "yes") {
+            continue;
+        }
+        Dtu& dtu = dtus_[*rowDtu_[row]];
+        if (!dtu.online) {
+            dtu.online = true;
+            dtu.seenAt = cell(row, firstSeenColumn_);
+            dtu.peer = cell(row, peerColumn_);
+            ++online_;
+        }
+    }
 }
 
 FleetBoard FleetBoard::Read(CsvInput& input) {

@@ -7,7 +7,9 @@
 // around them). A DTU number is its cell without the blanks around it; a row without one is carried
 // to the output but awaited by nobody, and a number on several rows is one DTU. A DTU is recognised
 // in a connection's first bytes by its number as UTF-8 text or as GB18030 (GBK) bytes, which for an
-// ASCII number are the same.
+// ASCII number are the same. A file that already has an online column (a board written before)
+// starts with the DTUs it says were online ("yes") as they were seen then, so that a board stopped
+// early goes on waiting for the rest only.
 
 #include <cstddef>
 #include <optional>
@@ -63,6 +65,8 @@ public:
     void Write(CsvWriter& writer) const;
 
 private:
+    void CarryOverEarlierArrivals();
+
     struct Dtu {
         std::string number;
         bool online = false;

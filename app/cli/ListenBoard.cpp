@@ -135,6 +135,63 @@ void Summarise(const fleet::FleetBoard& board, const CliOutput& output) {
     output.err << Say(output, "Missing: %s", {named}) << '\n';
 }
 
+// Listens until every DTU of `board` came, at the time-out or count of `options`, or on Ctrl-C,
+// showing them arrive. False after a listener that could not start was reported.
+bool WatchArrivals(fleet::FleetBoard& board, net::ListenOptions options, const CliOutput& output) {
+    options.enough = [&board](std::string_view received) { return board.Names(received); };
+
+    std::optional<net::ConnectionListener> listener;
+    try {
+        listener.emplace(options);
+    } catch (const net::ListenError& error) {
+        output.err << base::TranslateOrKeep(output.translate, error.what()) << '\n';
+        return false;
+    }
+    if (output.errIsTerminal) {
+        output.err << Say(output, "Listening on %s port %d for %d DTUs; Ctrl-C stops.",
+                          {options.bindAddress, static_cast<long long>(listener->port()),
+                           Count(board.DtuCount())})
+                   << '\n';
+    }
+
+    const TerminalColours terminal;
+    const bool drawBoard = output.outIsTerminal && terminal.available();
+    std::size_t drawnLines = 0;
+    Clock::time_point nextDraw = Clock::now();
+    if (drawBoard) {
+        DrawBoard(board, output, drawnLines);
+    }
+    {
+        const InterruptScope interrupt(StopListener, &*listener);
+        listener->Run([&](const net::ConnectionReport& report) {
+            const std::optional<std::size_t> arrived =
+                board.Arrive(report.received, net::LocalTimeText(report.arrived), report.peerAddress);
+            if (!arrived) {
+                return;
+            }
+            if (drawBoard) {
+                if (Clock::now() >= nextDraw || board.AllOnline()) {
+                    DrawBoard(board, output, drawnLines);
+                    nextDraw = Clock::now() + kRedrawPause;
+                }
+            } else {
+                output.out << net::LocalTimeText(report.arrived) << ' ' << net::PeerText(report) << ' '
+                           << board.DtuNumber(*arrived) << '\n'
+                           << std::flush;
+            }
+            if (board.AllOnline()) {
+                listener->RequestStop();
+            }
+        });
+    }
+    if (drawBoard) {
+        DrawBoard(board, output, drawnLines);
+    } else {
+        Summarise(board, output);
+    }
+    return true;
+}
+
 }  // namespace
 
 int RunListenBoard(const CliRequest& request, const CliOutput& output, net::ListenOptions options) {
@@ -155,56 +212,10 @@ int RunListenBoard(const CliRequest& request, const CliOutput& output, net::List
             return kExitFailed;
         }
     }
-    options.enough = [&board](std::string_view received) { return board->Names(received); };
-
-    std::optional<net::ConnectionListener> listener;
-    try {
-        listener.emplace(options);
-    } catch (const net::ListenError& error) {
-        output.err << base::TranslateOrKeep(output.translate, error.what()) << '\n';
+    if (board->AllOnline()) {
+        Summarise(*board, output);  // an earlier board had every DTU already: nothing to wait for
+    } else if (!WatchArrivals(*board, options, output)) {
         return kExitFailed;
-    }
-    if (output.errIsTerminal) {
-        output.err << Say(output, "Listening on %s port %d for %d DTUs; Ctrl-C stops.",
-                          {options.bindAddress, static_cast<long long>(listener->port()),
-                           Count(board->DtuCount())})
-                   << '\n';
-    }
-
-    const TerminalColours terminal;
-    const bool drawBoard = output.outIsTerminal && terminal.available();
-    std::size_t drawnLines = 0;
-    Clock::time_point nextDraw = Clock::now();
-    if (drawBoard) {
-        DrawBoard(*board, output, drawnLines);
-    }
-    {
-        const InterruptScope interrupt(StopListener, &*listener);
-        listener->Run([&](const net::ConnectionReport& report) {
-            const std::optional<std::size_t> arrived =
-                board->Arrive(report.received, net::LocalTimeText(report.arrived), report.peerAddress);
-            if (!arrived) {
-                return;
-            }
-            if (drawBoard) {
-                if (Clock::now() >= nextDraw || board->AllOnline()) {
-                    DrawBoard(*board, output, drawnLines);
-                    nextDraw = Clock::now() + kRedrawPause;
-                }
-            } else {
-                output.out << net::LocalTimeText(report.arrived) << ' ' << net::PeerText(report) << ' '
-                           << board->DtuNumber(*arrived) << '\n'
-                           << std::flush;
-            }
-            if (board->AllOnline()) {
-                listener->RequestStop();
-            }
-        });
-    }
-    if (drawBoard) {
-        DrawBoard(*board, output, drawnLines);
-    } else {
-        Summarise(*board, output);
     }
     if (writer && !WriteBoard(*board, *writer, output)) {
         return kExitFailed;
