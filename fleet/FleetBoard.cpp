@@ -109,7 +109,7 @@ FleetBoard FleetBoard::Read(CsvInput& input) {
         rows.push_back(std::move(record));
         record.clear();
     }
-    return FleetBoard(std::move(header), std::move(rows));
+    return {std::move(header), std::move(rows)};
 }
 
 std::optional<std::size_t> FleetBoard::Arrive(std::string_view firstBytes, const std::string& seenAt,

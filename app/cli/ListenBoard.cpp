@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/cli/CliFiles.h"
@@ -214,7 +215,7 @@ int RunListenBoard(const CliRequest& request, const CliOutput& output, net::List
     }
     if (board->AllOnline()) {
         Summarise(*board, output);  // an earlier board had every DTU already: nothing to wait for
-    } else if (!WatchArrivals(*board, options, output)) {
+    } else if (!WatchArrivals(*board, std::move(options), output)) {
         return kExitFailed;
     }
     if (writer && !WriteBoard(*board, *writer, output)) {
