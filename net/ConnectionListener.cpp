@@ -199,6 +199,19 @@ std::size_t AcceptWaiting(SocketHandle listener, std::vector<Connection>& open, 
     return accepted;
 }
 
+Clock::duration TickPeriod(const ListenOptions& options) {
+    return std::max(options.tickEvery, std::chrono::milliseconds(1));
+}
+
+// Calls the tick when it is due at `due`; returns when it is due next.
+Clock::time_point TickIfDue(const ListenOptions& options, Clock::time_point due, Clock::time_point now) {
+    if (now < due) {
+        return due;
+    }
+    options.tick();
+    return now + TickPeriod(options);
+}
+
 }  // namespace
 
 bool IsNumericAddress(const std::string& text) {
@@ -268,11 +281,14 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
         }
     };
 
+    Clock::time_point nextTick = options_.tick ? start + TickPeriod(options_) : Clock::time_point::max();
+
     for (;;) {
         Clock::time_point now = Clock::now();
         if (now >= deadline) {
             break;
         }
+        nextTick = TickIfDue(options_, nextTick, now);
         const bool wantMore = StillWanted(options_, accepted) > 0;
         if (!wantMore) {
             // Later peers are refused at once instead of waiting in the queue for nobody.
@@ -283,8 +299,9 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
         }
         const bool room = open.size() < kMaxOpenConnections;
         const bool accepting = wantMore && room && now >= acceptAgain;
+        const Clock::time_point limit = std::min(deadline, nextTick);
         const Clock::time_point wake =
-            WakeTime(open, std::min(deadline, wantMore && room && !accepting ? acceptAgain : deadline), now);
+            WakeTime(open, std::min(limit, wantMore && room && !accepting ? acceptAgain : limit), now);
         std::vector<PollEntry> polled = PollSet(stopRead_, accepting ? listener_ : kNoSocket, open);
         if (PollSockets(polled.data(), polled.size(), MillisecondsUntil(wake, now)) < 0 &&
             ClassifySocketError(LastSocketError()) != SocketFault::Interrupted) {

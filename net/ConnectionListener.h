@@ -28,6 +28,9 @@ struct ListenOptions {
     // When set, asked after each read with what the connection sent so far: true reports the
     // connection at once and closes it, which frees its place for the next peer.
     std::function<bool(std::string_view received)> enough;
+    // When set, called from Run about every tickEvery (at least 1 ms), also while nothing happens.
+    std::function<void()> tick;
+    std::chrono::milliseconds tickEvery{1000};
 };
 
 // One connection, reported once: when its first window is over, when the peer closed it, when it

@@ -20,10 +20,6 @@
 namespace app {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// The board is redrawn at most this often: thousands of arrivals a minute would otherwise spend the
-// time on the terminal.
 constexpr std::chrono::milliseconds kRedrawPause{250};
 constexpr std::size_t kBoardWidth = 78;
 constexpr std::size_t kMissingLines = 8;
@@ -141,6 +137,21 @@ void Summarise(const fleet::FleetBoard& board, const CliOutput& output) {
 bool WatchArrivals(fleet::FleetBoard& board, net::ListenOptions options, const CliOutput& output) {
     options.enough = [&board](std::string_view received) { return board.Names(received); };
 
+    const TerminalColours terminal;
+    const bool drawBoard = output.outIsTerminal && terminal.available();
+    std::size_t drawnLines = 0;
+    bool changed = false;
+    if (drawBoard) {
+        // Arrivals are drawn together a few times a second: a redraw for each of thousands of DTUs a
+        // minute would keep the listener busy writing to the terminal.
+        options.tickEvery = kRedrawPause;
+        options.tick = [&] {
+            if (changed) {
+                DrawBoard(board, output, drawnLines);
+                changed = false;
+            }
+        };
+    }
     std::optional<net::ConnectionListener> listener;
     try {
         listener.emplace(options);
@@ -154,11 +165,6 @@ bool WatchArrivals(fleet::FleetBoard& board, net::ListenOptions options, const C
                            Count(board.DtuCount())})
                    << '\n';
     }
-
-    const TerminalColours terminal;
-    const bool drawBoard = output.outIsTerminal && terminal.available();
-    std::size_t drawnLines = 0;
-    Clock::time_point nextDraw = Clock::now();
     if (drawBoard) {
         DrawBoard(board, output, drawnLines);
     }
@@ -171,10 +177,7 @@ bool WatchArrivals(fleet::FleetBoard& board, net::ListenOptions options, const C
                 return;
             }
             if (drawBoard) {
-                if (Clock::now() >= nextDraw || board.AllOnline()) {
-                    DrawBoard(board, output, drawnLines);
-                    nextDraw = Clock::now() + kRedrawPause;
-                }
+                changed = true;
             } else {
                 output.out << net::LocalTimeText(report.arrived) << ' ' << net::PeerText(report) << ' '
                            << board.DtuNumber(*arrived) << '\n'

@@ -253,13 +253,19 @@ TEST(ConnectionListenerTest, StopsAtTheCountTheTimeoutOrARequest) {
         clients.join();
     }
     {
+        // The tick comes while nothing else happens.
         ListenOptions options = Loopback(milliseconds(5000), 0);
         options.timeout = milliseconds(300);
+        int ticks = 0;
+        options.tick = [&ticks] { ++ticks; };
+        options.tickEvery = milliseconds(70);
         ConnectionListener listener(options);
         const auto start = Clock::now();
         EXPECT_EQ(0u, RunListener(listener).size());
         EXPECT_GE(Clock::now() - start, milliseconds(300));
         EXPECT_LT(Clock::now() - start, milliseconds(1000));
+        EXPECT_GE(ticks, 3);
+        EXPECT_LE(ticks, 5);
     }
     {
         // A stop reports the open connection at once with what it sent so far.
