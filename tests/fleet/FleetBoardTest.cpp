@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "fleet/CsvReader.h"
+#include "tests/fleet/FleetTestSupport.h"
 
 namespace fleet {
 namespace {
@@ -42,7 +43,7 @@ TEST(DtuMatcherTest, FindsTheEarliestLongestSpellingAnywhereInTheBytes) {
     }
 }
 
-TEST(FleetBoardTest, RecognisesTextAndGbkAndMarksEachDtuOnce) {
+TEST(FleetBoardTest, RecognisesTextAndMarksEachDtuOnce) {
     FleetBoard board(
         {"DTU ", "phone"},
         Records{
@@ -50,11 +51,9 @@ TEST(FleetBoardTest, RecognisesTextAndGbkAndMarksEachDtuOnce) {
     EXPECT_EQ(3u, board.DtuCount());
     EXPECT_EQ((std::vector<std::string>{"TQ-GP000101", "北京01", "TQ-GP000103"}), board.Missing(10));
 
-    // The GBK bytes of 北京01 inside a binary frame.
-    EXPECT_EQ(std::optional<std::size_t>(1), board.Arrive(std::string("\x7e\x00\xB1\xB1\xBE\xA9"
-                                                                      "01\x00",
-                                                                      9),
-                                                          "t1", "10.0.0.2"));
+    // The UTF-8 text of 北京01 inside a binary frame.
+    EXPECT_EQ(std::optional<std::size_t>(1),
+              board.Arrive(std::string("\x7e\x00", 2) + "北京01" + std::string(1, '\0'), "t1", "10.0.0.2"));
     EXPECT_EQ(std::optional<std::size_t>(0), board.Arrive("REG TQ-GP000101", "t2", "10.0.0.1"));
     // Again, or no DTU of the fleet: nothing changes.
     EXPECT_EQ(std::nullopt, board.Arrive("TQ-GP000101", "t3", "10.0.0.9"));
@@ -80,6 +79,19 @@ TEST(FleetBoardTest, RecognisesTextAndGbkAndMarksEachDtuOnce) {
         out.str());
     EXPECT_TRUE(board.Arrive("xxTQ-GP000103", "t4", "::1"));
     EXPECT_TRUE(board.AllOnline());
+}
+
+TEST(FleetBoardTest, RecognisesTheGbkBytesOfANumber) {
+    if (!fleettest::Gb18030Available()) {
+        GTEST_SKIP() << fleettest::kNoGb18030;
+    }
+    FleetBoard board({"dtu"}, Records{{"北京01"}, {"TQ-1"}});
+    EXPECT_EQ(std::nullopt, board.Arrive("\xB1\xB1\xBE", "t0", "p"));  // cut inside a character
+    const std::string frame(
+        "\x7e\x00\xB1\xB1\xBE\xA9"
+        "01\x00",
+        9);
+    EXPECT_EQ(std::optional<std::size_t>(0), board.Arrive(frame, "t1", "10.0.0.2"));
 }
 
 TEST(FleetBoardTest, AnEarlierBoardGoesOnAndCellsPastTheHeaderAreKept) {
