@@ -1,5 +1,5 @@
-// GB18030 to UTF-8 through glibc's iconv. A Windows build replaces this file with one that calls
-// MultiByteToWideChar(54936, MB_ERR_INVALID_CHARS, ...) and WideCharToMultiByte(CP_UTF8, ...).
+// GB18030 to UTF-8 and back through glibc's iconv. A Windows build replaces this file with one that
+// calls MultiByteToWideChar and WideCharToMultiByte with code page 54936.
 
 #include <cerrno>
 
@@ -14,7 +14,7 @@ namespace {
 // keeps one open for its lifetime.
 class Converter final {
 public:
-    Converter() : handle_(::iconv_open("UTF-8", "GB18030")) {}
+    Converter(const char* to, const char* from) : handle_(::iconv_open(to, from)) {}
     ~Converter() {
         if (Usable()) {
             ::iconv_close(handle_);
@@ -33,21 +33,16 @@ private:
     iconv_t handle_;
 };
 
-}  // namespace
-
-std::optional<std::string> Gb18030ToUtf8(std::string_view bytes) {
-    if (IsAscii(bytes)) {
-        return std::string(bytes);
-    }
-    thread_local Converter converter;
+// `bytes` converted by `converter`; nullopt on an invalid or unfinished sequence. `growth` bounds how
+// many output bytes one input byte can give, so that the first buffer usually suffices.
+std::optional<std::string> Convert(const Converter& converter, std::string_view bytes, std::size_t growth) {
     if (!converter.Usable()) {
         throw EncodingUnavailable("this system cannot convert GB18030 text (iconv has no GB18030 module)");
     }
     // A failed call can leave a half-read sequence in the converter's state.
     ::iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);
 
-    // Every GB18030 sequence of n bytes becomes at most 2n bytes of UTF-8 (one byte may become two).
-    std::string out(bytes.size() * 2 + 4, '\0');
+    std::string out(bytes.size() * growth + 4, '\0');
     // iconv takes its input through a pointer to non-const; a copy keeps the caller's bytes out of it.
     std::string input(bytes);
     char* in = input.data();
@@ -68,6 +63,29 @@ std::optional<std::string> Gb18030ToUtf8(std::string_view bytes) {
     }
     out.resize(static_cast<std::size_t>(to - out.data()));
     return out;
+}
+
+}  // namespace
+
+std::optional<std::string> Gb18030ToUtf8(std::string_view bytes) {
+    if (IsAscii(bytes)) {
+        return std::string(bytes);
+    }
+    thread_local const Converter converter("UTF-8", "GB18030");
+    // Every GB18030 sequence of n bytes becomes at most 2n bytes of UTF-8 (one byte may become two).
+    return Convert(converter, bytes, 2);
+}
+
+std::optional<std::string> Utf8ToGb18030(std::string_view text) {
+    if (IsAscii(text)) {
+        return std::string(text);
+    }
+    if (!IsValidUtf8(text)) {
+        return std::nullopt;
+    }
+    thread_local const Converter converter("GB18030", "UTF-8");
+    // A UTF-8 sequence becomes at most twice its length in GB18030 (two bytes may become four).
+    return Convert(converter, text, 2);
 }
 
 }  // namespace fleet

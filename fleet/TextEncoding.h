@@ -58,4 +58,8 @@ public:
 // function that calls the platform's converter (glibc iconv here).
 std::optional<std::string> Gb18030ToUtf8(std::string_view bytes);
 
+// The reverse: UTF-8 text as GB18030 bytes (ASCII stays as it is), or nullopt when `text` is not
+// valid UTF-8. Throws EncodingUnavailable like Gb18030ToUtf8.
+std::optional<std::string> Utf8ToGb18030(std::string_view text);
+
 }  // namespace fleet

@@ -57,26 +57,45 @@ std::string FormatReceived(std::string_view bytes) {
     return out;
 }
 
-std::string FormatConnectionLine(const ConnectionReport& report, const std::tm& localTime) {
+namespace {
+
+std::string TimeText(const std::tm& localTime) {
     char time[64];
     std::snprintf(time, sizeof(time), "%04d-%02d-%02d %02d:%02d:%02d", localTime.tm_year + 1900,
                   localTime.tm_mon + 1, localTime.tm_mday, localTime.tm_hour, localTime.tm_min,
                   localTime.tm_sec);
-    const bool ipv6 = report.peerAddress.find(':') != std::string::npos;
-    const std::string peer = ipv6 ? "[" + report.peerAddress + "]" : report.peerAddress;
-    return std::string(time) + " " + peer + ":" + std::to_string(report.peerPort) + " " +
-           FormatReceived(report.received);
+    return time;
 }
 
-std::string FormatConnectionLine(const ConnectionReport& report) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(report.arrived);
+std::tm LocalTimeOf(std::chrono::system_clock::time_point when) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
     std::tm local{};
 #ifdef _WIN32
     ::localtime_s(&local, &seconds);
 #else
     ::localtime_r(&seconds, &local);
 #endif
-    return FormatConnectionLine(report, local);
+    return local;
+}
+
+}  // namespace
+
+std::string PeerText(const ConnectionReport& report) {
+    const bool ipv6 = report.peerAddress.find(':') != std::string::npos;
+    const std::string peer = ipv6 ? "[" + report.peerAddress + "]" : report.peerAddress;
+    return peer + ":" + std::to_string(report.peerPort);
+}
+
+std::string FormatConnectionLine(const ConnectionReport& report, const std::tm& localTime) {
+    return TimeText(localTime) + " " + PeerText(report) + " " + FormatReceived(report.received);
+}
+
+std::string FormatConnectionLine(const ConnectionReport& report) {
+    return FormatConnectionLine(report, LocalTimeOf(report.arrived));
+}
+
+std::string LocalTimeText(std::chrono::system_clock::time_point when) {
+    return TimeText(LocalTimeOf(when));
 }
 
 }  // namespace net

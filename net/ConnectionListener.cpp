@@ -87,8 +87,9 @@ int MillisecondsUntil(Clock::time_point when, Clock::time_point now) {
 
 // Reads what the peer sent: into its report up to kMaxFirstBytes (reporting it when that is full),
 // then into nothing, so that its close stays orderly. A peer that closed or failed is reported and
-// closed.
-void ReadFrom(Connection& connection, const std::function<void(Connection&)>& finish) {
+// closed; so is one whose bytes are `enough`.
+void ReadFrom(Connection& connection, const std::function<void(Connection&)>& finish,
+              const std::function<bool(std::string_view)>& enough) {
     char buffer[4096];
     std::string& received = connection.report.received;
     const std::size_t room = kMaxFirstBytes - std::min(kMaxFirstBytes, received.size());
@@ -97,7 +98,10 @@ void ReadFrom(Connection& connection, const std::function<void(Connection&)>& fi
     if (n > 0) {
         if (!connection.reported) {
             received.append(buffer, static_cast<std::size_t>(n));
-            if (received.size() >= kMaxFirstBytes) {
+            if (enough && enough(received)) {
+                finish(connection);
+                CloseQuietly(connection.fd);
+            } else if (received.size() >= kMaxFirstBytes) {
                 finish(connection);
             }
         }
@@ -144,10 +148,11 @@ Clock::time_point WakeTime(const std::vector<Connection>& open, Clock::time_poin
 // Reads from the connections that poll found ready (`polled` as PollSet made it), reports and
 // closes those whose first window is over, and drops the closed ones from `open`.
 void Serve(std::vector<Connection>& open, const std::vector<PollEntry>& polled, Clock::time_point now,
-           const std::function<void(Connection&)>& finish) {
+           const std::function<void(Connection&)>& finish,
+           const std::function<bool(std::string_view)>& enough) {
     for (std::size_t i = 0; i < open.size(); ++i) {
         if ((polled[i + 2].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
-            ReadFrom(open[i], finish);
+            ReadFrom(open[i], finish, enough);
         }
         if (open[i].fd != kNoSocket && now >= open[i].windowEnd) {
             finish(open[i]);
@@ -192,6 +197,19 @@ std::size_t AcceptWaiting(SocketHandle listener, std::vector<Connection>& open, 
         ++accepted;
     }
     return accepted;
+}
+
+Clock::duration TickPeriod(const ListenOptions& options) {
+    return std::max(options.tickEvery, std::chrono::milliseconds(1));
+}
+
+// Calls the tick when it is due at `due`; returns when it is due next.
+Clock::time_point TickIfDue(const ListenOptions& options, Clock::time_point due, Clock::time_point now) {
+    if (now < due) {
+        return due;
+    }
+    options.tick();
+    return now + TickPeriod(options);
 }
 
 }  // namespace
@@ -263,11 +281,14 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
         }
     };
 
+    Clock::time_point nextTick = options_.tick ? start + TickPeriod(options_) : Clock::time_point::max();
+
     for (;;) {
         Clock::time_point now = Clock::now();
         if (now >= deadline) {
             break;
         }
+        nextTick = TickIfDue(options_, nextTick, now);
         const bool wantMore = StillWanted(options_, accepted) > 0;
         if (!wantMore) {
             // Later peers are refused at once instead of waiting in the queue for nobody.
@@ -278,15 +299,16 @@ std::size_t ConnectionListener::Run(const std::function<void(const ConnectionRep
         }
         const bool room = open.size() < kMaxOpenConnections;
         const bool accepting = wantMore && room && now >= acceptAgain;
+        const Clock::time_point limit = std::min(deadline, nextTick);
         const Clock::time_point wake =
-            WakeTime(open, std::min(deadline, wantMore && room && !accepting ? acceptAgain : deadline), now);
+            WakeTime(open, std::min(limit, wantMore && room && !accepting ? acceptAgain : limit), now);
         std::vector<PollEntry> polled = PollSet(stopRead_, accepting ? listener_ : kNoSocket, open);
         if (PollSockets(polled.data(), polled.size(), MillisecondsUntil(wake, now)) < 0 &&
             ClassifySocketError(LastSocketError()) != SocketFault::Interrupted) {
             break;
         }
         now = Clock::now();
-        Serve(open, polled, now, finish);
+        Serve(open, polled, now, finish, options_.enough);
         if (polled[0].revents != 0) {
             break;
         }

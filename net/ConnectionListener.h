@@ -25,10 +25,16 @@ struct ListenOptions {
     std::chrono::milliseconds firstWindow = kFirstWindow;  // how long a connection is watched
     std::size_t maxConnections = 0;                        // stop after this many; 0: no limit
     std::chrono::milliseconds timeout{0};                  // stop after this long; 0: no limit
+    // When set, asked after each read with what the connection sent so far: true reports the
+    // connection at once and closes it, which frees its place for the next peer.
+    std::function<bool(std::string_view received)> enough;
+    // When set, called from Run about every tickEvery (at least 1 ms), also while nothing happens.
+    std::function<void()> tick;
+    std::chrono::milliseconds tickEvery{1000};
 };
 
 // One connection, reported once: when its first window is over, when the peer closed it, when it
-// sent kMaxFirstBytes bytes, or when the listener stops.
+// sent kMaxFirstBytes bytes, when ListenOptions::enough said so, or when the listener stops.
 struct ConnectionReport {
     std::chrono::system_clock::time_point arrived;
     std::string peerAddress;  // numeric, IPv6 without brackets
@@ -93,5 +99,11 @@ std::string FormatReceived(std::string_view bytes);
 std::string FormatConnectionLine(const ConnectionReport& report, const std::tm& localTime);
 // The same with the report's arrival in this computer's local time zone.
 std::string FormatConnectionLine(const ConnectionReport& report);
+
+// `when` in this computer's local time zone, as "YYYY-MM-DD HH:MM:SS".
+std::string LocalTimeText(std::chrono::system_clock::time_point when);
+
+// The peer as a line shows it: "<address>:<port>", an IPv6 address in brackets.
+std::string PeerText(const ConnectionReport& report);
 
 }  // namespace net

@@ -145,7 +145,8 @@ std::string EnglishHelpText() {
         "Exit status:\n"
         "  0  done\n"
         "  1  a missing field or a failed check; send, batch and listen also when the modem or a\n"
-        "     row failed, no reply came in time, or no DTU connected\n"
+        "     row failed, no reply came in time, no DTU connected, or a DTU of --fleet did not\n"
+        "     connect\n"
         "  2  a bad option, a settings file named but missing, an input file that cannot be\n"
         "     opened or is no CSV file\n";
     return help;

@@ -62,6 +62,7 @@ enum class OptionTarget {
     Bind,
     Timeout,
     Count,
+    Fleet,
 };
 
 struct NumberRange {
@@ -153,10 +154,11 @@ inline constexpr CliOption kCliOptions[] = {
      "also print parts=, encoding=, units= and limit= on standard error"},
     {"--phone", CommandBit(CliCommand::Qr) | CommandBit(CliCommand::Send), OptionValue::Text, "NUMBER",
      OptionTarget::Phone, "the DTU's phone number (default: the one stored by the window)"},
-    {"--output", CommandBit(CliCommand::Qr) | CommandBit(CliCommand::Batch), OptionValue::File, "FILE",
-     OptionTarget::Output,
+    {"--output", CommandBit(CliCommand::Qr) | CommandBit(CliCommand::Batch) | CommandBit(CliCommand::Listen),
+     OptionValue::File, "FILE", OptionTarget::Output,
      "the file written: for qr a picture, FILE.png or FILE.svg (default: drawn on the terminal), "
-     "for batch the CSV (default: standard output)"},
+     "for batch the CSV (default: standard output), for listen --fleet the fleet's rows with online, "
+     "first_seen and peer"},
     {"--modem", kModemCommands, OptionValue::NonEmpty, "auto|mm|DEVICE", OptionTarget::Modem,
      "the modem (default: auto)"},
     {"--smsc", kModemCommands, OptionValue::Phone, "NUMBER", OptionTarget::Smsc,
@@ -203,6 +205,8 @@ inline constexpr CliOption kCliOptions[] = {
      OptionTarget::Count,
      "stop after N connections",
      {1, 1000000}},
+    {"--fleet", CommandBit(CliCommand::Listen), OptionValue::File, "FILE", OptionTarget::Fleet,
+     "a CSV file with a dtu column (a batch's output): show which of its DTUs connect, stop when all did"},
 };
 
 // The row of `name` ("--dtu"); nullptr for an unknown option.

@@ -163,6 +163,9 @@ std::optional<CliUsageError> ApplyOption(const CliOption& option, const std::str
         case OptionTarget::Count:
             request.listen.count = ParseNumber(value, option.range);
             break;
+        case OptionTarget::Fleet:
+            request.listen.fleetPath = value;
+            break;
     }
     return std::nullopt;
 }
@@ -265,6 +268,34 @@ std::optional<CliUsageError> CheckBatch(const ParseState& state, const CliReques
     return std::nullopt;
 }
 
+// --port: listen's own port, or the field of the other commands.
+std::optional<CliUsageError> ApplyPort(const ParseState& state, CliRequest& request) {
+    if (!state.portText) {
+        return std::nullopt;
+    }
+    if (request.command == CliCommand::Listen) {
+        request.listen.port = ParseNumber(*state.portText, kListenPortRange);
+        if (!request.listen.port) {
+            return NotANumber("--port", *state.portText, kListenPortRange);
+        }
+    } else if (ApplyFieldValue(FieldName::Port, *state.portText, request.fields)) {
+        return NotANumber("--port", *state.portText, kFieldPortRange);
+    }
+    return std::nullopt;
+}
+
+// --output: qr writes a picture, listen the board of the fleet it watches.
+std::optional<CliUsageError> CheckOutput(CliCommand command, const CliRequest& request) {
+    if (command == CliCommand::Qr && request.outputPath && !HasPictureExtension(*request.outputPath)) {
+        return CliUsageError{"%s: \"%s\" must end in .png or .svg",
+                             {std::string("--output"), *request.outputPath}};
+    }
+    if (command == CliCommand::Listen && request.outputPath && !request.listen.fleetPath) {
+        return CliUsageError{"%s needs %s", {std::string("--output"), std::string("--fleet")}};
+    }
+    return std::nullopt;
+}
+
 // The checks that need the command: each flag belongs to it, --port in its range, and batch's.
 std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest& request) {
     const CliCommand command = request.command;
@@ -274,19 +305,11 @@ std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest
                                  {std::string(option->name), std::string(CommandNameOf(command))}};
         }
     }
-    if (state.portText) {
-        if (command == CliCommand::Listen) {
-            request.listen.port = ParseNumber(*state.portText, kListenPortRange);
-            if (!request.listen.port) {
-                return NotANumber("--port", *state.portText, kListenPortRange);
-            }
-        } else if (ApplyFieldValue(FieldName::Port, *state.portText, request.fields)) {
-            return NotANumber("--port", *state.portText, kFieldPortRange);
-        }
+    if (auto error = ApplyPort(state, request)) {
+        return error;
     }
-    if (command == CliCommand::Qr && request.outputPath && !HasPictureExtension(*request.outputPath)) {
-        return CliUsageError{"%s: \"%s\" must end in .png or .svg",
-                             {std::string("--output"), *request.outputPath}};
+    if (auto error = CheckOutput(command, request)) {
+        return error;
     }
     if (command == CliCommand::Batch) {
         return CheckBatch(state, request);

@@ -14,7 +14,8 @@
 //   send:        --phone NUMBER  --modem auto|mm|DEVICE  --smsc NUMBER  --wait-reply SECONDS
 //   batch FILE:  --output FILE  --qr-dir DIR  --send  --modem  --smsc  --wait-reply  --resume
 //                --resend-doubtful (with --resume)  --encoding utf-8|gb18030  --quiet
-//   listen:      --port N (1 to 65535)  --bind ADDRESS  --timeout SECONDS  --count N
+//   listen:      --port N (1 to 65535)  --bind ADDRESS  --timeout SECONDS  --count N  --fleet FILE
+//                --output FILE (with --fleet)
 //
 // Every flag with a value takes "--flag value" or "--flag=value"; a switch (--length, --send,
 // --resume, --resend-doubtful, --quiet) takes no value. Choice values are matched without regard to ASCII
@@ -95,8 +96,9 @@ struct CliBatchOptions {
 struct CliListenOptions {
     std::optional<int> port;  // 1 to 65535; absent: the settings file's server port
     std::string bindAddress = "0.0.0.0";
-    std::optional<int> timeoutSeconds;  // 1 to 604800
-    std::optional<int> count;           // 1 to 1000000
+    std::optional<int> timeoutSeconds;     // 1 to 604800
+    std::optional<int> count;              // 1 to 1000000
+    std::optional<std::string> fleetPath;  // the fleet whose DTUs are awaited
 };
 
 struct CliRequest {
@@ -106,7 +108,7 @@ struct CliRequest {
     CliFieldOverrides fields;
     bool showLength = false;                // sms --length
     std::optional<std::string> phone;       // qr, send: as typed
-    std::optional<std::string> outputPath;  // qr, batch
+    std::optional<std::string> outputPath;  // qr, batch, listen --fleet
     CliModemOptions modem;
     CliBatchOptions batch;
     CliListenOptions listen;

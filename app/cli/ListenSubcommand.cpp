@@ -6,6 +6,7 @@
 
 #include "app/cli/CliFields.h"
 #include "app/cli/Interrupt.h"
+#include "app/cli/ListenBoard.h"
 #include "app/cli/Subcommands.h"
 #include "base/Placeholders.h"
 #include "base/Translate.h"
@@ -28,6 +29,9 @@ int RunListen(const CliRequest& request, const CliOutput& output) {
     options.port = flags.port ? *flags.port : LoadFields(request, false).Port;
     options.maxConnections = static_cast<std::size_t>(flags.count.value_or(0));
     options.timeout = std::chrono::seconds(flags.timeoutSeconds.value_or(0));
+    if (flags.fleetPath) {
+        return RunListenBoard(request, output, options);
+    }
 
     std::optional<net::ConnectionListener> listener;
     try {

@@ -76,6 +76,16 @@ TEST(TextEncodingTest, ConvertsGb18030AndRefusesBrokenSequences) {
     // A failed conversion leaves nothing behind for the next one.
     EXPECT_EQ(std::nullopt, Gb18030ToUtf8("\x95\x32"));
     EXPECT_EQ(std::optional<std::string>("北"), Gb18030ToUtf8("\xB1\xB1"));
+
+    // Back again: every valid row's text gives its bytes; what is no UTF-8 gives nothing.
+    for (const Row& row : rows) {
+        if (row.utf8) {
+            SCOPED_TRACE(row.name);
+            EXPECT_EQ(std::optional<std::string>(row.bytes), Utf8ToGb18030(*row.utf8));
+        }
+    }
+    EXPECT_EQ(std::nullopt, Utf8ToGb18030("ab\xE5\x8C"));
+    EXPECT_EQ(std::nullopt, Utf8ToGb18030("\xED\xA0\x80"));
 }
 
 }  // namespace

@@ -143,7 +143,10 @@ TEST(CatalogsTest, ChineseCatalogsHoldTheSameIdentifiersAndTheDefaultOneOnlyAHea
                                                      "ModemManager does not manage %s",
                                                      "ModemManager: %s",
                                                      "SIM card failure",
-                                                     "illegal SIM card"};
+                                                     "illegal SIM card",
+                                                     "Listening on %s port %d for %d DTUs; Ctrl-C stops.",
+                                                     "  ... and %d more",
+                                                     "Missing: %s"};
     EXPECT_EQ(sameInBothScripts, same);
 
     const auto english = FindResource("LOCALE_EN_DEFAULT");

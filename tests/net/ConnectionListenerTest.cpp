@@ -3,6 +3,7 @@
 #include <chrono>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -204,6 +205,38 @@ TEST(ConnectionListenerTest, ReportsAtTheByteLimitAndKeepsTheConnectionForItsWin
     EXPECT_GE(closedAfter, milliseconds(1400));
 }
 
+TEST(ConnectionListenerTest, EnoughBytesReportAndCloseAtOnceOthersWaitTheirWindow) {
+    ListenOptions options = Loopback(milliseconds(1500), 2);
+    options.enough = [](std::string_view received) {
+        return received.find("TQ-1") != std::string_view::npos;
+    };
+    ConnectionListener listener(options);
+    std::string back = "not run";
+    milliseconds closedAfter{};
+    std::thread clients([&, port = listener.port()] {
+        Client other(port);
+        other.Send("noise");
+        const auto start = Clock::now();
+        Client dtu(port);
+        dtu.Send("REG:");
+        std::this_thread::sleep_for(milliseconds(100));
+        dtu.Send("TQ-1;");
+        back = dtu.ReceiveUntilClosed();
+        closedAfter = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+        other.ReceiveUntilClosed();
+    });
+    const std::vector<Seen> seen = RunListener(listener);
+    clients.join();
+    ASSERT_EQ(2u, seen.size());
+    // The second read completed the number: reported and closed long before the window's end.
+    EXPECT_EQ("REG:TQ-1;", seen[0].report.received);
+    EXPECT_LT(seen[0].after, milliseconds(1000));
+    EXPECT_LT(closedAfter, milliseconds(1000));
+    EXPECT_EQ("", back);
+    EXPECT_EQ("noise", seen[1].report.received);
+    EXPECT_GE(seen[1].after, milliseconds(1400));
+}
+
 TEST(ConnectionListenerTest, StopsAtTheCountTheTimeoutOrARequest) {
     {
         ConnectionListener listener(Loopback(milliseconds(100), 1));
@@ -220,13 +253,19 @@ TEST(ConnectionListenerTest, StopsAtTheCountTheTimeoutOrARequest) {
         clients.join();
     }
     {
+        // The tick comes while nothing else happens.
         ListenOptions options = Loopback(milliseconds(5000), 0);
         options.timeout = milliseconds(300);
+        int ticks = 0;
+        options.tick = [&ticks] { ++ticks; };
+        options.tickEvery = milliseconds(70);
         ConnectionListener listener(options);
         const auto start = Clock::now();
         EXPECT_EQ(0u, RunListener(listener).size());
         EXPECT_GE(Clock::now() - start, milliseconds(300));
         EXPECT_LT(Clock::now() - start, milliseconds(1000));
+        EXPECT_GE(ticks, 3);
+        EXPECT_LE(ticks, 5);
     }
     {
         // A stop reports the open connection at once with what it sent so far.

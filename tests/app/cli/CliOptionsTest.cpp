@@ -206,6 +206,9 @@ TEST(CliOptionsTest, RefusesOptionsOutsideTheirCommandsAndValuesOutsideTheirRang
         {{"listen", "--timeout", "-1"}, "--timeout: \"-1\" is not a number from 1 to 604800"},
         {{"listen", "--count", "0"}, "--count: \"0\" is not a number from 1 to 1000000"},
         {{"listen", "--bind"}, "--bind needs a value"},
+        {{"listen", "--output", "board.csv"}, "--output needs --fleet"},
+        {{"listen", "--fleet"}, "--fleet needs a file name"},
+        {{"batch", "a.csv", "--fleet", "f.csv"}, "--fleet does not apply to batch"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(UsageError(row.args), row.expected) << row.args.front();

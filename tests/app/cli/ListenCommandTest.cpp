@@ -143,5 +143,93 @@ TEST(ListenCommandTest, NoConnectionOrAPortInUseExitsWithOne) {
               "dtusms: --bind: \"dtu.example\" is no numeric IPv4 or IPv6 address. See dtusms --help.\n");
 }
 
+// A fleet of two DTUs; the first row's number appears twice, the third row has none.
+std::string WriteFleet(const sms::testing::TempDir& dir) {
+    sms::testing::WriteBytes(dir.File("sent.csv"), "dtu,phone\r\nTQ-GP000001,1\r\nTQ-GP000002,2\r\n,3\r\n");
+    return dir.File("sent.csv");
+}
+
+// The DTU numbers of board lines, in order; every line must have the documented form.
+std::vector<std::string> ArrivedDtus(const std::string& out) {
+    static const std::regex kLine(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d 127\.0\.0\.1:\d+ (.*))");
+    std::vector<std::string> dtus;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch match;
+        EXPECT_TRUE(std::regex_match(line, match, kLine)) << line;
+        dtus.push_back(match[1]);
+    }
+    return dtus;
+}
+
+// The board file without its first_seen cells, which hold the time.
+std::string BoardWithoutTimes(const std::string& path) {
+    static const std::regex kTime(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)");
+    return std::regex_replace(sms::testing::ReadBytes(path), kTime, "T");
+}
+
+TEST(ListenCommandTest, FleetBoardEndsWhenEveryDtuCameWhateverElseConnects) {
+    const sms::testing::TempDir dir;
+    const int port = nettest::RefusedPort();
+    RunningProgram program({"listen", "--bind", "127.0.0.1", "--port", std::to_string(port), "--fleet",
+                            WriteFleet(dir), "--output", dir.File("board.csv"), "--timeout", "60"});
+    const int silent = ConnectWhenListening(port);
+    ASSERT_GE(silent, 0);
+    SendAndClose(Connect(port), std::string("\x01\x02\xff garbage", 12));
+    SendAndClose(Connect(port), std::string(1 << 20, 'x'));
+    SendAndClose(Connect(port), "REG TQ-GP000002\r\n");
+    SendAndClose(Connect(port), std::string("\x7e\x00TQ-GP000001\x00", 14));
+
+    // Ends at once when the last DTU came, although a peer still holds its connection.
+    const auto started = std::chrono::steady_clock::now();
+    const Outcome outcome = program.Wait();
+    ::close(silent);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4));
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(ArrivedDtus(outcome.out), (std::vector<std::string>{"TQ-GP000002", "TQ-GP000001"}));
+    EXPECT_EQ(outcome.err, "2 of 2 DTUs online, 0 missing\n");
+    EXPECT_EQ(BoardWithoutTimes(dir.File("board.csv")),
+              "dtu,phone,online,first_seen,peer\r\n"
+              "TQ-GP000001,1,yes,T,127.0.0.1\r\n"
+              "TQ-GP000002,2,yes,T,127.0.0.1\r\n"
+              ",3,,,\r\n");
+}
+
+TEST(ListenCommandTest, CtrlCWritesTheBoardAndExitsWithOneWhileDtusAreMissing) {
+    const sms::testing::TempDir dir;
+    const int port = nettest::RefusedPort();
+    RunningProgram program({"listen", "--bind", "127.0.0.1", "--port", std::to_string(port), "--fleet",
+                            WriteFleet(dir), "--output", dir.File("board.csv")});
+    const int fd = ConnectWhenListening(port);
+    ASSERT_GE(fd, 0);
+    SendAndClose(fd, "TQ-GP000002");
+    const auto started = std::chrono::steady_clock::now();
+    while (program.OutputSoFar().empty() &&
+           std::chrono::steady_clock::now() - started < std::chrono::seconds(20)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    program.Signal(SIGINT);
+    const Outcome outcome = program.Wait();
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(ArrivedDtus(outcome.out), std::vector<std::string>{"TQ-GP000002"});
+    EXPECT_EQ(outcome.err, "1 of 2 DTUs online, 1 missing\nMissing: TQ-GP000001\n");
+    EXPECT_EQ(BoardWithoutTimes(dir.File("board.csv")),
+              "dtu,phone,online,first_seen,peer\r\n"
+              "TQ-GP000001,1,no,,\r\n"
+              "TQ-GP000002,2,yes,T,127.0.0.1\r\n"
+              ",3,,,\r\n");
+
+    // Run again on that board, it waits for the missing DTU only.
+    const int next = nettest::RefusedPort();
+    RunningProgram again({"listen", "--bind", "127.0.0.1", "--port", std::to_string(next), "--fleet",
+                          dir.File("board.csv"), "--timeout", "60"});
+    const int late = ConnectWhenListening(next);
+    ASSERT_GE(late, 0);
+    SendAndClose(late, "TQ-GP000001");
+    const Outcome rest = again.Wait();
+    EXPECT_EQ(rest.status, 0) << rest.err;
+    EXPECT_EQ(ArrivedDtus(rest.out), std::vector<std::string>{"TQ-GP000001"});
+}
+
 }  // namespace
 }  // namespace app
