@@ -1,0 +1,37 @@
+#include "app/cli/TransportChoice.h"
+
+#include <stdexcept>
+
+#include "app/cli/ModemPlugin.h"
+#include "gateway/KannelTransport.h"
+
+namespace app {
+
+std::unique_ptr<modem::SmsTransport> OpenTransport(const CliModemOptions& choice,
+                                                   const modem::TransportOptions& options,
+                                                   std::string& error) {
+    if (!gateway::IsGatewayUrl(choice.modem)) {
+        return LoadModemTransport(options, error);
+    }
+    gateway::KannelOptions kannel;
+    if (choice.gatewayListen) {
+        kannel.receiver = gateway::ParseListenAddress(*choice.gatewayListen);
+    }
+    kannel.onProgress = options.onProgress;
+    kannel.onLog = options.onLog;
+    try {
+        return std::make_unique<gateway::KannelTransport>(choice.modem, std::move(kannel));
+    } catch (const std::exception& failure) {
+        error = failure.what();
+        return nullptr;
+    }
+}
+
+std::string ModemShown(const std::string& modem) {
+    if (const std::optional<gateway::KannelEndpoint> endpoint = gateway::ParseKannelUrl(modem)) {
+        return endpoint->url;
+    }
+    return modem;
+}
+
+}  // namespace app
