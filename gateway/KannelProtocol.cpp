@@ -179,8 +179,6 @@ KannelAnswer ReadKannelAnswer(long httpStatus, std::string_view body) {
     answer.queued = answer.accepted && code == 3;
     if (answer.words.empty()) {
         answer.words = "HTTP status " + std::to_string(httpStatus) + " without an answer";
-    } else if (!success && !coded) {
-        answer.words = "HTTP status " + std::to_string(httpStatus) + ": " + answer.words;
     }
     // Kannel's errors can be long HTML pages from a proxy in between: a line is enough.
     constexpr std::size_t kMaxWords = 200;

@@ -95,7 +95,8 @@ TEST(CliHelpTest, EveryOptionIsListedOnceWithTheCommandsThatTakeIt) {
         EXPECT_EQ(help.find(row, at + 1), std::string::npos) << option.name << " is listed twice";
         // An option of some commands only names them at the start of its description.
         if (option.commands != kEveryCommand && (option.commands & kFieldCommands) != kFieldCommands) {
-            const std::size_t description = help.find_first_not_of(' ', at + row.size());
+            const std::size_t description =
+                help.find_first_not_of(' ', at + row.size() + option.valueName.size());
             for (const CliSubcommand& subcommand : kCliSubcommands) {
                 const bool takes = (option.commands & CommandBit(subcommand.command)) != 0;
                 const std::string line = help.substr(description, help.find(':', description) - description);
