@@ -16,7 +16,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A request line and Kannel's headers fit easily; a longer request is refused, not stored.
-constexpr std::size_t kMaxRequestBytes = 16 * 1024;
+constexpr std::size_t kMaxRequestBytes = std::size_t{16} * 1024;
 constexpr std::chrono::seconds kRequestTime{10};
 constexpr std::size_t kMaxOpenConnections = 128;
 constexpr int kPollMs = 200;
@@ -103,6 +103,11 @@ struct GatewayReceiver::State {
     std::vector<Connection> open;
     std::thread thread;
 
+    State() = default;
+    State(const State&) = delete;
+    State& operator=(const State&) = delete;
+    State(State&&) = delete;
+    State& operator=(State&&) = delete;
     ~State() {
         for (Connection& connection : open) {
             net::CloseSocket(connection.socket);
@@ -160,7 +165,7 @@ struct GatewayReceiver::State {
         }
     }
 
-    void Read(Connection& connection) {
+    void Read(Connection& connection) const {
         char buffer[4096];
         const auto got = ::recv(connection.socket, buffer, sizeof buffer, 0);
         if (got <= 0) {
@@ -189,7 +194,7 @@ struct GatewayReceiver::State {
     }
 
     // The status line for one request, after acting on it.
-    std::string_view Handle(std::string_view request) {
+    std::string_view Handle(std::string_view request) const {
         const std::size_t lineEnd = request.find_first_of("\r\n");
         const std::string_view line = request.substr(0, lineEnd);
         const std::size_t firstSpace = line.find(' ');

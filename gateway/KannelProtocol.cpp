@@ -57,13 +57,13 @@ bool IsValidUtf8(std::string_view text) {
         }
         if (lead >= 0xC2 && lead <= 0xDF) {
             length = 2;
-            point = lead & 0x1Fu;
+            point = lead & 0x1FU;
         } else if (lead >= 0xE0 && lead <= 0xEF) {
             length = 3;
-            point = lead & 0x0Fu;
+            point = lead & 0x0FU;
         } else if (lead >= 0xF0 && lead <= 0xF4) {
             length = 4;
-            point = lead & 0x07u;
+            point = lead & 0x07U;
         } else {
             return false;
         }
@@ -72,10 +72,10 @@ bool IsValidUtf8(std::string_view text) {
         }
         for (std::size_t k = 1; k < length; ++k) {
             const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0u) != 0x80u) {
+            if ((next & 0xC0U) != 0x80U) {
                 return false;
             }
-            point = (point << 6) | (next & 0x3Fu);
+            point = (point << 6) | (next & 0x3FU);
         }
         const bool overlong = (length == 3 && point < 0x800) || (length == 4 && point < 0x10000);
         if (overlong || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) {

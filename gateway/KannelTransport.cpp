@@ -115,7 +115,7 @@ void KannelTransport::Note(Direction direction, std::string text) {
     }
 }
 
-void KannelTransport::Report(const modem::Progress& progress) {
+void KannelTransport::Report(const modem::Progress& progress) const {
     if (options_.onProgress) {
         options_.onProgress(progress);
     }
@@ -242,7 +242,13 @@ modem::SendResult KannelTransport::Send(const modem::SendRequest& request) {
                                      {partNumber, answer.words});
             return result;
         }
-        Note(Direction::Note, "part " + partNumber + " is " + reference + ": " + answer.words);
+        std::string note = "part ";
+        note += partNumber;
+        note += " is ";
+        note += reference;
+        note += ": ";
+        note += answer.words;
+        Note(Direction::Note, std::move(note));
         result.references.push_back(reference);
     }
     if (request.replyTimeoutSeconds > 0) {

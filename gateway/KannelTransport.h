@@ -55,7 +55,7 @@ private:
     };
 
     void Note(modem::LogEntry::Direction direction, std::string text);
-    void Report(const modem::Progress& progress);
+    void Report(const modem::Progress& progress) const;
     void OnMessage(const IncomingMessage& message);
     void OnReport(const DeliveryReport& report);
     // Waits until a message from `number` numbered `after` or later arrives, the time runs out, the
