@@ -99,6 +99,11 @@ std::string KannelTransport::ReceiverUrl() const {
     return receiver_ ? receiver_->BaseUrl() : std::string{};
 }
 
+std::int64_t KannelTransport::ElapsedMs() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - created_)
+        .count();
+}
+
 void KannelTransport::Note(Direction direction, std::string text) {
     modem::LogEntry entry;
     entry.elapsedMs =
@@ -128,7 +133,7 @@ void KannelTransport::OnMessage(const IncomingMessage& message) {
     if (received_.size() > kKeptMessages) {
         received_.pop_front();
     }
-    log_.push_back({0, Direction::FromModem, "message from " + message.from + ": " + message.text});
+    log_.push_back({ElapsedMs(), Direction::FromModem, "message from " + message.from + ": " + message.text});
     changed_.notify_all();
 }
 
@@ -138,7 +143,7 @@ void KannelTransport::OnReport(const DeliveryReport& report) {
     }
     const std::lock_guard lock(mutex_);
     reports_[report.reference] = report;
-    log_.push_back({0, Direction::FromModem,
+    log_.push_back({ElapsedMs(), Direction::FromModem,
                     "delivery report " + report.reference + ": " + DeliveryStatusWords(report.status) +
                         (report.answer.empty() ? "" : " (" + report.answer + ")")});
     changed_.notify_all();

@@ -54,6 +54,7 @@ private:
         IncomingMessage message;
     };
 
+    std::int64_t ElapsedMs() const;  // since the transport was created
     void Note(modem::LogEntry::Direction direction, std::string text);
     void Report(const modem::Progress& progress) const;
     void OnMessage(const IncomingMessage& message);
