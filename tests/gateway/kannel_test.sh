@@ -49,15 +49,16 @@ check "send: the reference" grep -qE '^sent: [0-9a-f]{8}-1$' "$WORK/out"
 check "send: Kannel's answer in words" has "$WORK/out" "gateway: Accepted for delivery"
 check "send: the reply" has "$WORK/out" "reply: CONFIG OK"
 
-# A reply in UCS-2 is decoded (coding=2, the text as UTF-16 octets).
-kannel_fakesmsc -i 0.5 -m 200 "8613800000001 10086 ucs2 %4E%2D%65%87OK"
-"$DTUSMS" send --modem "$KANNEL_SENDSMS_URL" --gateway-listen "127.0.0.1:$RECEIVER" --phone "$PHONE" \
+# A reply in UCS-2 is decoded (coding=2, the text as UTF-16 octets). Each case has a DTU number of
+# its own, so that a reply of an earlier case still on its way never passes for this one's.
+kannel_fakesmsc -i 0.5 -m 200 "8613800000002 10086 ucs2 %4E%2D%65%87%00O%00K"
+"$DTUSMS" send --modem "$KANNEL_SENDSMS_URL" --gateway-listen "127.0.0.1:$RECEIVER" --phone +8613800000002 \
     "${FIELDS[@]}" --wait-reply 20 >"$WORK/out" 2>"$WORK/err"
-check "send: a UCS-2 reply" has "$WORK/out" "reply: 中文"
+check "send: a UCS-2 reply" grep -qxF "reply: 中文OK" "$WORK/out"
 
 # The delivery report comes back at /kannel/dlr with the reference dtusms gave the part.
-kannel_fakesmsc -i 2 -m 200 "8613800000001 10086 text LATE"
-"$DTUSMS" send --modem "$KANNEL_SENDSMS_URL" --gateway-listen "127.0.0.1:$RECEIVER" --phone "$PHONE" \
+kannel_fakesmsc -i 2 -m 200 "8613800000003 10086 text LATE"
+"$DTUSMS" send --modem "$KANNEL_SENDSMS_URL" --gateway-listen "127.0.0.1:$RECEIVER" --phone +8613800000003 \
     "${FIELDS[@]}" --wait-reply 20 >"$WORK/out" 2>"$WORK/err"
 reference=$(sed -n 's/^sent: //p' "$WORK/out")
 check "send: the delivery report" has "$WORK/out" "delivery: $reference: delivered"
