@@ -131,21 +131,7 @@ TEST(KannelTransportTest, AFailedDeliveryEndsTheWaitAndOtherRunsReportsDoNot) {
     EXPECT_FALSE(harness.transport->ReportFor(foreign));
 }
 
-TEST(KannelTransportTest, RefusalsAndAMissingGatewayAreSaid) {
-    const nettest::HttpServer refusing("Authorization failed for sendsms", false, "403 Forbidden");
-    KannelTransport refused(SendUrl(refusing), {});
-    const modem::SendResult refusal = refused.Send(Request(0));
-    EXPECT_EQ(refusal.error.kind, modem::ErrorKind::Refused);
-    EXPECT_EQ(modem::RenderMessage(refusal.error.message),
-              "The gateway refused part 1: Authorization failed for sendsms");
-    EXPECT_TRUE(refusal.references.empty());
-
-    KannelTransport nowhere(
-        "http://u:p@127.0.0.1:" + std::to_string(nettest::RefusedPort()) + "/cgi-bin/sendsms", {});
-    const modem::SendResult missing = nowhere.Send(Request(0));
-    EXPECT_EQ(missing.error.kind, modem::ErrorKind::NoModem) << modem::RenderMessage(missing.error.message);
-
-    // Waiting for a reply needs the receiver; nothing is sent without it.
+TEST(KannelTransportTest, WaitingForAReplyNeedsTheReceiver) {
     const nettest::HttpServer accepting("0: Accepted for delivery", false, "202 Accepted");
     KannelTransport deaf(SendUrl(accepting), {});
     const modem::SendResult unheard = deaf.Send(Request(5));
