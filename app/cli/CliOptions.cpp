@@ -5,7 +5,7 @@
 
 #include "app/cli/CliOptionTable.h"
 #include "base/AsciiText.h"
-#include "gateway/GatewayReceiver.h"
+#include "modem/GatewayReceiver.h"
 #include "net/ConnectionListener.h"
 #include "sms/PhoneNumber.h"
 
@@ -135,7 +135,7 @@ std::optional<CliUsageError> ApplyOption(const CliOption& option, const std::str
             break;
         }
         case OptionTarget::GatewayListen:
-            if (!gateway::ParseListenAddress(value)) {
+            if (!modem::gateway::ParseListenAddress(value)) {
                 return CliUsageError{"%s: \"%s\" is not ADDRESS:PORT (a numeric address, IPv6 in brackets)",
                                      {std::string(option.name), value}};
             }

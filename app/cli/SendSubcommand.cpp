@@ -8,7 +8,7 @@
 #include "app/cli/ModemPlugin.h"
 #include "app/cli/Subcommands.h"
 #include "app/cli/TransportChoice.h"
-#include "gateway/KannelTransport.h"
+#include "modem/KannelTransport.h"
 
 namespace app {
 namespace {
@@ -20,7 +20,7 @@ void CancelTransport(void* transport) noexcept {
 // A gateway's own words for each part, and the delivery reports that came while the command ran.
 void PrintGatewayOutcome(const modem::SmsTransport& transport, const modem::SendResult& result,
                          const CliOutput& output) {
-    const auto* gatewayTransport = dynamic_cast<const gateway::KannelTransport*>(&transport);
+    const auto* gatewayTransport = dynamic_cast<const modem::gateway::KannelTransport*>(&transport);
     if (gatewayTransport == nullptr) {
         return;
     }
@@ -28,9 +28,10 @@ void PrintGatewayOutcome(const modem::SmsTransport& transport, const modem::Send
         output.out << "gateway: " << answer << '\n';
     }
     for (const std::string& reference : result.references) {
-        if (const std::optional<gateway::DeliveryReport> report = gatewayTransport->ReportFor(reference)) {
-            output.out << "delivery: " << reference << ": " << gateway::DeliveryStatusWords(report->status)
-                       << '\n';
+        if (const std::optional<modem::gateway::DeliveryReport> report =
+                gatewayTransport->ReportFor(reference)) {
+            output.out << "delivery: " << reference << ": "
+                       << modem::gateway::DeliveryStatusWords(report->status) << '\n';
         }
     }
 }

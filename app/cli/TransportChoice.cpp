@@ -3,24 +3,24 @@
 #include <stdexcept>
 
 #include "app/cli/ModemPlugin.h"
-#include "gateway/KannelTransport.h"
+#include "modem/KannelTransport.h"
 
 namespace app {
 
 std::unique_ptr<modem::SmsTransport> OpenTransport(const CliModemOptions& choice,
                                                    const modem::TransportOptions& options,
                                                    std::string& error) {
-    if (!gateway::IsGatewayUrl(choice.modem)) {
+    if (!modem::gateway::IsGatewayUrl(choice.modem)) {
         return LoadModemTransport(options, error);
     }
-    gateway::KannelOptions kannel;
+    modem::gateway::KannelOptions kannel;
     if (choice.gatewayListen) {
-        kannel.receiver = gateway::ParseListenAddress(*choice.gatewayListen);
+        kannel.receiver = modem::gateway::ParseListenAddress(*choice.gatewayListen);
     }
     kannel.onProgress = options.onProgress;
     kannel.onLog = options.onLog;
     try {
-        return std::make_unique<gateway::KannelTransport>(choice.modem, std::move(kannel));
+        return std::make_unique<modem::gateway::KannelTransport>(choice.modem, std::move(kannel));
     } catch (const std::exception& failure) {
         error = failure.what();
         return nullptr;
@@ -28,7 +28,8 @@ std::unique_ptr<modem::SmsTransport> OpenTransport(const CliModemOptions& choice
 }
 
 std::string ModemShown(const std::string& modem) {
-    if (const std::optional<gateway::KannelEndpoint> endpoint = gateway::ParseKannelUrl(modem)) {
+    if (const std::optional<modem::gateway::KannelEndpoint> endpoint =
+            modem::gateway::ParseKannelUrl(modem)) {
         return endpoint->url;
     }
     return modem;

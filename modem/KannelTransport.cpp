@@ -1,4 +1,4 @@
-#include "gateway/KannelTransport.h"
+#include "modem/KannelTransport.h"
 
 #include <random>
 #include <stdexcept>
@@ -11,7 +11,7 @@
 #include "sms/SmsLength.h"
 #include "sms/UnicodeText.h"
 
-namespace gateway {
+namespace modem::gateway {
 namespace {
 
 using Direction = modem::LogEntry::Direction;
@@ -361,4 +361,4 @@ std::vector<modem::LogEntry> KannelTransport::Log() const {
     return log_;
 }
 
-}  // namespace gateway
+}  // namespace modem::gateway

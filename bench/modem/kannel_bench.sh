@@ -6,12 +6,12 @@
 # moment its answer arrives (strace timestamps of those two system calls); everything else the run
 # spends (start, reading the CSV, composing, the journal, writing the output) is dtusms's. strace
 # itself slows the program, so the figure is an upper bound. Run by hand:
-#   bench/gateway/kannel_bench.sh BUILD_DIR [COUNT]
+#   bench/modem/kannel_bench.sh BUILD_DIR [COUNT]
 set -eu
 BUILD=$(cd "$1" && pwd)
 COUNT=${2:-2000}
 HERE=$(cd "$(dirname "$0")" && pwd)
-. "$HERE/../../tests/gateway/kannel-harness.sh"
+. "$HERE/../../tests/modem/kannel-harness.sh"
 kannel_install
 command -v strace >/dev/null || apt-get install -y -q strace >/dev/null
 WORK=$(mktemp -d)
@@ -25,7 +25,7 @@ for ((i = 0; i < COUNT; i++)); do
     printf '%d,+86139%d,,static,10.0.0.1,5000,cmnet\r\n' $((10000000000 + i)) $((10000000 + i)) >>"$WORK/in.csv"
 done
 # Kannel's first requests are slow while it warms up; a few before the measured runs.
-"$BUILD/bench/gateway/bench_kannel_answer" "$KANNEL_SENDSMS_PORT" dtusms s3cret 50 >/dev/null
+"$BUILD/bench/modem/bench_kannel_answer" "$KANNEL_SENDSMS_PORT" dtusms s3cret 50 >/dev/null
 
 run() {  # run NAME [OPTIONS...]; the rows go to WORK/NAME.csv
     local name=$1
@@ -59,4 +59,4 @@ run stdout
 run journal --output "$WORK/journal.csv"
 run journal+receiver --output "$WORK/journal+receiver.csv" --gateway-listen "127.0.0.1:$RECEIVER"
 echo "for comparison, the thinnest client (a new connection per request, Connection: close):"
-"$BUILD/bench/gateway/bench_kannel_answer" "$KANNEL_SENDSMS_PORT" dtusms s3cret "$COUNT"
+"$BUILD/bench/modem/bench_kannel_answer" "$KANNEL_SENDSMS_PORT" dtusms s3cret "$COUNT"

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace gateway {
+namespace modem::gateway {
 
 // True for "http://..." and "https://...": a --modem value naming a gateway rather than a modem.
 bool IsGatewayUrl(std::string_view modem);
@@ -91,4 +91,4 @@ std::string DeliveryStatusWords(int status);
 // True for the final failures: failed, rejected by the SMSC.
 bool DeliveryFailed(int status);
 
-}  // namespace gateway
+}  // namespace modem::gateway

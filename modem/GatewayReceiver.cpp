@@ -1,4 +1,4 @@
-#include "gateway/GatewayReceiver.h"
+#include "modem/GatewayReceiver.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,10 +7,10 @@
 #include <thread>
 #include <vector>
 
-#include "gateway/UrlQuery.h"
+#include "modem/UrlQuery.h"
 #include "net/SocketApi.h"
 
-namespace gateway {
+namespace modem::gateway {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -288,4 +288,4 @@ std::string GatewayReceiver::BaseUrl() const {
     return "http://" + host + ":" + std::to_string(state_->where.port);
 }
 
-}  // namespace gateway
+}  // namespace modem::gateway

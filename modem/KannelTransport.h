@@ -13,11 +13,11 @@
 #include <memory>
 #include <mutex>
 
-#include "gateway/GatewayReceiver.h"
-#include "gateway/KannelProtocol.h"
+#include "modem/GatewayReceiver.h"
+#include "modem/KannelProtocol.h"
 #include "modem/SmsTransport.h"
 
-namespace gateway {
+namespace modem::gateway {
 
 struct KannelOptions {
     std::optional<ListenAddress> receiver;  // where Kannel calls back; none: no replies, no reports
@@ -32,6 +32,10 @@ public:
     // ParseKannelUrl refuses.
     KannelTransport(const std::string& sendUrl, KannelOptions options);
     ~KannelTransport() override;
+    KannelTransport(const KannelTransport&) = delete;
+    KannelTransport& operator=(const KannelTransport&) = delete;
+    KannelTransport(KannelTransport&&) = delete;
+    KannelTransport& operator=(KannelTransport&&) = delete;
 
     std::vector<modem::ModemInfo> ListModems() override;
     modem::SendResult Send(const modem::SendRequest& request) override;
@@ -83,4 +87,4 @@ private:
     std::unique_ptr<GatewayReceiver> receiver_;  // last: it calls back into the members above
 };
 
-}  // namespace gateway
+}  // namespace modem::gateway

@@ -1,10 +1,10 @@
-#include "gateway/KannelProtocol.h"
+#include "modem/KannelProtocol.h"
 
 #include <gtest/gtest.h>
 
-#include "gateway/UrlQuery.h"
+#include "modem/UrlQuery.h"
 
-namespace gateway {
+namespace modem::gateway {
 namespace {
 
 TEST(KannelUrlTest, CredentialsLeaveTheUrlAndTheRestStays) {
@@ -161,4 +161,4 @@ TEST(UrlQueryTest, DecodingIsTheInverseAndBrokenEscapesStay) {
 }
 
 }  // namespace
-}  // namespace gateway
+}  // namespace modem::gateway

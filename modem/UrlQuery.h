@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace gateway {
+namespace modem::gateway {
 
 // Every byte outside A-Z a-z 0-9 - . _ ~ written as %XX (upper-case hex), so that any bytes, UTF-8
 // or binary, travel as one query value.
@@ -21,4 +21,4 @@ std::string PercentDecode(std::string_view encoded);
 // a name given twice the first value counts; empty fields are skipped.
 std::map<std::string, std::string> ParseQuery(std::string_view query);
 
-}  // namespace gateway
+}  // namespace modem::gateway

@@ -12,9 +12,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "gateway/KannelProtocol.h"
+#include "modem/KannelProtocol.h"
 
-namespace gateway {
+namespace modem::gateway {
 
 // "ADDRESS:PORT" as --gateway-listen takes it: a numeric IPv4 address, or an IPv6 one in brackets,
 // and a port from 1 to 65535.
@@ -53,4 +53,4 @@ private:
     std::unique_ptr<State> state_;
 };
 
-}  // namespace gateway
+}  // namespace modem::gateway

@@ -1,6 +1,6 @@
-#include "gateway/UrlQuery.h"
+#include "modem/UrlQuery.h"
 
-namespace gateway {
+namespace modem::gateway {
 namespace {
 
 int HexValue(char c) {
@@ -81,4 +81,4 @@ std::map<std::string, std::string> ParseQuery(std::string_view query) {
     return fields;
 }
 
-}  // namespace gateway
+}  // namespace modem::gateway

@@ -1,13 +1,13 @@
-#include "gateway/KannelProtocol.h"
+#include "modem/KannelProtocol.h"
 
 #include <charconv>
 #include <cstdint>
 #include <span>
 
-#include "gateway/UrlQuery.h"
+#include "modem/UrlQuery.h"
 #include "sms/UnicodeText.h"
 
-namespace gateway {
+namespace modem::gateway {
 namespace {
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
@@ -252,4 +252,4 @@ bool DeliveryFailed(int status) {
     return status == 2 || status == 16;
 }
 
-}  // namespace gateway
+}  // namespace modem::gateway

@@ -1,4 +1,4 @@
-#include "gateway/GatewayReceiver.h"
+#include "modem/GatewayReceiver.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-namespace gateway {
+namespace modem::gateway {
 namespace {
 
 // A blocking loopback client with a receive time-out, so that a receiver that never answers fails
@@ -170,4 +170,4 @@ TEST(GatewayReceiverErrorTest, APortInUseIsSaid) {
 }
 
 }  // namespace
-}  // namespace gateway
+}  // namespace modem::gateway

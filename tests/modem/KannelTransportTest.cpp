@@ -1,4 +1,4 @@
-#include "gateway/KannelTransport.h"
+#include "modem/KannelTransport.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -14,7 +14,7 @@
 
 #include "tests/net/LoopbackPeers.h"
 
-namespace gateway {
+namespace modem::gateway {
 namespace {
 
 // Kannel calling the receiver: one GET, the answer read and dropped.
@@ -140,4 +140,4 @@ TEST(KannelTransportTest, WaitingForAReplyNeedsTheReceiver) {
 }
 
 }  // namespace
-}  // namespace gateway
+}  // namespace modem::gateway
