@@ -12,6 +12,7 @@ packages=(
     fonts-dejavu-extra fonts-wqy-microhei  # a narrow face where no Tahoma is found; Chinese texts
     libcurl4-openssl-dev ca-certificates  # "Obtain IP" asks its services over HTTPS
     libqrencode-dev zlib1g-dev
+    kannel kannel-extras  # the gateway test runs bearerbox, smsbox and fakesmsc on loopback
     zbar-tools librsvg2-bin  # the QR tests decode the PNG and SVG drawings
     dbus  # ModemManager's tests start a private dbus-daemon
     gettext

@@ -5,6 +5,7 @@
 #include "app/cli/CliFiles.h"
 #include "app/cli/Interrupt.h"
 #include "app/cli/ModemPlugin.h"
+#include "app/cli/TransportChoice.h"
 #include "base/Placeholders.h"
 #include "base/Translate.h"
 #include "qr/QrCode.h"
@@ -36,7 +37,8 @@ void BatchRun::OnTransportProgress(const modem::Progress& progress) {
         return;
     }
     try {
-        journal_->Handed(sendingRow_, *sendingCells_, progress.part, progress.parts, request_.modem.modem);
+        journal_->Handed(sendingRow_, *sendingCells_, progress.part, progress.parts,
+                         ModemShown(request_.modem.modem));
     } catch (const fleet::OutputError& error) {
         journalFailure_ = error;
         transport_->Cancel();

@@ -17,6 +17,7 @@
 #include "app/cli/ModemPlugin.h"
 #include "app/cli/Subcommands.h"
 #include "app/cli/Terminal.h"
+#include "app/cli/TransportChoice.h"
 #include "base/Placeholders.h"
 #include "base/StrayTemporaries.h"
 #include "base/Translate.h"
@@ -200,7 +201,7 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output,
     }
     if (request.batch.send) {
         std::string reason;
-        setUp.transport = LoadModemTransport(transportOptions, reason);
+        setUp.transport = OpenTransport(request.modem, transportOptions, reason);
         if (!setUp.transport) {
             output.err << ModemUnavailableMessage(output, reason) << '\n';
             return kExitFailed;

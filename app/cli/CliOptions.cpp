@@ -5,6 +5,7 @@
 
 #include "app/cli/CliOptionTable.h"
 #include "base/AsciiText.h"
+#include "modem/GatewayReceiver.h"
 #include "net/ConnectionListener.h"
 #include "sms/PhoneNumber.h"
 
@@ -133,6 +134,13 @@ std::optional<CliUsageError> ApplyOption(const CliOption& option, const std::str
             request.modem.smsc = std::move(*number);
             break;
         }
+        case OptionTarget::GatewayListen:
+            if (!modem::gateway::ParseListenAddress(value)) {
+                return CliUsageError{"%s: \"%s\" is not ADDRESS:PORT (a numeric address, IPv6 in brackets)",
+                                     {std::string(option.name), value}};
+            }
+            request.modem.gatewayListen = value;
+            break;
         case OptionTarget::WaitReply:
             request.modem.waitReplySeconds = ParseNumber(value, option.range);
             break;

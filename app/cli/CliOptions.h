@@ -76,9 +76,10 @@ struct CliFieldOverrides {
 
 // The modem options of send and batch.
 struct CliModemOptions {
-    std::string modem = "auto";           // "auto", "mm", a ModemManager path or a serial device
-    std::string smsc;                     // as dialled; empty: the SIM card's own service centre
-    std::optional<int> waitReplySeconds;  // 1 to 86400; absent: no waiting
+    std::string modem = "auto";                // "auto", "mm", a ModemManager path or a serial device
+    std::string smsc;                          // as dialled; empty: the SIM card's own service centre
+    std::optional<int> waitReplySeconds;       // 1 to 86400; absent: no waiting
+    std::optional<std::string> gatewayListen;  // "ADDRESS:PORT" of the receiver Kannel calls back
 };
 
 // The options of batch.

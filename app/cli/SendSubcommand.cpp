@@ -7,12 +7,33 @@
 #include "app/cli/Interrupt.h"
 #include "app/cli/ModemPlugin.h"
 #include "app/cli/Subcommands.h"
+#include "app/cli/TransportChoice.h"
+#include "modem/KannelTransport.h"
 
 namespace app {
 namespace {
 
 void CancelTransport(void* transport) noexcept {
     static_cast<modem::SmsTransport*>(transport)->Cancel();
+}
+
+// A gateway's own words for each part, and the delivery reports that came while the command ran.
+void PrintGatewayOutcome(const modem::SmsTransport& transport, const modem::SendResult& result,
+                         const CliOutput& output) {
+    const auto* gatewayTransport = dynamic_cast<const modem::gateway::KannelTransport*>(&transport);
+    if (gatewayTransport == nullptr) {
+        return;
+    }
+    for (const std::string& answer : gatewayTransport->LastAnswers()) {
+        output.out << "gateway: " << answer << '\n';
+    }
+    for (const std::string& reference : result.references) {
+        if (const std::optional<modem::gateway::DeliveryReport> report =
+                gatewayTransport->ReportFor(reference)) {
+            output.out << "delivery: " << reference << ": "
+                       << modem::gateway::DeliveryStatusWords(report->status) << '\n';
+        }
+    }
 }
 
 }  // namespace
@@ -27,7 +48,7 @@ int RunSend(const CliRequest& request, const CliOutput& output) {
     modem::TransportOptions options;
     options.onProgress = [&progress](const modem::Progress& stage) { progress.Show(stage); };
     std::string loadError;
-    const std::unique_ptr<modem::SmsTransport> transport = LoadModemTransport(options, loadError);
+    const std::unique_ptr<modem::SmsTransport> transport = OpenTransport(request.modem, options, loadError);
     if (!transport) {
         output.err << ModemUnavailableMessage(output, loadError) << '\n';
         return kExitFailed;
@@ -50,6 +71,7 @@ int RunSend(const CliRequest& request, const CliOutput& output) {
     for (const std::string& reference : result.references) {
         output.out << "sent: " << reference << '\n';
     }
+    PrintGatewayOutcome(*transport, result, output);
     if (result.reply) {
         output.out << "reply: " << ReplyOnOneLine(*result.reply) << '\n';
     }

@@ -138,6 +138,7 @@ TEST(CliOptionsTest, ReadsTheOptionsOfQrSendBatchAndListen) {
     EXPECT_EQ(send.fields.dtuNumber, "TQ-1");
     EXPECT_EQ(Parsed({"send"}).modem.modem, "auto");
     EXPECT_FALSE(Parsed({"send"}).modem.waitReplySeconds.has_value());
+    EXPECT_EQ(Parsed({"send", "--gateway-listen=[::1]:8800"}).modem.gatewayListen, "[::1]:8800");
 
     const CliRequest batch =
         Parsed({"batch", "--send", "fleet.csv", "--output", "out.csv", "--qr-dir", "codes", "--resume",
@@ -186,6 +187,11 @@ TEST(CliOptionsTest, RefusesOptionsOutsideTheirCommandsAndValuesOutsideTheirRang
         {{"send", "--wait-reply", "1.5"}, "--wait-reply: \"1.5\" is not a number from 1 to 86400"},
         {{"send", "--wait-reply"}, "--wait-reply needs a value"},
         {{"send", "--modem="}, "--modem needs a value"},
+        {{"send", "--gateway-listen", "localhost:8800"},
+         "--gateway-listen: \"localhost:8800\" is not ADDRESS:PORT (a numeric address, IPv6 in brackets)"},
+        {{"send", "--gateway-listen", "::1:8800"},
+         "--gateway-listen: \"::1:8800\" is not ADDRESS:PORT (a numeric address, IPv6 in brackets)"},
+        {{"batch", "a.csv", "--gateway-listen", "127.0.0.1:8800"}, "--gateway-listen needs --send"},
         {{"batch"}, "batch needs a CSV file"},
         {{"batch", "a.csv", "b.csv"}, "unexpected argument \"b.csv\""},
         {{"batch", "a.csv", "--resume", "--send"}, "--resume needs --output"},

@@ -1,0 +1,23 @@
+#pragma once
+
+// The transport a command sends through: a Kannel SMS gateway when --modem is an http(s) URL
+// (with its receiver on --gateway-listen), otherwise the modem support of this build.
+
+#include <memory>
+#include <string>
+
+#include "app/cli/CliOptions.h"
+#include "modem/SmsTransport.h"
+
+namespace app {
+
+// nullptr with the reason on one line in `error` when neither can be had: the modem support is
+// missing (see LoadModemTransport), or the gateway's receiver cannot listen.
+std::unique_ptr<modem::SmsTransport> OpenTransport(const CliModemOptions& choice,
+                                                   const modem::TransportOptions& options,
+                                                   std::string& error);
+
+// The --modem value as it may be shown and recorded: a gateway URL without its user and password.
+std::string ModemShown(const std::string& modem);
+
+}  // namespace app

@@ -1,0 +1,364 @@
+#include "modem/KannelTransport.h"
+
+#include <random>
+#include <stdexcept>
+
+#include "modem/Texts.h"
+#include "net/HttpGet.h"
+#include "net/WanAddress.h"
+#include "sms/Gsm7Alphabet.h"
+#include "sms/PhoneNumber.h"
+#include "sms/SmsLength.h"
+#include "sms/UnicodeText.h"
+
+namespace modem::gateway {
+namespace {
+
+using Direction = modem::LogEntry::Direction;
+
+constexpr std::chrono::milliseconds kWaitSlice{100};
+
+modem::Error MakeError(modem::ErrorKind kind, std::string text, std::vector<std::string> args = {}) {
+    modem::Error error;
+    error.kind = kind;
+    error.message.text = std::move(text);
+    for (std::string& arg : args) {
+        error.message.args.push_back({std::move(arg), false});
+    }
+    return error;
+}
+
+// The parts' texts in UTF-8, split as the network carries them.
+std::vector<std::string> PartTexts(const sms::SmsSplit& split) {
+    std::vector<std::string> texts;
+    for (const std::vector<std::uint16_t>& units : split.parts) {
+        if (split.encoding == sms::SmsEncoding::ucs2) {
+            texts.push_back(sms::Utf16ToUtf8(std::u16string(units.begin(), units.end())));
+        } else {
+            std::vector<std::uint8_t> septets(units.begin(), units.end());
+            texts.push_back(sms::DecodeGsm7(septets));
+        }
+    }
+    return texts;
+}
+
+// A prefix that no earlier run shares, so that a late report for an earlier run's part never
+// passes for one of this run.
+std::string RunPrefix() {
+    std::random_device random;
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string prefix;
+    for (int i = 0; i < 8; ++i) {
+        prefix += kHex[random() % 16];
+    }
+    return prefix + "-";
+}
+
+// The request as logged: the password never appears.
+std::string Masked(std::string url, const std::string& password) {
+    if (password.empty()) {
+        return url;
+    }
+    const std::string field = "&password=";
+    const std::size_t start = url.find(field);
+    if (start != std::string::npos) {
+        const std::size_t valueStart = start + field.size();
+        const std::size_t valueEnd = url.find('&', valueStart);
+        url.replace(valueStart, valueEnd - valueStart, "***");
+    }
+    return url;
+}
+
+bool ConnectFailure(const std::string& reason) {
+    return reason.find("onnect") != std::string::npos || reason.find("resolve") != std::string::npos;
+}
+
+}  // namespace
+
+KannelTransport::KannelTransport(const std::string& sendUrl, KannelOptions options)
+    : options_(std::move(options)), referencePrefix_(RunPrefix()) {
+    std::optional<KannelEndpoint> endpoint = ParseKannelUrl(sendUrl);
+    if (!endpoint) {
+        throw std::invalid_argument("\"" + sendUrl + "\" is no http or https URL of a gateway");
+    }
+    endpoint_ = std::move(*endpoint);
+    shownUrl_ = endpoint_.url;
+    if (options_.receiver) {
+        receiver_ = std::make_unique<GatewayReceiver>(
+            *options_.receiver,
+            ReceiverHandlers{[this](const IncomingMessage& message) { OnMessage(message); },
+                             [this](const DeliveryReport& report) { OnReport(report); }});
+    }
+}
+
+KannelTransport::~KannelTransport() {
+    receiver_.reset();
+}
+
+std::string KannelTransport::ReceiverUrl() const {
+    return receiver_ ? receiver_->BaseUrl() : std::string{};
+}
+
+std::int64_t KannelTransport::ElapsedMs() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - created_)
+        .count();
+}
+
+void KannelTransport::Note(Direction direction, std::string text) {
+    modem::LogEntry entry;
+    entry.elapsedMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - created_)
+            .count();
+    entry.direction = direction;
+    entry.text = std::move(text);
+    {
+        const std::lock_guard lock(mutex_);
+        log_.push_back(entry);
+    }
+    if (options_.onLog) {
+        options_.onLog(entry);
+    }
+}
+
+void KannelTransport::Report(const modem::Progress& progress) const {
+    if (options_.onProgress) {
+        options_.onProgress(progress);
+    }
+}
+
+void KannelTransport::OnMessage(const IncomingMessage& message) {
+    constexpr std::size_t kKeptMessages = 1000;
+    const std::lock_guard lock(mutex_);
+    received_.push_back({receivedCount_++, message});
+    if (received_.size() > kKeptMessages) {
+        received_.pop_front();
+    }
+    log_.push_back({ElapsedMs(), Direction::FromModem, "message from " + message.from + ": " + message.text});
+    changed_.notify_all();
+}
+
+void KannelTransport::OnReport(const DeliveryReport& report) {
+    if (report.reference.rfind(referencePrefix_, 0) != 0) {
+        return;  // another run's part
+    }
+    const std::lock_guard lock(mutex_);
+    reports_[report.reference] = report;
+    log_.push_back({ElapsedMs(), Direction::FromModem,
+                    "delivery report " + report.reference + ": " + DeliveryStatusWords(report.status) +
+                        (report.answer.empty() ? "" : " (" + report.answer + ")")});
+    changed_.notify_all();
+}
+
+std::vector<modem::ModemInfo> KannelTransport::ListModems() {
+    modem::ModemInfo gatewayEntry;
+    gatewayEntry.id = shownUrl_;
+    gatewayEntry.label = "Kannel SMS gateway";
+    gatewayEntry.kind = modem::ModemKind::Serial;
+    gatewayEntry.usable = true;
+    gatewayEntry.status.text = "ready";
+    return {gatewayEntry};
+}
+
+modem::SendResult KannelTransport::Send(const modem::SendRequest& request) {
+    modem::SendResult result;
+    result.modem = shownUrl_;
+    if (cancelled_) {
+        result.error = MakeError(modem::ErrorKind::Cancelled, std::string(modem::text::kCancelled));
+        return result;
+    }
+    const std::optional<std::string> number = sms::NormalizePhoneNumber(request.number);
+    if (!number) {
+        result.error = MakeError(modem::ErrorKind::InvalidRequest, std::string(modem::text::kInvalidNumber),
+                                 {request.number});
+        return result;
+    }
+    if (request.text.empty()) {
+        result.error = MakeError(modem::ErrorKind::InvalidRequest, std::string(modem::text::kEmptyText));
+        return result;
+    }
+    if (request.replyTimeoutSeconds > 0 && !receiver_) {
+        result.error = MakeError(modem::ErrorKind::InvalidRequest,
+                                 "Waiting for a reply through the gateway needs --gateway-listen");
+        return result;
+    }
+    {
+        const std::lock_guard lock(mutex_);
+        lastAnswers_.clear();
+    }
+    const sms::SmsSplit split = sms::SplitSms(request.text);
+    const std::vector<std::string> parts = PartTexts(split);
+    result.parts = static_cast<int>(parts.size());
+    std::uint64_t firstUnread = 0;
+    {
+        const std::lock_guard lock(mutex_);
+        firstUnread = receivedCount_;
+    }
+    const net::EventPump pump = [this] { return !cancelled_.load(); };
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string partNumber = std::to_string(i + 1);
+        const std::string partCount = std::to_string(parts.size());
+        modem::Progress progress;
+        progress.stage = modem::Stage::Sending;
+        progress.part = static_cast<int>(i + 1);
+        progress.parts = result.parts;
+        progress.message.text = modem::text::kSendingPart;
+        progress.message.args = {{partNumber, false}, {partCount, false}};
+        Report(progress);
+
+        const std::string reference = referencePrefix_ + std::to_string(nextReference_++);
+        SendSmsRequest part;
+        part.to = *number;
+        part.text = parts[i];
+        part.ucs2 = split.encoding == sms::SmsEncoding::ucs2;
+        if (receiver_) {
+            part.dlrUrl = DeliveryReportUrl(receiver_->BaseUrl(), reference);
+        }
+        const std::string url = SendSmsUrl(endpoint_, part);
+        Note(Direction::ToModem, "GET " + Masked(url, endpoint_.password));
+        net::HttpReply reply;
+        try {
+            reply = net::HttpGet(url, pump, options_.requestTimeout);
+        } catch (const net::WanRequestAbandoned&) {
+            result.error =
+                MakeError(modem::ErrorKind::Unconfirmed,
+                          "Cancelled while the gateway had part %d: it may have been sent", {partNumber});
+            return result;
+        } catch (const net::WanRequestError& error) {
+            const std::string reason = error.what();
+            Note(Direction::Note, reason);
+            if (ConnectFailure(reason)) {
+                result.error = MakeError(modem::ErrorKind::NoModem, "Cannot reach the gateway %s: %s",
+                                         {shownUrl_, reason});
+            } else {
+                result.error = MakeError(modem::ErrorKind::Unconfirmed,
+                                         "The gateway did not confirm part %d (%s): it may have been sent",
+                                         {partNumber, reason});
+            }
+            return result;
+        }
+        Note(Direction::FromModem, std::to_string(reply.status) + " " + reply.body);
+        const KannelAnswer answer = ReadKannelAnswer(reply.status, reply.body);
+        {
+            const std::lock_guard lock(mutex_);
+            lastAnswers_.push_back(answer.words);
+        }
+        if (!answer.accepted) {
+            result.error = MakeError(modem::ErrorKind::Refused, "The gateway refused part %d: %s",
+                                     {partNumber, answer.words});
+            return result;
+        }
+        std::string note = "part ";
+        note += partNumber;
+        note += " is ";
+        note += reference;
+        note += ": ";
+        note += answer.words;
+        Note(Direction::Note, std::move(note));
+        result.references.push_back(reference);
+    }
+    if (request.replyTimeoutSeconds > 0) {
+        modem::ReplyResult reply =
+            AwaitReply(*number, firstUnread, request.replyTimeoutSeconds, result.references);
+        result.reply = std::move(reply.reply);
+        result.error = std::move(reply.error);
+    }
+    return result;
+}
+
+modem::ReplyResult KannelTransport::WaitForReply(const modem::ReplyRequest& request) {
+    modem::ReplyResult result;
+    result.modem = shownUrl_;
+    const std::optional<std::string> number = sms::NormalizePhoneNumber(request.number);
+    if (!number) {
+        result.error = MakeError(modem::ErrorKind::InvalidRequest, std::string(modem::text::kInvalidNumber),
+                                 {request.number});
+        return result;
+    }
+    if (!receiver_) {
+        result.error = MakeError(modem::ErrorKind::InvalidRequest,
+                                 "Waiting for a reply through the gateway needs --gateway-listen");
+        return result;
+    }
+    std::uint64_t now = 0;
+    {
+        const std::lock_guard lock(mutex_);
+        now = receivedCount_;
+    }
+    return AwaitReply(*number, now, request.timeoutSeconds, {});
+}
+
+modem::ReplyResult KannelTransport::AwaitReply(const std::string& number, std::uint64_t after,
+                                               int timeoutSeconds,
+                                               const std::vector<std::string>& references) {
+    modem::ReplyResult result;
+    result.modem = shownUrl_;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
+    int shownSeconds = -1;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        for (const Received& received : received_) {
+            if (received.sequence >= after && sms::PhoneNumbersMatch(received.message.from, number)) {
+                result.reply = received.message.text;
+                return result;
+            }
+        }
+        for (std::size_t i = 0; i < references.size(); ++i) {
+            const auto report = reports_.find(references[i]);
+            if (report != reports_.end() && DeliveryFailed(report->second.status)) {
+                result.error = MakeError(modem::ErrorKind::Refused, "The gateway reports that part %d %s",
+                                         {std::to_string(i + 1), DeliveryStatusWords(report->second.status)});
+                return result;
+            }
+        }
+        if (cancelled_) {
+            result.error = MakeError(modem::ErrorKind::Cancelled, std::string(modem::text::kCancelled));
+            return result;
+        }
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline) {
+            result.error = MakeError(modem::ErrorKind::NoReply, std::string(modem::text::kNoReply),
+                                     {number, std::to_string(timeoutSeconds)});
+            return result;
+        }
+        const int secondsLeft =
+            static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(deadline - now).count()) + 1;
+        if (secondsLeft != shownSeconds) {
+            shownSeconds = secondsLeft;
+            modem::Progress progress;
+            progress.stage = modem::Stage::WaitingForReply;
+            progress.secondsLeft = secondsLeft;
+            progress.message.text = modem::text::kWaitingForReply;
+            progress.message.args = {{std::to_string(secondsLeft), false}};
+            lock.unlock();
+            Report(progress);
+            lock.lock();
+        }
+        changed_.wait_for(lock, kWaitSlice);
+    }
+}
+
+void KannelTransport::Cancel() noexcept {
+    cancelled_ = true;
+}
+
+std::vector<std::string> KannelTransport::LastAnswers() const {
+    const std::lock_guard lock(mutex_);
+    return lastAnswers_;
+}
+
+std::optional<DeliveryReport> KannelTransport::ReportFor(const std::string& reference) const {
+    const std::lock_guard lock(mutex_);
+    const auto found = reports_.find(reference);
+    if (found == reports_.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+std::vector<modem::LogEntry> KannelTransport::Log() const {
+    const std::lock_guard lock(mutex_);
+    return log_;
+}
+
+}  // namespace modem::gateway
