@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The Win32 window end to end under Wine on a virtual X display (Xvfb): started on a fresh settings
 # file, fields typed with the X server's keyboard, the settings file checked on disk, "Generation SMS"
-# clicked and the command read back from its control, the language switched to Simplified Chinese
-# (title and nLanguageID), closed with "Close". With DTUSMS_SCREENSHOTS=DIR the window is saved there
-# in English and in Simplified Chinese (main-window-win-en.png, main-window-win-zh_cn.png).
+# clicked and the command read back from its control, the "Send SMS" dialog opened from the window
+# (a phone number typed, the settings file and the command, its length and the QR code's place
+# checked, closed with Escape), the language switched to Simplified Chinese (title and nLanguageID),
+# closed with "Close". With DTUSMS_SCREENSHOTS=DIR the window is saved there in English and in
+# Simplified Chinese (main-window-win-en.png, main-window-win-zh_cn.png), and the dialog in English
+# (send-sms-dialog-win-en.png).
 # Usage: scripts/win32-window-test.sh [BUILD_DIR]   (default build-win, made by scripts/windows.sh)
 #
 # Wine quirks tolerated here: the prefix gets Wine's own Tahoma and Marlett copied into its Fonts
@@ -89,6 +92,35 @@ command="$(probe text tntedt_SMSCommandFormat)"
 if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
     import -window root -crop "$(probe client)" "$DTUSMS_SCREENSHOTS/main-window-win-en.png"
 fi
+
+# The "Send SMS" dialog: no phone number is written before one is typed.
+grep -q "^DTU phone number=" "$settings" && fail "a phone number was written before one was typed"
+click tntbtn_SendSMS
+probe dialog || fail "the Send SMS dialog did not open"
+sleep 0.5
+[ "$(probe dialog-title)" = "Send SMS" ] || fail "dialog title: $(probe dialog-title)"
+[ "$(probe dialog-text tntedt_SMSCommand)" = "$command" ] || fail "dialog command: $(probe dialog-text tntedt_SMSCommand)"
+[ "$(probe dialog-text tntlbl_SMSLength)" = "1 SMS, 44 of 160 characters" ] ||
+    fail "dialog length: $(probe dialog-text tntlbl_SMSLength)"
+[ -z "$(probe dialog-text tntlbl_PhoneNumberMessage)" ] || fail "a phone number message before anything was typed"
+point="$(probe dialog-point tntedt_DTUPhoneNumber)"
+# shellcheck disable=SC2086
+xdotool mousemove $point click 1
+sleep 0.3
+xdotool type --delay 40 "+8"
+sleep 0.3
+[ "$(probe dialog-text tntlbl_PhoneNumberMessage)" = 'Please enter valid "DTU phone number"' ] ||
+    fail "no message for a half-typed number: $(probe dialog-text tntedt_DTUPhoneNumber) $(probe dialog-text tntlbl_PhoneNumberMessage)"
+xdotool type --delay 40 "6 138 0013 8000"
+sleep 0.5
+grep -q $'^DTU phone number=+86 138 0013 8000\r$' "$settings" ||
+    fail "settings file lacks the phone number: $(cat -A "$settings")"
+[ -z "$(probe dialog-text tntlbl_PhoneNumberMessage)" ] || fail "a message for a valid phone number"
+if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
+    import -window root -crop "$(probe dialog-client)" "$DTUSMS_SCREENSHOTS/send-sms-dialog-win-en.png"
+fi
+xdotool key Escape
+probe dialog-gone || fail "the Send SMS dialog did not close"
 
 # The language menu drops down from its button; the third item is Simplified Chinese.
 click rzMenubtn_Language
