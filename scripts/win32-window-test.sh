@@ -135,6 +135,19 @@ if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
     import -window root -crop "$(probe client)" "$DTUSMS_SCREENSHOTS/main-window-win-zh_cn.png"
 fi
 
+# The dialog follows the window's language and shows the number saved before.
+click tntbtn_SendSMS
+probe dialog || fail "the Send SMS dialog did not open in Chinese"
+sleep 0.5
+[ "$(probe dialog-title)" = "发送短信" ] || fail "dialog title in Chinese: $(probe dialog-title)"
+[ "$(probe dialog-text tntedt_DTUPhoneNumber)" = "+86 138 0013 8000" ] ||
+    fail "phone number at the second opening: $(probe dialog-text tntedt_DTUPhoneNumber)"
+if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
+    import -window root -crop "$(probe dialog-client)" "$DTUSMS_SCREENSHOTS/send-sms-dialog-win-zh_cn.png"
+fi
+xdotool key Escape
+probe dialog-gone || fail "the Send SMS dialog did not close in Chinese"
+
 click tntbtn_Close
 probe gone || fail "the window did not close"
 wait "$program_pid" || fail "the program ended with status $?: $(cat "$work/out")"

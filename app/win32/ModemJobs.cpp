@@ -55,6 +55,26 @@ std::vector<ModemJobs::Event> ModemJobs::TakeEvents() {
     return taken;
 }
 
+ModemJobs::Event ModemJobs::Run(const modem::TransportOptions& options, const Job& job) {
+    modem::ModemTransport transport(options);
+    {
+        const std::lock_guard lock(mutex_);
+        transport_ = &transport;
+        // A cancel that came before the transport existed still stops the job.
+        if (cancelRequested_) {
+            transport.Cancel();
+        }
+    }
+    struct Forget {
+        ModemJobs* jobs;
+        ~Forget() {
+            const std::lock_guard lock(jobs->mutex_);
+            jobs->transport_ = nullptr;
+        }
+    } forget{this};
+    return job(transport);
+}
+
 bool ModemJobs::Start(Job job) {
     if (thread_.joinable()) {
         return false;
@@ -67,22 +87,10 @@ bool ModemJobs::Start(Job job) {
     options.onProgress = [this](const modem::Progress& progress) { Queue(progress); };
     options.onLog = [this](const modem::LogEntry& entry) { Queue(entry); };
     thread_ = std::thread([this, options = std::move(options), job = std::move(job)] {
-        {
-            modem::ModemTransport transport(options);
-            {
-                const std::lock_guard lock(mutex_);
-                transport_ = &transport;
-                // A cancel that came before the transport existed still stops the job.
-                if (cancelRequested_) {
-                    transport.Cancel();
-                }
-            }
-            Event result = job(transport);
-            {
-                const std::lock_guard lock(mutex_);
-                transport_ = nullptr;
-            }
-            Queue(std::move(result));
+        try {
+            Queue(Run(options, job));
+        } catch (...) {
+            // Out of memory: the job ends without a result, which the dialog shows as no outcome.
         }
         // After the transport is gone: the port is free when the window hears of the end.
         Queue(Finished{});

@@ -48,6 +48,8 @@ public:
 private:
     using Job = std::function<Event(modem::SmsTransport&)>;
     bool Start(Job job);
+    // The job on a transport of its own, which Cancel() reaches while the job runs.
+    Event Run(const modem::TransportOptions& options, const Job& job);
     void Queue(Event event);
 
     modem::TransportOptions options_;
