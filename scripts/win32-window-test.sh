@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The Win32 window end to end under Wine on a virtual X display (Xvfb): started on a fresh settings
 # file, fields typed with the X server's keyboard, the settings file checked on disk, "Generation SMS"
-# clicked and the command read back from its control, the "Send SMS" dialog opened from the window
-# (a phone number typed, the settings file and the command, its length and the QR code's place
-# checked, closed with Escape), the language switched to Simplified Chinese (title and nLanguageID),
-# closed with "Close". With DTUSMS_SCREENSHOTS=DIR the window is saved there in English and in
-# Simplified Chinese (main-window-win-en.png, main-window-win-zh_cn.png), and the dialog in English
-# (send-sms-dialog-win-en.png).
+# clicked and the command read back from its control; the "Send SMS" dialog opened from the window:
+# a phone number typed, the settings file, the command, its length and the QR code (read back from
+# the screen with zbarimg) checked, sent through the fake modem on COM21 when the native build
+# DTUSMS_HOST_BUILD_DIR (default build) has tests/windows/fake_modem_server, closed with Escape; the
+# language switched to Simplified Chinese (title and nLanguageID, the dialog opened again in
+# Chinese), closed with "Close". With DTUSMS_SCREENSHOTS=DIR the window is saved there in English and
+# in Simplified Chinese (main-window-win-en.png, main-window-win-zh_cn.png), and the dialog in
+# English (send-sms-dialog-win-en.png).
 # Usage: scripts/win32-window-test.sh [BUILD_DIR]   (default build-win, made by scripts/windows.sh)
 #
 # Wine quirks tolerated here: the prefix gets Wine's own Tahoma and Marlett copied into its Fonts
@@ -26,8 +28,10 @@ wine="$(command -v wine64 || command -v wine)"
 work="$(mktemp -d)"
 xvfb_pid=""
 program_pid=""
+server_pid=""
 cleanup() {
     [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -116,8 +120,52 @@ sleep 0.5
 grep -q $'^DTU phone number=+86 138 0013 8000\r$' "$settings" ||
     fail "settings file lacks the phone number: $(cat -A "$settings")"
 [ -z "$(probe dialog-text tntlbl_PhoneNumberMessage)" ] || fail "a message for a valid phone number"
-if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
-    import -window root -crop "$(probe dialog-client)" "$DTUSMS_SCREENSHOTS/send-sms-dialog-win-en.png"
+import -window root -crop "$(probe dialog-client)" "$work/dialog.png"
+code="$(zbarimg -q --raw "$work/dialog.png" 2>/dev/null | tr -d '\r')"
+[ "$code" = "SMSTO:+8613800138000:$command" ] || fail "QR code: $code"
+
+# Sending through the Linux tests' fake modem, built natively, on COM21 of the prefix.
+server="$PWD/${DTUSMS_HOST_BUILD_DIR:-build}/tests/windows/fake_modem_server"
+if [ -x "$server" ]; then
+    mkfifo "$work/modem-in"
+    "$server" <"$work/modem-in" >"$work/modem-out" &
+    server_pid=$!
+    exec 5>"$work/modem-in"
+    for _ in $(seq 50); do [ -s "$work/modem-out" ] && break; sleep 0.1; done
+    ln -sfn "$(head -n 1 "$work/modem-out")" "$WINEPREFIX/dosdevices/com21"
+    point="$(probe dialog-point tntcomb_Modem)"
+    # shellcheck disable=SC2086
+    xdotool mousemove $point click 1
+    xdotool key End shift+Home
+    xdotool type --delay 40 "COM21"
+    point="$(probe dialog-point tntbtn_Send)"
+    # shellcheck disable=SC2086
+    xdotool mousemove $point click 1
+    for _ in $(seq 60); do [ -n "$(probe dialog-text tntlbl_Outcome)" ] && break; sleep 0.5; done
+    [ "$(probe dialog-text tntlbl_Outcome)" = "Sent as 1 SMS (reference 17)" ] ||
+        fail "outcome of the send: $(probe dialog-text tntlbl_Outcome)"
+    if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
+        import -window root -crop "$(probe dialog-client)" "$DTUSMS_SCREENSHOTS/send-sms-dialog-win-en.png"
+    fi
+    click_dialog() {
+        point="$(probe dialog-point "$1")"
+        # shellcheck disable=SC2086
+        xdotool mousemove $point click 1
+        sleep 0.5
+    }
+    click_dialog tntbtn_Details
+    probe dialog-text tntmemo_Log | grep -q "AT+CMGS=" || fail "Details lack the exchange: $(probe dialog-text tntmemo_Log)"
+    exec 5>&-
+    wait "$server_pid"
+    server_pid=""
+    rm -f "$WINEPREFIX/dosdevices/com21"
+    grep -qx "parts: 1" "$work/modem-out" || fail "the modem took: $(cat "$work/modem-out")"
+    click_dialog tntbtn_Details
+else
+    echo "win32-window-test: no $server, sending through a modem left out"
+    if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
+        import -window root -crop "$(probe dialog-client)" "$DTUSMS_SCREENSHOTS/send-sms-dialog-win-en.png"
+    fi
 fi
 xdotool key Escape
 probe dialog-gone || fail "the Send SMS dialog did not close"
