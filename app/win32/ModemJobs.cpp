@@ -65,14 +65,19 @@ ModemJobs::Event ModemJobs::Run(const modem::TransportOptions& options, const Jo
             transport.Cancel();
         }
     }
-    struct Forget {
-        ModemJobs* jobs;
-        ~Forget() {
-            const std::lock_guard lock(jobs->mutex_);
-            jobs->transport_ = nullptr;
-        }
-    } forget{this};
-    return job(transport);
+    const auto forget = [this] {
+        const std::lock_guard lock(mutex_);
+        transport_ = nullptr;
+    };
+    Event result;
+    try {
+        result = job(transport);
+    } catch (...) {
+        forget();
+        throw;
+    }
+    forget();
+    return result;
 }
 
 bool ModemJobs::Start(Job job) {
