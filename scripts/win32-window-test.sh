@@ -4,7 +4,8 @@
 # clicked and the command read back from its control; the "Send SMS" dialog opened from the window:
 # a phone number typed, the settings file, the command, its length and the QR code (read back from
 # the screen with zbarimg) checked, sent through the fake modem on COM21 when the native build
-# DTUSMS_HOST_BUILD_DIR (default build) has tests/windows/fake_modem_server, closed with Escape; the
+# DTUSMS_HOST_BUILD_DIR (default build) has tests/windows/fake_modem_server, closed with Escape, and
+# closed again while it sends to a modem that never answers (the port must be free then); the
 # language switched to Simplified Chinese (title and nLanguageID, the dialog opened again in
 # Chinese), closed with "Close". With DTUSMS_SCREENSHOTS=DIR the window is saved there in English and
 # in Simplified Chinese (main-window-win-en.png, main-window-win-zh_cn.png), and the dialog in
@@ -169,6 +170,41 @@ else
 fi
 xdotool key Escape
 probe dialog-gone || fail "the Send SMS dialog did not close"
+
+# Closed while it sends to a modem that never answers: the send is cancelled, and the dialog closes
+# once the port is free.
+if [ -x "$server" ]; then
+    click tntbtn_SendSMS
+    probe dialog || fail "the Send SMS dialog did not open again"
+    mkfifo "$work/silent-in"
+    "$server" --silent <"$work/silent-in" >"$work/silent-out" &
+    server_pid=$!
+    exec 5>"$work/silent-in"
+    for _ in $(seq 50); do [ -s "$work/silent-out" ] && break; sleep 0.1; done
+    device="$(head -n 1 "$work/silent-out")"
+    ln -sfn "$device" "$WINEPREFIX/dosdevices/com22"
+    point="$(probe dialog-point tntcomb_Modem)"
+    # shellcheck disable=SC2086
+    xdotool mousemove $point click 1
+    xdotool key End shift+Home
+    xdotool type --delay 40 "COM22"
+    point="$(probe dialog-point tntbtn_Send)"
+    # shellcheck disable=SC2086
+    xdotool mousemove $point click 1
+    sleep 1
+    [ -n "$(probe dialog-text tntlbl_Progress)" ] || fail "no progress while sending"
+    # Who has the modem's device open, apart from the fake modem itself.
+    holders() { find /proc/[0-9]*/fd -lname "$device" 2>/dev/null | grep -v "^/proc/$server_pid/" || true; }
+    [ -n "$(holders)" ] || fail "the port is not open while sending"
+    xdotool key Escape
+    probe dialog-gone || fail "the Send SMS dialog did not close while sending"
+    [ -z "$(holders)" ] || fail "the port is still open after the dialog closed: $(holders)"
+    exec 5>&-
+    wait "$server_pid"
+    server_pid=""
+    rm -f "$WINEPREFIX/dosdevices/com22"
+    grep -qx "parts: 0" "$work/silent-out" || fail "the silent modem took: $(cat "$work/silent-out")"
+fi
 
 # The language menu drops down from its button; the third item is Simplified Chinese.
 click rzMenubtn_Language
