@@ -3,10 +3,10 @@
 # file, fields typed with the X server's keyboard, the settings file checked on disk, "Generation SMS"
 # clicked and the command read back from its control; the "Send SMS" dialog opened from the window:
 # a phone number typed, the settings file, the command, its length and the QR code (read back from
-# the screen with zbarimg) checked, sent through the fake modem on COM21 when the native build
-# DTUSMS_HOST_BUILD_DIR (default build) has tests/windows/fake_modem_server, closed with Escape, and
-# closed again while it sends to a modem that never answers (the port must be free then); the
-# language switched to Simplified Chinese (title and nLanguageID, the dialog opened again in
+# the screen with zbarimg) checked, the modem list's first drop-down searching, sent through the
+# fake modem on COM21 when the native build DTUSMS_HOST_BUILD_DIR (default build) has
+# tests/windows/fake_modem_server, closed with Escape, and closed again while it sends to a modem
+# that never answers (the port must be free then); the language switched to Simplified Chinese (title and nLanguageID, the dialog opened again in
 # Chinese), closed with "Close". With DTUSMS_SCREENSHOTS=DIR the window is saved there in English and
 # in Simplified Chinese (main-window-win-en.png, main-window-win-zh_cn.png), and the dialog in
 # English (send-sms-dialog-win-en.png).
@@ -137,6 +137,18 @@ if [ -x "$server" ]; then
     point="$(probe dialog-point tntcomb_Modem)"
     # shellcheck disable=SC2086
     xdotool mousemove $point click 1
+    # The first drop-down of the list looks for modems; the automatic entry says what it found.
+    [ "$(probe dialog-text tntcomb_Modem)" = "Automatic" ] || fail "modem list: $(probe dialog-text tntcomb_Modem)"
+    xdotool key alt+Down
+    for _ in $(seq 60); do
+        case "$(probe dialog-text tntcomb_Modem)" in "Automatic — Searching…" | Automatic) sleep 0.5 ;; *) break ;; esac
+    done
+    case "$(probe dialog-text tntcomb_Modem)" in
+        "Automatic — "*) ;;
+        *) fail "modem list after the search: $(probe dialog-text tntcomb_Modem)" ;;
+    esac
+    xdotool key alt+Up
+    sleep 0.3
     xdotool key End shift+Home
     xdotool type --delay 40 "COM21"
     point="$(probe dialog-point tntbtn_Send)"
