@@ -42,6 +42,25 @@ std::wstring WithCrLf(const std::string& text) {
     return shown;
 }
 
+// `message` with the spaces inside quotation marks made no-break spaces, so that a quoted name such
+// as "DTU phone number" is never broken across lines.
+std::wstring KeepQuotesTogether(const std::wstring& message) {
+    std::wstring kept = message;
+    bool quoted = false;
+    for (wchar_t& c : kept) {
+        if (c == L'"') {
+            quoted = !quoted;
+        } else if (c == L'\u201C' || c == L'\u300C') {
+            quoted = true;
+        } else if (c == L'\u201D' || c == L'\u300D') {
+            quoted = false;
+        } else if (quoted && c == L' ') {
+            c = L'\u00A0';
+        }
+    }
+    return kept;
+}
+
 // The automatic entry as it stands before a search has said what it would choose.
 modem::ModemInfo AutomaticEntry() {
     modem::ModemInfo automatic;
@@ -412,7 +431,7 @@ void SendSmsDialog::DrawCode(const DRAWITEMSTRUCT& item) const {
         }
     }
     // In the code's place, why there is none, centred.
-    const std::wstring reason = Wide(codeReason_);
+    const std::wstring reason = KeepQuotesTogether(Wide(codeReason_));
     HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(dialog_, WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
