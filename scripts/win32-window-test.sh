@@ -188,6 +188,8 @@ probe dialog-gone || fail "the Send SMS dialog did not close"
 if [ -x "$server" ]; then
     click tntbtn_SendSMS
     probe dialog || fail "the Send SMS dialog did not open again"
+    [ "$(probe dialog-text tntcomb_Modem)" = "COM21" ] ||
+        fail "the port typed before is gone: $(probe dialog-text tntcomb_Modem)"
     mkfifo "$work/silent-in"
     "$server" --silent <"$work/silent-in" >"$work/silent-out" &
     server_pid=$!

@@ -257,6 +257,16 @@ void SendSmsDialog::CloseClick() {
         StartCancel();
         return;
     }
+    Finish();
+}
+
+void SendSmsDialog::Finish() {
+    // The modem chosen or the port typed is there again at the next opening.
+    HWND list = Item("tntcomb_Modem");
+    const auto index = SendMessageW(list, CB_GETCURSEL, 0, 0);
+    const std::wstring shown = WindowText(list);
+    typedModem_ = index >= 0 && shown == EntryText(list, index) ? std::wstring() : shown;
+    chosenModem_ = ChosenModem();
     EndDialog(dialog_, IDCANCEL);
 }
 
@@ -363,7 +373,7 @@ void SendSmsDialog::WorkFinished() {
     }
     if (closeRequested_) {
         closeRequested_ = false;
-        EndDialog(dialog_, IDCANCEL);
+        Finish();
     }
 }
 
@@ -459,8 +469,13 @@ void SendSmsDialog::ShowModems() {
     HWND list = Item("tntcomb_Modem");
     const auto index = SendMessageW(list, CB_GETCURSEL, 0, 0);
     const std::wstring shown = WindowText(list);
-    const bool typed = index < 0 ? !shown.empty() : shown != EntryText(list, index);
-    const std::string chosen = ChosenModem();
+    const bool fresh = SendMessageW(list, CB_GETCOUNT, 0, 0) == 0;
+    const bool typed = fresh       ? !typedModem_.empty()
+                       : index < 0 ? !shown.empty()
+                                   : shown != EntryText(list, index);
+    // A list just made takes the choice of the last opening.
+    const std::string chosen = fresh ? chosenModem_ : ChosenModem();
+    const std::wstring typedText = fresh ? typedModem_ : shown;
 
     const sendsms::ModemSearch search = searching_  ? sendsms::ModemSearch::Running
                                         : searched_ ? sendsms::ModemSearch::Done
@@ -485,7 +500,7 @@ void SendSmsDialog::ShowModems() {
     SendMessageW(list, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(widest + GetSystemMetrics(SM_CXVSCROLL) + 8),
                  0);
     if (typed) {
-        SetWindowTextW(list, shown.c_str());
+        SetWindowTextW(list, typedText.c_str());
         return;
     }
     const auto found = std::find(modemIds_.begin(), modemIds_.end(), chosen);

@@ -67,6 +67,8 @@ private:
     void SendClick();
     void DetailsClick();
     void CloseClick();
+    // Ends the dialog, keeping the modem choice for the next opening.
+    void Finish();
     bool StartSearch();
     void StartCancel();
     void TakeEvents();
@@ -99,6 +101,8 @@ private:
     std::string codeReason_;
     std::vector<modem::ModemInfo> modems_;
     std::vector<std::string> modemIds_;  // by the index of the modem list's entries
+    std::string chosenModem_ = "auto";   // at the last closing
+    std::wstring typedModem_;            // a port typed, at the last closing
     bool searched_ = false;
     bool searching_ = false;
     bool sending_ = false;
