@@ -3,13 +3,14 @@
 # file, fields typed with the X server's keyboard, the settings file checked on disk, "Generation SMS"
 # clicked and the command read back from its control; the "Send SMS" dialog opened from the window:
 # a phone number typed, the settings file, the command, its length and the QR code (read back from
-# the screen with zbarimg) checked, the modem list's first drop-down searching, sent through the
-# fake modem on COM21 when the native build DTUSMS_HOST_BUILD_DIR (default build) has
-# tests/windows/fake_modem_server, closed with Escape, and closed again while it sends to a modem
-# that never answers (the port must be free then); the language switched to Simplified Chinese (title and nLanguageID, the dialog opened again in
-# Chinese), closed with "Close". With DTUSMS_SCREENSHOTS=DIR the window is saved there in English and
-# in Simplified Chinese (main-window-win-en.png, main-window-win-zh_cn.png), and the dialog in
-# English (send-sms-dialog-win-en.png).
+# the screen with zbarimg) checked, the modem list's first drop-down searching; when the native
+# build DTUSMS_HOST_BUILD_DIR (default build) has tests/windows/fake_modem_server, sent through that
+# fake modem on COM21 with its reply awaited, and closed while it sends to one that never answers
+# (the port must be free then); closed with Escape; the language switched to Simplified Chinese
+# (title and nLanguageID, the dialog opened again in Chinese), closed with "Close". With
+# DTUSMS_SCREENSHOTS=DIR the window is saved there in English and in Simplified Chinese
+# (main-window-win-en.png, main-window-win-zh_cn.png), and the dialog in English
+# (send-sms-dialog-win-en.png).
 # Usage: scripts/win32-window-test.sh [BUILD_DIR]   (default build-win, made by scripts/windows.sh)
 #
 # Wine quirks tolerated here: the prefix gets Wine's own Tahoma and Marlett copied into its Fonts
@@ -129,7 +130,7 @@ code="$(zbarimg -q --raw "$work/dialog.png" 2>/dev/null | tr -d '\r')"
 server="$PWD/${DTUSMS_HOST_BUILD_DIR:-build}/tests/windows/fake_modem_server"
 if [ -x "$server" ]; then
     mkfifo "$work/modem-in"
-    "$server" <"$work/modem-in" >"$work/modem-out" &
+    "$server" --reply "OK IP:192.0.2.9" <"$work/modem-in" >"$work/modem-out" &
     server_pid=$!
     exec 5>"$work/modem-in"
     for _ in $(seq 50); do [ -s "$work/modem-out" ] && break; sleep 0.1; done
@@ -151,12 +152,16 @@ if [ -x "$server" ]; then
     sleep 0.3
     xdotool key End shift+Home
     xdotool type --delay 40 "COM21"
+    point="$(probe dialog-point tntchk_WaitReply)"
+    # shellcheck disable=SC2086
+    xdotool mousemove $point click 1
     point="$(probe dialog-point tntbtn_Send)"
     # shellcheck disable=SC2086
     xdotool mousemove $point click 1
     for _ in $(seq 60); do [ -n "$(probe dialog-text tntlbl_Outcome)" ] && break; sleep 0.5; done
-    [ "$(probe dialog-text tntlbl_Outcome)" = "Sent as 1 SMS (reference 17)" ] ||
+    [ "$(probe dialog-text tntlbl_Outcome)" = $'Sent as 1 SMS (reference 17)\nThe DTU replied' ] ||
         fail "outcome of the send: $(probe dialog-text tntlbl_Outcome)"
+    [ "$(probe dialog-text tntmemo_Reply)" = "OK IP:192.0.2.9" ] || fail "reply: $(probe dialog-text tntmemo_Reply)"
     if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
         import -window root -crop "$(probe dialog-client)" "$DTUSMS_SCREENSHOTS/send-sms-dialog-win-en.png"
     fi

@@ -2,7 +2,8 @@
 // (scripts/win32-window-test.sh), which links a COM port of its Wine prefix to it: prints the
 // pseudo-terminal's path on one line, answers until its standard input ends, then prints how many
 // parts the modem took ("parts: N") and the commands it received, one a line. With --silent it
-// answers nothing at all.
+// answers nothing at all; with --reply TEXT the DTU at +8613800138000 answers TEXT after the first
+// part.
 
 #include <iostream>
 #include <string>
@@ -11,7 +12,11 @@
 
 int main(int argc, char** argv) {
     modem_test::FakeModem fake;
-    fake.SetSilent(argc > 1 && std::string(argv[1]) == "--silent");
+    const std::string option = argc > 1 ? argv[1] : "";
+    fake.SetSilent(option == "--silent");
+    if (option == "--reply" && argc > 2) {
+        fake.AddDelivery(modem_test::DeliverPdu("+8613800138000", argv[2]), 300, 1);
+    }
     std::cout << fake.path() << std::endl;
     std::string ignored;
     while (std::getline(std::cin, ignored)) {
