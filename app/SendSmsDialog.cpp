@@ -20,6 +20,7 @@
 #include "app/ModemList.h"
 #include "app/ModemWorker.h"
 #include "app/QrCodeView.h"
+#include "app/SendSmsState.h"
 #include "app/SendSmsTexts.h"
 #include "app/WindowTexts.h"
 #include "base/AsciiText.h"
@@ -27,15 +28,10 @@
 #include "i18n/qt/QtObjectAccess.h"
 #include "qr/QrCode.h"
 #include "sms/PhoneNumber.h"
-#include "sms/SmsLength.h"
 
 namespace app {
 
 namespace {
-
-QString ValidationMessage(std::string_view label) {
-    return QString::fromStdString(sms::FormatValidationMessage(Translated, std::string(label)));
-}
 
 bool IsOpeningQuote(QChar c) {
     return c == QLatin1Char('"') || c == QChar(0x201C) || c == QChar(0x300C);
@@ -212,40 +208,27 @@ void SendSmsDialog::tntedt_DTUPhoneNumberChange() {
 }
 
 void SendSmsDialog::ShowNumberAndCode() {
-    const std::optional<std::string> phone = PhoneNumber();
+    const std::string typed = tntedt_DTUPhoneNumber->text().toStdString();
     // A number not yet touched is no mistake yet: the rule under the field says what to type.
-    const bool showMistake = !phone && phoneChecked_;
-    tntlbl_PhoneNumberMessage->setText(showMistake ? ValidationMessage(sms::kLabelDtuPhoneNumber)
-                                                   : QString());
-    tntlbl_PhoneNumberMessage->setVisible(showMistake);
+    const QString mistake = QString::fromStdString(sendsms::PhoneMistake(typed, phoneChecked_, Translated));
+    tntlbl_PhoneNumberMessage->setText(mistake);
+    tntlbl_PhoneNumberMessage->setVisible(!mistake.isEmpty());
 
-    QString commandProblem;
-    if (!command_.ok) {
-        commandProblem = QString::fromStdString(sendsms::FillInMainWindow(command_.failedLabel, Translated));
-    } else if (command_.command.empty()) {
-        commandProblem = Tr(sendsms::kNoCommand);
-    }
-    tntedt_SMSCommand->setText(commandProblem.isEmpty() ? QString::fromStdString(command_.command)
-                                                        : QString());
+    const sendsms::CommandShown command = sendsms::ShowCommand(command_, Translated);
+    tntedt_SMSCommand->setText(QString::fromStdString(command.command));
     // A command longer than the field shows its beginning, where the command type is.
     tntedt_SMSCommand->setCursorPosition(0);
-    tntlbl_SMSLength->setText(commandProblem.isEmpty() ? QString::fromStdString(sendsms::LengthLine(
-                                                             sms::MeasureSms(command_.command), Translated))
-                                                       : commandProblem);
+    tntlbl_SMSLength->setText(QString::fromStdString(command.line));
 
-    // The phone's camera needs both: say in the code's place which one is missing.
-    if (!phone) {
-        tntimg_QRCode->ShowReason(KeepQuotesTogether(ValidationMessage(sms::kLabelDtuPhoneNumber)));
-    } else if (!commandProblem.isEmpty()) {
-        tntimg_QRCode->ShowReason(KeepQuotesTogether(commandProblem));
-    } else {
-        try {
-            tntimg_QRCode->ShowCode(qr::QrCode::Encode(qr::SmsToPayload(*phone, command_.command)));
-        } catch (const qr::QrError& error) {
-            tntimg_QRCode->ShowReason(error.reason() == qr::QrError::Reason::kPayloadTooLong
-                                          ? Tr(sendsms::kQrTooLong)
-                                          : QString::fromStdString(error.what()));
-        }
+    const sendsms::QrContent code = sendsms::QrFor(typed, command, Translated);
+    if (code.payload.empty()) {
+        tntimg_QRCode->ShowReason(KeepQuotesTogether(QString::fromStdString(code.reason)));
+        return;
+    }
+    try {
+        tntimg_QRCode->ShowCode(qr::QrCode::Encode(code.payload));
+    } catch (const qr::QrError& error) {
+        tntimg_QRCode->ShowReason(QString::fromStdString(sendsms::QrErrorText(error, Translated)));
     }
 }
 

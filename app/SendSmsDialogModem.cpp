@@ -19,6 +19,7 @@
 #include "app/ModemList.h"
 #include "app/ModemWorker.h"
 #include "app/SendSmsDialog.h"
+#include "app/SendSmsState.h"
 #include "app/SendSmsTexts.h"
 #include "app/WindowTexts.h"
 #include "base/AsciiText.h"
@@ -29,10 +30,6 @@
 namespace app {
 
 namespace {
-
-QString Rendered(const modem::Message& message) {
-    return QString::fromStdString(sendsms::RenderModemMessage(message, Translated));
-}
 
 // The automatic entry as it stands before a search has said what it would choose.
 modem::ModemInfo AutomaticEntry() {
@@ -228,22 +225,15 @@ void SendSmsDialog::ShowModems() {
 void SendSmsDialog::ShowProgressAndOutcome() {
     const bool busy = Busy();
     tntprg_Send->setVisible(busy);
-    QString now;
-    if (cancelling_) {
-        now = Tr(sendsms::kCancelling);
-    } else if (progress_) {
-        now = Rendered(progress_->message);
-    } else if (busy) {
-        now = Tr(searching_ ? sendsms::kSearching : sendsms::kStarting);
-    }
+    const sendsms::WorkState state{busy, searching_, cancelling_, progress_};
+    const QString now = QString::fromStdString(sendsms::ProgressLine(state, Translated));
     tntlbl_Progress->setText(now);
     // No empty line between the buttons and the outcome while nothing is under way.
     tntlbl_Progress->setVisible(!now.isEmpty());
-    if (busy && !cancelling_ && progress_ && progress_->stage == modem::Stage::WaitingForReply) {
+    if (const std::optional<int> fill = sendsms::ReplyWaitFill(state)) {
         // The waiting time counts down as a bar that fills up.
         tntprg_Send->setRange(0, sendsms::kReplyTimeoutSeconds);
-        tntprg_Send->setValue(std::clamp(sendsms::kReplyTimeoutSeconds - progress_->secondsLeft, 0,
-                                         sendsms::kReplyTimeoutSeconds));
+        tntprg_Send->setValue(*fill);
     } else {
         // How long a modem takes to answer is unknown: a busy bar.
         tntprg_Send->setRange(0, 0);

@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
 # The Win32 window end to end under Wine on a virtual X display (Xvfb): started on a fresh settings
 # file, its icons, fields typed with the X server's keyboard, the settings file checked on disk,
-# "Generation SMS" clicked and the command and its length read back from their controls, the language
-# switched to Simplified Chinese (title, nLanguageID, the length line), closed with "Close". With
-# DTUSMS_SCREENSHOTS=DIR the window is saved there in English and in Simplified Chinese (main-window-win-en.png, main-window-win-zh_cn.png).
+# "Generation SMS" clicked and the command and its length read back from their controls; the "Send
+# SMS" dialog opened from the window: a phone number typed, the settings file, the command, its
+# length and the QR code (read back from the screen with zbarimg) checked, the modem list's first
+# drop-down searching; when the native build DTUSMS_HOST_BUILD_DIR (default build) has
+# tests/windows/fake_modem_server, sent through that fake modem on COM21 with its reply awaited, and
+# closed while it sends to one that never answers (the port must be free then); closed with Escape;
+# the language switched to Simplified Chinese (title, nLanguageID, the length line, the dialog opened
+# again in Chinese), closed with "Close". With DTUSMS_SCREENSHOTS=DIR the window is saved there in
+# English and in Simplified Chinese (main-window-win-en.png, main-window-win-zh_cn.png), and the
+# dialog in English (send-sms-dialog-win-en.png).
 # Usage: scripts/win32-window-test.sh [BUILD_DIR]   (default build-win, made by scripts/windows.sh)
 #
 # Wine quirks tolerated here: the prefix gets Wine's own Tahoma and Marlett copied into its Fonts
@@ -23,8 +30,10 @@ wine="$(command -v wine64 || command -v wine)"
 work="$(mktemp -d)"
 xvfb_pid=""
 program_pid=""
+server_pid=""
 cleanup() {
     [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -97,6 +106,132 @@ if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
     import -window root -crop "$(probe client)" "$DTUSMS_SCREENSHOTS/main-window-win-en.png"
 fi
 
+# The "Send SMS" dialog: no phone number is written before one is typed.
+grep -q "^DTU phone number=" "$settings" && fail "a phone number was written before one was typed"
+click tntbtn_SendSMS
+probe dialog || fail "the Send SMS dialog did not open"
+sleep 0.5
+[ "$(probe dialog-title)" = "Send SMS" ] || fail "dialog title: $(probe dialog-title)"
+[ "$(probe dialog-text tntedt_SMSCommand)" = "$command" ] || fail "dialog command: $(probe dialog-text tntedt_SMSCommand)"
+[ "$(probe dialog-text tntlbl_SMSLength)" = "1 SMS, 44 of 160 characters" ] ||
+    fail "dialog length: $(probe dialog-text tntlbl_SMSLength)"
+[ -z "$(probe dialog-text tntlbl_PhoneNumberMessage)" ] || fail "a phone number message before anything was typed"
+point="$(probe dialog-point tntedt_DTUPhoneNumber)"
+# shellcheck disable=SC2086
+xdotool mousemove $point click 1
+sleep 0.3
+xdotool type --delay 40 "+8"
+sleep 0.3
+[ "$(probe dialog-text tntlbl_PhoneNumberMessage)" = 'Please enter valid "DTU phone number"' ] ||
+    fail "no message for a half-typed number: $(probe dialog-text tntedt_DTUPhoneNumber) $(probe dialog-text tntlbl_PhoneNumberMessage)"
+xdotool type --delay 40 "6 138 0013 8000"
+sleep 0.5
+grep -q $'^DTU phone number=+86 138 0013 8000\r$' "$settings" ||
+    fail "settings file lacks the phone number: $(cat -A "$settings")"
+[ -z "$(probe dialog-text tntlbl_PhoneNumberMessage)" ] || fail "a message for a valid phone number"
+import -window root -crop "$(probe dialog-client)" "$work/dialog.png"
+code="$(zbarimg -q --raw "$work/dialog.png" 2>/dev/null | tr -d '\r')"
+[ "$code" = "SMSTO:+8613800138000:$command" ] || fail "QR code: $code"
+
+# Sending through the Linux tests' fake modem, built natively, on COM21 of the prefix.
+server="$PWD/${DTUSMS_HOST_BUILD_DIR:-build}/tests/windows/fake_modem_server"
+if [ -x "$server" ]; then
+    mkfifo "$work/modem-in"
+    "$server" --reply "OK IP:192.0.2.9" <"$work/modem-in" >"$work/modem-out" &
+    server_pid=$!
+    exec 5>"$work/modem-in"
+    for _ in $(seq 50); do [ -s "$work/modem-out" ] && break; sleep 0.1; done
+    ln -sfn "$(head -n 1 "$work/modem-out")" "$WINEPREFIX/dosdevices/com21"
+    point="$(probe dialog-point tntcomb_Modem)"
+    # shellcheck disable=SC2086
+    xdotool mousemove $point click 1
+    # The first drop-down of the list looks for modems; the automatic entry says what it found.
+    [ "$(probe dialog-text tntcomb_Modem)" = "Automatic" ] || fail "modem list: $(probe dialog-text tntcomb_Modem)"
+    xdotool key alt+Down
+    for _ in $(seq 60); do
+        case "$(probe dialog-text tntcomb_Modem)" in "Automatic — Searching…" | Automatic) sleep 0.5 ;; *) break ;; esac
+    done
+    case "$(probe dialog-text tntcomb_Modem)" in
+        "Automatic — "*) ;;
+        *) fail "modem list after the search: $(probe dialog-text tntcomb_Modem)" ;;
+    esac
+    xdotool key alt+Up
+    sleep 0.3
+    xdotool key End shift+Home
+    xdotool type --delay 40 "COM21"
+    point="$(probe dialog-point tntchk_WaitReply)"
+    # shellcheck disable=SC2086
+    xdotool mousemove $point click 1
+    point="$(probe dialog-point tntbtn_Send)"
+    # shellcheck disable=SC2086
+    xdotool mousemove $point click 1
+    for _ in $(seq 60); do [ -n "$(probe dialog-text tntlbl_Outcome)" ] && break; sleep 0.5; done
+    [ "$(probe dialog-text tntlbl_Outcome)" = $'Sent as 1 SMS (reference 17)\nThe DTU replied' ] ||
+        fail "outcome of the send: $(probe dialog-text tntlbl_Outcome)"
+    [ "$(probe dialog-text tntmemo_Reply)" = "OK IP:192.0.2.9" ] || fail "reply: $(probe dialog-text tntmemo_Reply)"
+    if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
+        import -window root -crop "$(probe dialog-client)" "$DTUSMS_SCREENSHOTS/send-sms-dialog-win-en.png"
+    fi
+    click_dialog() {
+        point="$(probe dialog-point "$1")"
+        # shellcheck disable=SC2086
+        xdotool mousemove $point click 1
+        sleep 0.5
+    }
+    click_dialog tntbtn_Details
+    probe dialog-text tntmemo_Log | grep -q "AT+CMGS=" || fail "Details lack the exchange: $(probe dialog-text tntmemo_Log)"
+    exec 5>&-
+    wait "$server_pid"
+    server_pid=""
+    rm -f "$WINEPREFIX/dosdevices/com21"
+    grep -qx "parts: 1" "$work/modem-out" || fail "the modem took: $(cat "$work/modem-out")"
+    click_dialog tntbtn_Details
+else
+    echo "win32-window-test: no $server, sending through a modem left out"
+    if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
+        import -window root -crop "$(probe dialog-client)" "$DTUSMS_SCREENSHOTS/send-sms-dialog-win-en.png"
+    fi
+fi
+xdotool key Escape
+probe dialog-gone || fail "the Send SMS dialog did not close"
+
+# Closed while it sends to a modem that never answers: the send is cancelled, and the dialog closes
+# once the port is free.
+if [ -x "$server" ]; then
+    click tntbtn_SendSMS
+    probe dialog || fail "the Send SMS dialog did not open again"
+    [ "$(probe dialog-text tntcomb_Modem)" = "COM21" ] ||
+        fail "the port typed before is gone: $(probe dialog-text tntcomb_Modem)"
+    mkfifo "$work/silent-in"
+    "$server" --silent <"$work/silent-in" >"$work/silent-out" &
+    server_pid=$!
+    exec 5>"$work/silent-in"
+    for _ in $(seq 50); do [ -s "$work/silent-out" ] && break; sleep 0.1; done
+    device="$(head -n 1 "$work/silent-out")"
+    ln -sfn "$device" "$WINEPREFIX/dosdevices/com22"
+    point="$(probe dialog-point tntcomb_Modem)"
+    # shellcheck disable=SC2086
+    xdotool mousemove $point click 1
+    xdotool key End shift+Home
+    xdotool type --delay 40 "COM22"
+    point="$(probe dialog-point tntbtn_Send)"
+    # shellcheck disable=SC2086
+    xdotool mousemove $point click 1
+    sleep 1
+    [ -n "$(probe dialog-text tntlbl_Progress)" ] || fail "no progress while sending"
+    # Who has the modem's device open, apart from the fake modem itself.
+    holders() { find /proc/[0-9]*/fd -lname "$device" 2>/dev/null | grep -v "^/proc/$server_pid/" || true; }
+    [ -n "$(holders)" ] || fail "the port is not open while sending"
+    xdotool key Escape
+    probe dialog-gone || fail "the Send SMS dialog did not close while sending"
+    [ -z "$(holders)" ] || fail "the port is still open after the dialog closed: $(holders)"
+    exec 5>&-
+    wait "$server_pid"
+    server_pid=""
+    rm -f "$WINEPREFIX/dosdevices/com22"
+    grep -qx "parts: 0" "$work/silent-out" || fail "the silent modem took: $(cat "$work/silent-out")"
+fi
+
 # The language menu drops down from its button; the third item is Simplified Chinese.
 click rzMenubtn_Language
 xdotool key Down Down Down Return
@@ -112,6 +247,19 @@ status="$(probe text tntstsbr_Status)"
 if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
     import -window root -crop "$(probe client)" "$DTUSMS_SCREENSHOTS/main-window-win-zh_cn.png"
 fi
+
+# The dialog follows the window's language and shows the number saved before.
+click tntbtn_SendSMS
+probe dialog || fail "the Send SMS dialog did not open in Chinese"
+sleep 0.5
+[ "$(probe dialog-title)" = "发送短信" ] || fail "dialog title in Chinese: $(probe dialog-title)"
+[ "$(probe dialog-text tntedt_DTUPhoneNumber)" = "+86 138 0013 8000" ] ||
+    fail "phone number at the second opening: $(probe dialog-text tntedt_DTUPhoneNumber)"
+if [ -n "${DTUSMS_SCREENSHOTS:-}" ]; then
+    import -window root -crop "$(probe dialog-client)" "$DTUSMS_SCREENSHOTS/send-sms-dialog-win-zh_cn.png"
+fi
+xdotool key Escape
+probe dialog-gone || fail "the Send SMS dialog did not close in Chinese"
 
 click tntbtn_Close
 probe gone || fail "the window did not close"

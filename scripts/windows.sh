@@ -15,14 +15,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev nsis wine64 wine googletest xvfb xdotool \
-    x11-utils imagemagick
+    x11-utils imagemagick zbar-tools
 
 # The comparing sides are built natively: the settings reader as the program links it, the Linux
 # program whose QR drawing the Windows one must match, and the modem check that drives the fake
 # modem of the Linux tests. An existing build/ keeps the options it was configured with.
 host=build
 [ -f "$host/CMakeCache.txt" ] || cmake -S . -B "$host" -DDTUSMS_BUILD_TESTS=ON -DDTUSMS_BUILD_BENCH=OFF >/dev/null
-cmake --build "$host" -j"$(nproc)" --target profile_api_diff dtusms check_wine_modem
+cmake --build "$host" -j"$(nproc)" --target profile_api_diff dtusms check_wine_modem fake_modem_server
 
 # Release: the programs are the same, and without debug information the cross build takes about a
 # third less time. Warnings stay warnings here: MinGW's g++ 12 reports false -Wrestrict overlaps

@@ -87,6 +87,11 @@ public:
     // Runs `handler` as a handler of the window: an error leaving it is shown in the error box.
     void RunHandler(const std::function<void()>& handler) noexcept;
 
+    // Saves a setting kept outside the window's fields (the "Send SMS" dialog's phone number) the way
+    // the fields are saved: into the settings file, its folder made when needed. Throws like a field's
+    // save; RunHandler shows the error.
+    void SaveSetting(std::string_view key, const std::string& value) { Save(key, value); }
+
     // The fields as shown, in a settings record.
     sms::TGPRSInfo ReadFields() const;
     const std::string& SettingsPath() const { return settingsPath_; }

@@ -477,6 +477,8 @@ void MainWindow::Command(std::size_t index, UINT code) {
                 logic_->JudgeMapingClick();
             } else if (spec.name == "tntbtn_GenerationSMS") {
                 logic_->GenerationSMSClick();
+            } else if (spec.name == "tntbtn_SendSMS") {
+                logic_->RunHandler([this] { OpenSendSmsDialog(); });
             } else if (spec.name == "tntbtn_Close") {
                 logic_->CloseClick();
             } else if (spec.name == "rzMenubtn_Language") {
@@ -486,6 +488,19 @@ void MainWindow::Command(std::size_t index, UINT code) {
         default:
             return;
     }
+}
+
+void MainWindow::OpenSendSmsDialog() {
+    if (!sendSmsDialog_) {
+        SendSmsDialog::Hooks hooks;
+        hooks.save = [this](std::string_view key, const std::string& value) {
+            logic_->SaveSetting(key, value);
+        };
+        hooks.run = [this](const std::function<void()>& handler) { logic_->RunHandler(handler); };
+        sendSmsDialog_ =
+            std::make_unique<SendSmsDialog>(instance_, window_, modem::TransportOptions{}, std::move(hooks));
+    }
+    sendSmsDialog_->Open(logic_->ReadFields(), logic_->SettingsPath());
 }
 
 void MainWindow::OpenLanguageMenu() {

@@ -21,6 +21,7 @@
 #include "app/logic/WindowLogic.h"
 #include "app/logic/WindowView.h"
 #include "app/win32/MainWindowLayout.h"
+#include "app/win32/SendSmsDialog.h"
 #include "i18n/ObjectAccess.h"
 
 namespace app::win32 {
@@ -67,6 +68,7 @@ private:
     void StepPort(int steps);
     void PortFocusLost();
     void RunPosted();
+    void OpenSendSmsDialog();
 
     HWND Of(logic::Control control) const;
     std::size_t IndexOf(std::string_view name) const;
@@ -104,6 +106,8 @@ private:
     std::deque<std::function<void()>> posted_;
     std::shared_ptr<i18n::TObjectAccess> component_;
     std::unique_ptr<logic::WindowLogic> logic_;
+    // Made at its first opening; keeps the modems found and the last outcome between openings.
+    std::unique_ptr<SendSmsDialog> sendSmsDialog_;
 };
 
 }  // namespace app::win32

@@ -1,5 +1,7 @@
 #include "app/win32/MainWindowLayout.h"
 
+#include "app/SendSmsTexts.h"
+
 namespace app::win32 {
 
 namespace {
@@ -87,6 +89,7 @@ const std::vector<ControlSpec>& Controls() {
         {"rzMenubtn_Language", Kind::MenuButton, 19, kPanelTop + 5, 90, 25, " Language", {}},
         {"tntbtn_Close", Kind::Button, 400, kPanelTop + 5, 75, 25, "Close", {}},
         {"tntbtn_GenerationSMS", Kind::Button, 287, kPanelTop + 5, 90, 25, "Generation SMS", {}},
+        {"tntbtn_SendSMS", Kind::Button, 153, kPanelTop + 5, 90, 25, sendsms::kSendSmsButton, {}},
         {"tntstsbr_Status", Kind::StatusBar, 0, 286, 495, 19, "", Control::Status},
     };
     return controls;

@@ -9,6 +9,10 @@
 //   window_probe gone             waits up to 30 s for the window to close; exit 1 if it stays
 //   window_probe console          "console" when the window's process is attached to a console, else
 //                                 "none" (the probe leaves its own console to look)
+//   window_probe dialog           waits up to 30 s for the "Send SMS" dialog; exit 1 if it never comes
+//   window_probe dialog-gone      waits up to 30 s for the dialog to close; exit 1 if it stays
+//   window_probe dialog-client, dialog-title, dialog-text NAME, dialog-point NAME
+//                                 as above, for the dialog and its controls (tntedt_SMSCommand, ...)
 
 #include <windows.h>
 
@@ -17,6 +21,7 @@
 #include <string_view>
 
 #include "app/win32/MainWindowLayout.h"
+#include "app/win32/SendSmsDialogLayout.h"
 #include "app/win32/WideText.h"
 
 namespace {
@@ -35,9 +40,39 @@ HWND Control(HWND window, std::string_view name) {
     return nullptr;
 }
 
-bool WaitFor(bool present) {
+// The dialog owned by the window (the standard dialog class), shown or, with `hiddenToo`, still
+// existing: a closed dialog is hidden at once and destroyed once its own message loop has ended.
+HWND FindDialog(bool hiddenToo) {
+    HWND window = Window();
+    for (HWND dialog = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); dialog != nullptr;
+         dialog = FindWindowExW(nullptr, dialog, L"#32770", nullptr)) {
+        if (window != nullptr && GetWindow(dialog, GW_OWNER) == window &&
+            (hiddenToo || IsWindowVisible(dialog))) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
+
+HWND Dialog() {
+    return FindDialog(false);
+}
+
+HWND DialogOrItsRest() {
+    return FindDialog(true);
+}
+
+HWND DialogControl(HWND dialog, std::string_view name) {
+    const std::size_t index = app::win32::SendDialogIndex(name);
+    if (index == app::win32::SendDialogControls().size()) {
+        return nullptr;
+    }
+    return GetDlgItem(dialog, app::win32::kFirstSendControlId + static_cast<int>(index));
+}
+
+bool WaitFor(HWND (*find)(), bool present) {
     for (int i = 0; i < 300; ++i) {
-        if ((Window() != nullptr) == present) {
+        if ((find() != nullptr) == present) {
             return true;
         }
         Sleep(100);
@@ -64,11 +99,19 @@ void Print(const std::string& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string command = argc > 1 ? argv[1] : "";
+    std::string command = argc > 1 ? argv[1] : "";
     if (command == "wait" || command == "gone") {
-        return WaitFor(command == "wait") ? 0 : 1;
+        return WaitFor(&Window, command == "wait") ? 0 : 1;
     }
-    HWND window = Window();
+    if (command == "dialog" || command == "dialog-gone") {
+        return command == "dialog" ? (WaitFor(&Dialog, true) ? 0 : 1)
+                                   : (WaitFor(&DialogOrItsRest, false) ? 0 : 1);
+    }
+    const bool ofDialog = command.rfind("dialog-", 0) == 0;
+    HWND window = ofDialog ? Dialog() : Window();
+    if (ofDialog) {
+        command.erase(0, std::string_view("dialog-").size());
+    }
     if (window == nullptr) {
         std::fprintf(stderr, "window_probe: no window\n");
         return 1;
@@ -95,11 +138,11 @@ int main(int argc, char** argv) {
               std::to_string(origin.x) + "+" + std::to_string(origin.y));
         return 0;
     }
-    HWND control = argc > 2 ? Control(window, argv[2]) : nullptr;
+    HWND control = argc <= 2 ? nullptr : ofDialog ? DialogControl(window, argv[2]) : Control(window, argv[2]);
     if (control == nullptr) {
-        std::fprintf(
-            stderr,
-            "window_probe: usage: window_probe wait|gone|title|client|console|text NAME|point NAME\n");
+        std::fprintf(stderr,
+                     "window_probe: usage: window_probe "
+                     "wait|gone|console|dialog|dialog-gone|[dialog-]title|client|text NAME|point NAME\n");
         return 2;
     }
     if (command == "text") {
