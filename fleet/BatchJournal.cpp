@@ -4,6 +4,7 @@
 #include <functional>
 #include <limits>
 
+#include "fleet/BatchTable.h"
 #include "fleet/JournalRecords.h"
 #include "fleet/ResumeLedger.h"
 
@@ -119,7 +120,13 @@ JournalState JournalState::Read(std::string_view bytes, const std::vector<std::s
         read.records.front()[1] != kVersion) {
         throw ResumeError(DamagedMessage(0));
     }
-    if (read.records.front() != HeaderRecord(outputHeader)) {
+    // A journal of a run that did not name its modem in the output row: such rows have one column
+    // less (the modem is empty), and the rows a later run appended to it have every column.
+    std::vector<std::string> shorter(outputHeader.begin(),
+                                     outputHeader.end() - (outputHeader.empty() ? 0 : 1));
+    const bool withoutModem =
+        LacksModemColumn(shorter, outputHeader) && read.records.front() == HeaderRecord(shorter);
+    if (read.records.front() != HeaderRecord(outputHeader) && !withoutModem) {
         throw ResumeError(
             "its journal was written for other columns, so from another file; resuming would lose what "
             "it records (choose another output file)");
@@ -129,7 +136,9 @@ JournalState JournalState::Read(std::string_view bytes, const std::vector<std::s
     for (std::size_t i = 1; i < read.records.size(); ++i) {
         JournalFields& fields = read.records[i];
         const bool handed = fields[0] == kHanded && fields.size() == kHandedCellsAt + inputColumns;
-        const bool finished = fields[0] == kFinished && fields.size() == kFinishedRowAt + outputColumns;
+        const bool finished =
+            fields[0] == kFinished && (fields.size() == kFinishedRowAt + outputColumns ||
+                                       (withoutModem && fields.size() + 1 == kFinishedRowAt + outputColumns));
         const std::optional<std::size_t> number = fields.size() > 2 ? ParseCount(fields[1]) : std::nullopt;
         const std::optional<std::size_t> occurrence =
             fields.size() > 2 ? ParseCount(fields[2]) : std::nullopt;
@@ -151,6 +160,7 @@ JournalState JournalState::Read(std::string_view bytes, const std::vector<std::s
             slot.entry.outputRow.assign(
                 std::make_move_iterator(fields.begin() + static_cast<std::ptrdiff_t>(cellsAt)),
                 std::make_move_iterator(fields.end()));
+            slot.entry.outputRow.resize(outputColumns);
         }
     }
     return state;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -31,13 +32,18 @@
 namespace app {
 namespace {
 
-// The transport to cancel at Ctrl-C, once there is one. A lock-free atomic, so the handler may read it.
-using CancelTarget = std::atomic<modem::SmsTransport*>;
+using Transports = std::vector<std::unique_ptr<modem::SmsTransport>>;
+
+// The transports to cancel at Ctrl-C, once they are all made. A lock-free atomic, so the handler may
+// read it; the list is never changed while it is published.
+using CancelTarget = std::atomic<const Transports*>;
 static_assert(CancelTarget::is_always_lock_free);
 
 void CancelSending(void* target) noexcept {
-    if (modem::SmsTransport* transport = static_cast<CancelTarget*>(target)->load()) {
-        transport->Cancel();
+    if (const Transports* transports = static_cast<CancelTarget*>(target)->load()) {
+        for (const std::unique_ptr<modem::SmsTransport>& transport : *transports) {
+            transport->Cancel();
+        }
     }
 }
 
@@ -89,8 +95,56 @@ struct BatchSetUp {
     fleet::JournalState recorded;
     std::unique_ptr<fleet::CsvWriter> writer;
     std::unique_ptr<fleet::BatchJournal> journal;
-    std::unique_ptr<modem::SmsTransport> transport;
+    // One transport per modem of the pool, each used by one thread; `modems` names them.
+    Transports transports;
+    std::vector<std::string> modems;
 };
+
+// The modems the batch sends through: those named, or for "all" every usable modem `lister` finds.
+std::vector<std::string> PoolModems(const CliModemOptions& options, modem::SmsTransport& lister) {
+    if (options.modems.empty()) {
+        return {options.modem};
+    }
+    if (options.modems.front() != "all") {
+        return options.modems;
+    }
+    std::vector<std::string> found;
+    for (const modem::ModemInfo& info : lister.ListModems()) {
+        if (info.usable && info.kind != modem::ModemKind::Automatic) {
+            found.push_back(info.id);
+        }
+    }
+    return found;
+}
+
+// A transport for every modem of the pool, each reporting its progress as member `i`. Returns an
+// exit status when the modems cannot be reached.
+std::optional<int> MakeTransports(const CliRequest& request, const CliOutput& output,
+                                  const std::function<modem::TransportOptions(std::size_t)>& optionsFor,
+                                  BatchSetUp& setUp) {
+    std::string reason;
+    std::unique_ptr<modem::SmsTransport> first = LoadModemTransport(optionsFor(0), reason);
+    if (!first) {
+        output.err << ModemUnavailableMessage(output, reason) << '\n';
+        return kExitFailed;
+    }
+    setUp.modems = PoolModems(request.modem, *first);
+    if (setUp.modems.empty()) {
+        output.err << Say(output, "No usable modem was found for --modem all.", {}) << '\n';
+        return kExitFailed;
+    }
+    setUp.transports.push_back(std::move(first));
+    while (setUp.transports.size() < setUp.modems.size()) {
+        std::unique_ptr<modem::SmsTransport> next =
+            LoadModemTransport(optionsFor(setUp.transports.size()), reason);
+        if (!next) {
+            output.err << ModemUnavailableMessage(output, reason) << '\n';
+            return kExitFailed;
+        }
+        setUp.transports.push_back(std::move(next));
+    }
+    return std::nullopt;
+}
 
 // What the journal of an earlier sending run recorded; nothing when there is no journal.
 // Throws ResumeError.
@@ -140,7 +194,8 @@ void LoadEarlierRuns(const CliRequest& request, const fleet::BatchTable& table, 
 
 // Sets up the batch; returns an exit status when it cannot start.
 std::optional<int> SetUp(const CliRequest& request, const CliOutput& output,
-                         const modem::TransportOptions& transportOptions, BatchSetUp& setUp) {
+                         const std::function<modem::TransportOptions(std::size_t)>& transportOptions,
+                         BatchSetUp& setUp) {
     std::vector<std::string> header;
     try {
         setUp.input = OpenInput(request);
@@ -199,12 +254,7 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output,
         return kExitFailed;
     }
     if (request.batch.send) {
-        std::string reason;
-        setUp.transport = LoadModemTransport(transportOptions, reason);
-        if (!setUp.transport) {
-            output.err << ModemUnavailableMessage(output, reason) << '\n';
-            return kExitFailed;
-        }
+        return MakeTransports(request, output, transportOptions, setUp);
     }
     return std::nullopt;
 }
@@ -216,12 +266,16 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
     // the output's temporary file behind.
     CancelTarget cancelTarget{nullptr};
     const InterruptScope interrupt(CancelSending, &cancelTarget);
+    // Set before any pool thread starts and cleared after they all ended.
     BatchRun* running = nullptr;
-    modem::TransportOptions transportOptions;
-    transportOptions.onProgress = [&running](const modem::Progress& progress) {
-        if (running != nullptr) {
-            running->OnTransportProgress(progress);
-        }
+    auto transportOptions = [&running](std::size_t member) {
+        modem::TransportOptions options;
+        options.onProgress = [&running, member](const modem::Progress& progress) {
+            if (running != nullptr) {
+                running->OnTransportProgress(member, progress);
+            }
+        };
+        return options;
     };
     BatchSetUp setUp;
     if (const std::optional<int> status = SetUp(request, output, transportOptions, setUp)) {
@@ -232,7 +286,11 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
         }
         return *status;
     }
-    cancelTarget.store(setUp.transport.get());
+    cancelTarget.store(&setUp.transports);
+    std::vector<PoolMember> pool;
+    for (std::size_t i = 0; i < setUp.transports.size(); ++i) {
+        pool.push_back(PoolMember{setUp.modems[i], setUp.transports[i].get()});
+    }
     const CliBatchOptions& options = request.batch;
     if (options.qrDirectory) {
         std::error_code error;
@@ -257,7 +315,7 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
 
     const BatchComposer composer(LoadFields(request, true), options.qrDirectory || options.send,
                                  output.translate);
-    BatchRun run(request, output, *setUp.table, composer, setUp.transport.get(), setUp.ledger, setUp.recorded,
+    BatchRun run(request, output, *setUp.table, composer, std::move(pool), setUp.ledger, setUp.recorded,
                  setUp.journal.get());
     running = &run;
     const BatchOutcome outcome = run.Rows(*setUp.input, *setUp.writer, progress);
