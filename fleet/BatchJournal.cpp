@@ -48,6 +48,24 @@ JournalFields HeaderRecord(const std::vector<std::string>& outputHeader) {
     return fields;
 }
 
+// Whether the journal's header record names the output's columns but the last, `modem`: a journal
+// of a run that did not name its modem, whose rows have one column less (an empty modem), while
+// the rows a later run appended to it have every column. Throws ResumeError when it names other
+// columns.
+bool WithoutModemColumn(const JournalFields& record, const std::vector<std::string>& sendingHeader) {
+    if (record == HeaderRecord(sendingHeader)) {
+        return false;
+    }
+    const std::vector<std::string> header(sendingHeader.begin(),
+                                          sendingHeader.end() - (sendingHeader.empty() ? 0 : 1));
+    if (!LacksModemColumn(header, sendingHeader) || record != HeaderRecord(header)) {
+        throw ResumeError(
+            "its journal was written for other columns, so from another file; resuming would lose what "
+            "it records (choose another output file)");
+    }
+    return true;
+}
+
 std::string DamagedMessage(std::size_t wholeRecords) {
     return "its journal is damaged after its first " + std::to_string(wholeRecords) +
            " records, so what it says of later rows cannot be trusted; compare it with the modem's sent "
@@ -120,17 +138,7 @@ JournalState JournalState::Read(std::string_view bytes, const std::vector<std::s
         read.records.front()[1] != kVersion) {
         throw ResumeError(DamagedMessage(0));
     }
-    // A journal of a run that did not name its modem in the output row: such rows have one column
-    // less (the modem is empty), and the rows a later run appended to it have every column.
-    std::vector<std::string> shorter(outputHeader.begin(),
-                                     outputHeader.end() - (outputHeader.empty() ? 0 : 1));
-    const bool withoutModem =
-        LacksModemColumn(shorter, outputHeader) && read.records.front() == HeaderRecord(shorter);
-    if (read.records.front() != HeaderRecord(outputHeader) && !withoutModem) {
-        throw ResumeError(
-            "its journal was written for other columns, so from another file; resuming would lose what "
-            "it records (choose another output file)");
-    }
+    const bool withoutModem = WithoutModemColumn(read.records.front(), outputHeader);
     state.wholeBytes_ = read.wholeBytes;
     const std::size_t outputColumns = outputHeader.size();
     for (std::size_t i = 1; i < read.records.size(); ++i) {

@@ -76,7 +76,7 @@ double ProgressReporter::Seconds() const {
     return std::chrono::duration<double>(now_() - start_).count();
 }
 
-std::string ProgressReporter::WithNote(std::string text) const {
+std::string ProgressReporter::WithNote(const std::string& text) const {
     return note_.empty() ? text : text + "  " + note_;
 }
 

@@ -49,7 +49,7 @@ public:
 private:
     double Seconds() const;
     void DrawBar(std::size_t done);
-    std::string WithNote(std::string text) const;
+    std::string WithNote(const std::string& text) const;
 
     std::ostream& out_;
     ProgressMode mode_;

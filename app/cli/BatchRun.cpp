@@ -218,12 +218,12 @@ void BatchRun::ShowPool(const SendPool& pool, fleet::ProgressReporter& progress)
     if (pool.members().size() < 2) {
         return;
     }
-    const auto staying = static_cast<long long>(pool.Staying());
+    const std::size_t failed = pool.Failed();
     std::string note =
-        Say(output_, "%d of %d modems at work", {static_cast<long long>(pool.Busy()), staying});
-    const auto left = static_cast<long long>(pool.members().size()) - staying;
-    if (left > 0 && !pool.Ended()) {
-        note += Say(output_, ", %d out of the pool", {left});
+        Say(output_, "%d of %d modems at work",
+            {static_cast<long long>(pool.Busy()), static_cast<long long>(pool.members().size() - failed)});
+    if (failed > 0) {
+        note += Say(output_, ", %d out of the pool", {static_cast<long long>(failed)});
     }
     progress.SetNote(std::move(note));
 }

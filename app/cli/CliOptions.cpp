@@ -271,6 +271,8 @@ std::optional<CliUsageError> TakeFlag(const std::vector<std::string>& args, std:
     return ApplyOption(*option, value, request);
 }
 
+std::optional<CliUsageError> CheckBatch(const ParseState& state, CliRequest& request);
+
 // The checks that need the command: each flag belongs to it, --port in its range, and batch's.
 std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest& request) {
     const CliCommand command = request.command;
@@ -294,9 +296,11 @@ std::optional<CliUsageError> CheckForCommand(const ParseState& state, CliRequest
         return CliUsageError{"%s: \"%s\" must end in .png or .svg",
                              {std::string("--output"), *request.outputPath}};
     }
-    if (command != CliCommand::Batch) {
-        return std::nullopt;
-    }
+    return command == CliCommand::Batch ? CheckBatch(state, request) : std::nullopt;
+}
+
+// The checks of batch: its input, its pool of modems, and the options that need others.
+std::optional<CliUsageError> CheckBatch(const ParseState& state, CliRequest& request) {
     if (request.batch.inputPath.empty()) {
         return CliUsageError{"%s needs a CSV file", {std::string("batch")}};
     }

@@ -85,9 +85,9 @@ void SendPool::Join() {
     }
 }
 
-std::size_t SendPool::Staying() const {
+std::size_t SendPool::Failed() const {
     const std::lock_guard lock(mutex_);
-    return staying_;
+    return failed_;
 }
 
 std::size_t SendPool::Busy() const {
@@ -121,6 +121,7 @@ void SendPool::Work(std::size_t member) {
         stays = job.run(member);
         lock.lock();
         --busy_;
+        failed_ += stays ? 0 : 1;
     }
     --staying_;
     --running_;

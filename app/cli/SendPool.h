@@ -59,8 +59,8 @@ public:
     void Join();
 
     const std::vector<PoolMember>& members() const { return members_; }
-    // Members still in the pool, and those doing a job now.
-    std::size_t Staying() const;
+    // Members a failed job took out of the pool, and those doing a job now.
+    std::size_t Failed() const;
     std::size_t Busy() const;
     // Whether every thread has ended.
     bool Ended() const;
@@ -80,7 +80,8 @@ private:
     std::deque<PoolJob> queue_;
     bool closed_ = false;
     bool stop_ = false;
-    std::size_t staying_ = 0;
+    std::size_t staying_ = 0;  // threads still taking jobs
+    std::size_t failed_ = 0;
     std::size_t busy_ = 0;
     std::size_t running_ = 0;
     std::vector<std::thread> threads_;
