@@ -243,8 +243,19 @@ BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
         const std::size_t windowSize = kWindowPerMember * std::max<std::size_t>(1, members_.size());
         auto stopping = [&] { return InterruptScope::Interrupted() || JournalFailed(); };
         writer.Write(table_.OutputHeader(sending));
+        // A broken input ends the reading like its end would: the rows already handed to the pool
+        // are still sent and written, as they were before the fault was found.
+        auto next = [&](std::vector<std::string>& record) {
+            try {
+                return input.Next(record);
+            } catch (const fleet::CsvError& error) {
+                outcome.inputError = Say(output_, "%s is not a CSV file this program can read: %s",
+                                         {request_.batch.inputPath, std::string(error.what())});
+                return false;
+            }
+        };
         std::vector<std::string> record;
-        while (!stopping() && input.Next(record)) {
+        while (!stopping() && next(record)) {
             std::unique_ptr<Slot> slot = Prepare(std::move(record), ++number, input.RecordLine());
             record = {};
             Slot* raw = slot.get();
@@ -284,9 +295,6 @@ BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
         if (journalFailure_) {
             throw *journalFailure_;
         }
-    } catch (const fleet::CsvError& error) {
-        outcome.inputError = Say(output_, "%s is not a CSV file this program can read: %s",
-                                 {request_.batch.inputPath, std::string(error.what())});
     } catch (const fleet::OutputError& error) {
         outcome.outputError = UnableToWriteMessage(output_, error.path(), error.reason());
     }

@@ -214,6 +214,32 @@ TEST_F(BatchPoolCommandTest, RowsLeftWhenEveryModemFailedAreSentByAResume) {
     }
 }
 
+// A quote never closed further down ends the reading; the rows the pool already had are still sent
+// and written, so the output records every message that went out.
+TEST_F(BatchPoolCommandTest, ABrokenLineKeepsTheRowsSentBeforeItInTheOutput) {
+    std::string csv = "dtu,phone\r\n";
+    for (int row = 1; row <= 4; ++row) {
+        csv += "TQ-" + std::to_string(row) + "," + Phone(row) + "\r\n";
+    }
+    WriteBytes(input_, csv + "TQ-5,\"13800138005\r\n");
+    modem_test::FakeModem a;
+    modem_test::FakeModem b;
+    a.SetAnswerDelayMs(10);
+    b.SetAnswerDelayMs(10);
+    const Outcome outcome = Run({&a, &b}, {"--quiet"});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find("The 4 rows before it were written to " + output_), std::string::npos)
+        << outcome.err;
+    const std::map<std::string, int> received = Received({&a, &b});
+    EXPECT_EQ(received.size(), 4U);
+    const std::vector<OutputRow> rows = Output();
+    ASSERT_EQ(rows.size(), 4U);
+    for (const OutputRow& row : rows) {
+        EXPECT_EQ(received.count(row.phone), 1U) << row.dtu;
+        EXPECT_TRUE(row.modem == a.path() || row.modem == b.path()) << row.dtu;
+    }
+}
+
 TEST_F(BatchPoolCommandTest, RateSpacesTheMessagesOfEachModem) {
     WriteRows(3);
     modem_test::FakeModem fake;
