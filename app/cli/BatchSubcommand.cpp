@@ -286,7 +286,6 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
         }
         return *status;
     }
-    cancelTarget.store(&setUp.transports);
     std::vector<PoolMember> pool;
     for (std::size_t i = 0; i < setUp.transports.size(); ++i) {
         pool.push_back(PoolMember{setUp.modems[i], setUp.transports[i].get()});
@@ -318,8 +317,12 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
     BatchRun run(request, output, *setUp.table, composer, std::move(pool), setUp.ledger, setUp.recorded,
                  setUp.journal.get());
     running = &run;
+    // Only while the rows run: every return before or after leaves the transports unreachable from
+    // the handler before they are destroyed.
+    cancelTarget.store(&setUp.transports);
     const BatchOutcome outcome = run.Rows(*setUp.input, *setUp.writer, progress);
     running = nullptr;
+    cancelTarget.store(nullptr);
     const int status = FinishBatch(outcome, setUp.writer.get(), request, output);
     if (status == kExitDone && setUp.journal) {
         // Every row is ok and in the output now, which holds all the journal knew.
