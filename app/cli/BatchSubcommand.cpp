@@ -8,6 +8,7 @@
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "app/cli/BatchComposer.h"
@@ -259,9 +260,23 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output,
     return std::nullopt;
 }
 
+// `translate` for several threads: each call holds `lock`. Empty (English) stays empty.
+base::TranslateFn OneAtATime(base::TranslateFn translate, std::mutex& lock) {
+    if (!translate) {
+        return {};
+    }
+    return [translate = std::move(translate), &lock](const std::string& english) {
+        const std::lock_guard hold(lock);
+        return translate(english);
+    };
+}
+
 }  // namespace
 
-int RunBatch(const CliRequest& request, const CliOutput& output) {
+namespace {
+
+// The batch, with an output whose translation several threads may call.
+int Batch(const CliRequest& request, const CliOutput& output) {
     // From the start: a Ctrl-C while the input is opened or the modem support loaded must not leave
     // the output's temporary file behind.
     CancelTarget cancelTarget{nullptr};
@@ -331,6 +346,16 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
         fleet::RemoveJournalFile(journal);
     }
     return status;
+}
+
+}  // namespace
+
+int RunBatch(const CliRequest& request, const CliOutput& output) {
+    // The modems' threads write statuses in the output's language beside the main thread, and the
+    // translation engine opens its catalogs on first use: one translation at a time.
+    std::mutex translating;
+    return Batch(request, CliOutput{output.out, output.err, OneAtATime(output.translate, translating),
+                                    output.errIsTerminal, output.outIsTerminal});
 }
 
 }  // namespace app
