@@ -4,6 +4,7 @@
 #include <functional>
 #include <limits>
 
+#include "fleet/BatchTable.h"
 #include "fleet/JournalRecords.h"
 #include "fleet/ResumeLedger.h"
 
@@ -45,6 +46,24 @@ JournalFields HeaderRecord(const std::vector<std::string>& outputHeader) {
     JournalFields fields{std::string(kFormat), std::string(kVersion)};
     fields.insert(fields.end(), outputHeader.begin(), outputHeader.end());
     return fields;
+}
+
+// Whether the journal's header record names the output's columns but the last, `modem`: a journal
+// of a run that did not name its modem, whose rows have one column less (an empty modem), while
+// the rows a later run appended to it have every column. Throws ResumeError when it names other
+// columns.
+bool WithoutModemColumn(const JournalFields& record, const std::vector<std::string>& sendingHeader) {
+    if (record == HeaderRecord(sendingHeader)) {
+        return false;
+    }
+    const std::vector<std::string> header(sendingHeader.begin(),
+                                          sendingHeader.end() - (sendingHeader.empty() ? 0 : 1));
+    if (!LacksModemColumn(header, sendingHeader) || record != HeaderRecord(header)) {
+        throw ResumeError(
+            "its journal was written for other columns, so from another file; resuming would lose what "
+            "it records (choose another output file)");
+    }
+    return true;
 }
 
 std::string DamagedMessage(std::size_t wholeRecords) {
@@ -119,17 +138,15 @@ JournalState JournalState::Read(std::string_view bytes, const std::vector<std::s
         read.records.front()[1] != kVersion) {
         throw ResumeError(DamagedMessage(0));
     }
-    if (read.records.front() != HeaderRecord(outputHeader)) {
-        throw ResumeError(
-            "its journal was written for other columns, so from another file; resuming would lose what "
-            "it records (choose another output file)");
-    }
+    const bool withoutModem = WithoutModemColumn(read.records.front(), outputHeader);
     state.wholeBytes_ = read.wholeBytes;
     const std::size_t outputColumns = outputHeader.size();
     for (std::size_t i = 1; i < read.records.size(); ++i) {
         JournalFields& fields = read.records[i];
         const bool handed = fields[0] == kHanded && fields.size() == kHandedCellsAt + inputColumns;
-        const bool finished = fields[0] == kFinished && fields.size() == kFinishedRowAt + outputColumns;
+        const bool finished =
+            fields[0] == kFinished && (fields.size() == kFinishedRowAt + outputColumns ||
+                                       (withoutModem && fields.size() + 1 == kFinishedRowAt + outputColumns));
         const std::optional<std::size_t> number = fields.size() > 2 ? ParseCount(fields[1]) : std::nullopt;
         const std::optional<std::size_t> occurrence =
             fields.size() > 2 ? ParseCount(fields[2]) : std::nullopt;
@@ -151,6 +168,7 @@ JournalState JournalState::Read(std::string_view bytes, const std::vector<std::s
             slot.entry.outputRow.assign(
                 std::make_move_iterator(fields.begin() + static_cast<std::ptrdiff_t>(cellsAt)),
                 std::make_move_iterator(fields.end()));
+            slot.entry.outputRow.resize(outputColumns);
         }
     }
     return state;

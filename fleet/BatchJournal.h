@@ -91,9 +91,10 @@ public:
     // Reads the journal's bytes. A last record cut short (the run died while appending it) is left
     // out, and appending goes on before it; a journal without a whole header counts as empty, since
     // its header is on disk before any row is sent. `outputHeader` are the columns of a sending batch
-    // of the present input, whose first `inputColumns` are the input's. Throws ResumeError when the
-    // journal's columns differ, and when a bad record has more lines after it (the file was damaged:
-    // nothing past the bad record is trusted, and going on would overwrite it).
+    // of the present input, whose first `inputColumns` are the input's; a journal written for those
+    // columns without the last, `modem` (see LacksModemColumn), is read with an empty modem cell. Throws
+    // ResumeError when the journal's columns differ, and when a bad record has more lines after it (the file
+    // was damaged: nothing past the bad record is trusted, and going on would overwrite it).
     static JournalState Read(std::string_view bytes, const std::vector<std::string>& outputHeader,
                              std::size_t inputColumns);
 

@@ -10,7 +10,8 @@ namespace {
 constexpr std::array<std::string_view, kBatchColumnCount> kNames = {
     "dtu", "phone", "type", "mode", "ip", "domain", "port", "apn", "other_apn"};
 
-constexpr std::array<std::string_view, 5> kResultNames = {"command", "parts", "status", "sent", "reply"};
+constexpr std::array<std::string_view, 6> kResultNames = {"command", "parts", "status",
+                                                          "sent",    "reply", "modem"};
 
 }  // namespace
 
@@ -46,7 +47,7 @@ BatchTable::BatchTable(std::vector<std::string> header) : header_(std::move(head
 
 std::vector<std::string> BatchTable::OutputHeader(bool sending) const {
     std::vector<std::string> out = header_;
-    out.insert(out.end(), kResultNames.begin(), kResultNames.begin() + (sending ? 5 : 3));
+    out.insert(out.end(), kResultNames.begin(), kResultNames.begin() + (sending ? kResultNames.size() : 3));
     return out;
 }
 
@@ -109,8 +110,15 @@ std::vector<std::string> BatchTable::OutputRow(BatchRow row, BatchResult result,
     if (sending) {
         out.push_back(std::move(result.sent));
         out.push_back(FormulaSafe(std::move(result.reply)));
+        out.push_back(std::move(result.modem));
     }
     return out;
+}
+
+bool LacksModemColumn(const std::vector<std::string>& header, const std::vector<std::string>& sendingHeader) {
+    return !sendingHeader.empty() && sendingHeader.back() == "modem" &&
+           header.size() + 1 == sendingHeader.size() &&
+           std::equal(header.begin(), header.end(), sendingHeader.begin());
 }
 
 std::string FormatSentReferences(const std::vector<std::string>& references) {

@@ -16,7 +16,8 @@
 // problem otherwise (the row is not to be composed, and its status says why).
 //
 // The output has the input's columns in their order, then command, parts, status and, when
-// sending, sent and reply; one row per input row, its input cells as they were read.
+// sending, sent, reply and modem (which modem sent the row); one row per input row, its input cells
+// as they were read.
 
 #include <array>
 #include <cstddef>
@@ -66,6 +67,7 @@ struct BatchResult {
     std::string status;  // "ok" or why not
     std::string sent;    // the message references (see FormatSentReferences), or the error
     std::string reply;
+    std::string modem;  // the modem that sent the row; empty when none did
 };
 
 inline constexpr std::string_view kStatusOk = "ok";
@@ -109,6 +111,10 @@ std::string FormatSentReferences(const std::vector<int>& references);
 // spreadsheet opening the output shows it as text instead of running it as a formula. The reply
 // column holds whatever anyone sent to the SIM.
 std::string FormulaSafe(std::string text);
+
+// Whether `header` is `sendingHeader` without its last column, `modem`: an output (or a journal) of
+// a sending run that drove one modem and did not name it. Its rows are read with that cell empty.
+bool LacksModemColumn(const std::vector<std::string>& header, const std::vector<std::string>& sendingHeader);
 std::string FormatSentReferences(const std::vector<std::string>& references);
 bool IsSentReferences(std::string_view cell);
 

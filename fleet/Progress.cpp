@@ -76,8 +76,12 @@ double ProgressReporter::Seconds() const {
     return std::chrono::duration<double>(now_() - start_).count();
 }
 
+std::string ProgressReporter::WithNote(const std::string& text) const {
+    return note_.empty() ? text : text + "  " + note_;
+}
+
 void ProgressReporter::DrawBar(std::size_t done) {
-    const std::string bar = FormatProgressBar(done, total_, Seconds());
+    const std::string bar = WithNote(FormatProgressBar(done, total_, Seconds()));
     // Blanks over the rest of a longer earlier bar, rather than an escape sequence that not every
     // console understands.
     const std::size_t pad = lastLength_ > bar.size() ? lastLength_ - bar.size() : 0;
@@ -100,7 +104,7 @@ void ProgressReporter::Update(std::size_t done) {
     }
     const std::size_t tenth = total_ == 0 ? 0 : (done < total_ ? done : total_) * 10 / total_;
     if (tenth > lastTenth_ || now - lastDraw_ >= kLineInterval) {
-        out_ << FormatProgressLine(done, total_, Seconds()) << '\n' << std::flush;
+        out_ << WithNote(FormatProgressLine(done, total_, Seconds())) << '\n' << std::flush;
         lastTenth_ = tenth;
         lastDraw_ = now;
     }
@@ -116,7 +120,7 @@ void ProgressReporter::Finish(std::size_t done) {
         out_ << '\n' << std::flush;
         return;
     }
-    out_ << FormatProgressLine(done, total_, Seconds()) << '\n' << std::flush;
+    out_ << WithNote(FormatProgressLine(done, total_, Seconds())) << '\n' << std::flush;
 }
 
 }  // namespace fleet

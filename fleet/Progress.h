@@ -9,6 +9,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
 
 namespace fleet {
 
@@ -39,12 +40,16 @@ public:
     // `done` rows are finished. Draws the bar at most 10 times a second; writes a line when another
     // tenth of the total is done, or 10 s after the last line.
     void Update(std::size_t done);
+    // A few words drawn after the bar or the line from the next drawing on ("3 of 4 modems at
+    // work"); empty for none.
+    void SetNote(std::string note) { note_ = std::move(note); }
     // Draws the final state (bar followed by a line end, or a last line) once.
     void Finish(std::size_t done);
 
 private:
     double Seconds() const;
     void DrawBar(std::size_t done);
+    std::string WithNote(const std::string& text) const;
 
     std::ostream& out_;
     ProgressMode mode_;
@@ -56,6 +61,7 @@ private:
     bool finished_ = false;
     std::size_t lastLength_ = 0;
     std::size_t lastTenth_ = 0;
+    std::string note_;
 };
 
 }  // namespace fleet

@@ -28,7 +28,7 @@ ResumeLedger ResumeLedger::Load(CsvInput& earlier, const std::vector<std::string
     if (record == composingHeader) {
         return ledger;
     }
-    if (record != sendingHeader) {
+    if (record != sendingHeader && !LacksModemColumn(record, sendingHeader)) {
         throw ResumeError(
             "the output file's columns are not those this input gives, so it was written from another "
             "file; resuming would overwrite its results (choose another output file)");

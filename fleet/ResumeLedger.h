@@ -43,7 +43,9 @@ public:
     ResumeLedger() = default;
 
     // Reads the earlier output. Its header must be `sendingHeader` (then its sent rows are
-    // taken) or `composingHeader` (a run without sending: nothing was sent); anything else means
+    // taken), that header without its last column `modem` (a run of one modem that did not name it:
+    // its rows get an empty modem cell), or `composingHeader` (a run without sending: nothing was
+    // sent); anything else means
     // it was written from another input, and is a ResumeError. `inputColumns` is the number of
     // input columns at the front of both headers. An empty file counts as no earlier output.
     // Throws CsvError when the earlier output is no readable CSV (the batch writes UTF-8, so read it

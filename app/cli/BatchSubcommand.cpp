@@ -5,8 +5,10 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "app/cli/BatchComposer.h"
@@ -32,13 +34,18 @@
 namespace app {
 namespace {
 
-// The transport to cancel at Ctrl-C, once there is one. A lock-free atomic, so the handler may read it.
-using CancelTarget = std::atomic<modem::SmsTransport*>;
+using Transports = std::vector<std::unique_ptr<modem::SmsTransport>>;
+
+// The transports to cancel at Ctrl-C, once they are all made. A lock-free atomic, so the handler may
+// read it; the list is never changed while it is published.
+using CancelTarget = std::atomic<const Transports*>;
 static_assert(CancelTarget::is_always_lock_free);
 
 void CancelSending(void* target) noexcept {
-    if (modem::SmsTransport* transport = static_cast<CancelTarget*>(target)->load()) {
-        transport->Cancel();
+    if (const Transports* transports = static_cast<CancelTarget*>(target)->load()) {
+        for (const std::unique_ptr<modem::SmsTransport>& transport : *transports) {
+            transport->Cancel();
+        }
     }
 }
 
@@ -90,8 +97,59 @@ struct BatchSetUp {
     fleet::JournalState recorded;
     std::unique_ptr<fleet::CsvWriter> writer;
     std::unique_ptr<fleet::BatchJournal> journal;
-    std::unique_ptr<modem::SmsTransport> transport;
+    // One transport per modem of the pool, each used by one thread; `modems` names them.
+    Transports transports;
+    std::vector<std::string> modems;
 };
+
+// Every usable modem that `lister` finds, for "--modem all".
+std::vector<std::string> UsableModems(modem::SmsTransport& lister) {
+    std::vector<std::string> found;
+    for (const modem::ModemInfo& info : lister.ListModems()) {
+        if (info.usable && info.kind != modem::ModemKind::Automatic) {
+            found.push_back(info.id);
+        }
+    }
+    return found;
+}
+
+// A transport for every modem of the pool (a Kannel gateway for a URL), each reporting its progress
+// as member `i`. Returns an exit status when the modems cannot be reached.
+std::optional<int> MakeTransports(const CliRequest& request, const CliOutput& output,
+                                  const std::function<modem::TransportOptions(std::size_t)>& optionsFor,
+                                  BatchSetUp& setUp) {
+    std::string reason;
+    const auto unavailable = [&] {
+        output.err << ModemUnavailableMessage(output, reason) << '\n';
+        return kExitFailed;
+    };
+    const std::vector<std::string>& named = request.modem.modems;
+    if (!named.empty() && named.front() == "all") {
+        std::unique_ptr<modem::SmsTransport> lister = LoadModemTransport(optionsFor(0), reason);
+        if (!lister) {
+            return unavailable();
+        }
+        setUp.modems = UsableModems(*lister);
+        if (setUp.modems.empty()) {
+            output.err << Say(output, "No usable modem was found for --modem all.", {}) << '\n';
+            return kExitFailed;
+        }
+        setUp.transports.push_back(std::move(lister));
+    } else {
+        setUp.modems = named.empty() ? std::vector<std::string>{request.modem.modem} : named;
+    }
+    while (setUp.transports.size() < setUp.modems.size()) {
+        CliModemOptions choice = request.modem;
+        choice.modem = setUp.modems[setUp.transports.size()];
+        std::unique_ptr<modem::SmsTransport> next =
+            OpenTransport(choice, optionsFor(setUp.transports.size()), reason);
+        if (!next) {
+            return unavailable();
+        }
+        setUp.transports.push_back(std::move(next));
+    }
+    return std::nullopt;
+}
 
 // What the journal of an earlier sending run recorded; nothing when there is no journal.
 // Throws ResumeError.
@@ -141,7 +199,8 @@ void LoadEarlierRuns(const CliRequest& request, const fleet::BatchTable& table, 
 
 // Sets up the batch; returns an exit status when it cannot start.
 std::optional<int> SetUp(const CliRequest& request, const CliOutput& output,
-                         const modem::TransportOptions& transportOptions, BatchSetUp& setUp) {
+                         const std::function<modem::TransportOptions(std::size_t)>& transportOptions,
+                         BatchSetUp& setUp) {
     std::vector<std::string> header;
     try {
         setUp.input = OpenInput(request);
@@ -200,29 +259,42 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output,
         return kExitFailed;
     }
     if (request.batch.send) {
-        std::string reason;
-        setUp.transport = OpenTransport(request.modem, transportOptions, reason);
-        if (!setUp.transport) {
-            output.err << ModemUnavailableMessage(output, reason) << '\n';
-            return kExitFailed;
-        }
+        return MakeTransports(request, output, transportOptions, setUp);
     }
     return std::nullopt;
 }
 
+// `translate` for several threads: each call holds `lock`. Empty (English) stays empty.
+base::TranslateFn OneAtATime(base::TranslateFn translate, std::mutex& lock) {
+    if (!translate) {
+        return {};
+    }
+    return [translate = std::move(translate), &lock](const std::string& english) {
+        const std::lock_guard hold(lock);
+        return translate(english);
+    };
+}
+
 }  // namespace
 
-int RunBatch(const CliRequest& request, const CliOutput& output) {
+namespace {
+
+// The batch, with an output whose translation several threads may call.
+int Batch(const CliRequest& request, const CliOutput& output) {
     // From the start: a Ctrl-C while the input is opened or the modem support loaded must not leave
     // the output's temporary file behind.
     CancelTarget cancelTarget{nullptr};
     const InterruptScope interrupt(CancelSending, &cancelTarget);
+    // Set before any pool thread starts and cleared after they all ended.
     BatchRun* running = nullptr;
-    modem::TransportOptions transportOptions;
-    transportOptions.onProgress = [&running](const modem::Progress& progress) {
-        if (running != nullptr) {
-            running->OnTransportProgress(progress);
-        }
+    auto transportOptions = [&running](std::size_t member) {
+        modem::TransportOptions options;
+        options.onProgress = [&running, member](const modem::Progress& progress) {
+            if (running != nullptr) {
+                running->OnTransportProgress(member, progress);
+            }
+        };
+        return options;
     };
     BatchSetUp setUp;
     if (const std::optional<int> status = SetUp(request, output, transportOptions, setUp)) {
@@ -233,7 +305,10 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
         }
         return *status;
     }
-    cancelTarget.store(setUp.transport.get());
+    std::vector<PoolMember> pool;
+    for (std::size_t i = 0; i < setUp.transports.size(); ++i) {
+        pool.push_back(PoolMember{setUp.modems[i], setUp.transports[i].get()});
+    }
     const CliBatchOptions& options = request.batch;
     if (options.qrDirectory) {
         std::error_code error;
@@ -258,11 +333,15 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
 
     const BatchComposer composer(LoadFields(request, true), options.qrDirectory || options.send,
                                  output.translate);
-    BatchRun run(request, output, *setUp.table, composer, setUp.transport.get(), setUp.ledger, setUp.recorded,
+    BatchRun run(request, output, *setUp.table, composer, std::move(pool), setUp.ledger, setUp.recorded,
                  setUp.journal.get());
     running = &run;
+    // Only while the rows run: every return before or after leaves the transports unreachable from
+    // the handler before they are destroyed.
+    cancelTarget.store(&setUp.transports);
     const BatchOutcome outcome = run.Rows(*setUp.input, *setUp.writer, progress);
     running = nullptr;
+    cancelTarget.store(nullptr);
     const int status = FinishBatch(outcome, setUp.writer.get(), request, output);
     if (status == kExitDone && setUp.journal) {
         // Every row is ok and in the output now, which holds all the journal knew.
@@ -271,6 +350,16 @@ int RunBatch(const CliRequest& request, const CliOutput& output) {
         fleet::RemoveJournalFile(journal);
     }
     return status;
+}
+
+}  // namespace
+
+int RunBatch(const CliRequest& request, const CliOutput& output) {
+    // The modems' threads write statuses in the output's language beside the main thread, and the
+    // translation engine opens its catalogs on first use: one translation at a time.
+    std::mutex translating;
+    return Batch(request, CliOutput{output.out, output.err, OneAtATime(output.translate, translating),
+                                    output.errIsTerminal, output.outIsTerminal});
 }
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #include "app/cli/CliOptions.h"
 
+#include <algorithm>
 #include <limits>
 #include <string_view>
 
@@ -94,6 +95,32 @@ std::optional<CliUsageError> CheckValue(const CliOption& option, const std::stri
     return std::nullopt;
 }
 
+// Splits the --modem values of a batch into its pool ("a,b" names two). A modem named twice would be
+// opened by two senders at once; "all" stands for every modem found, so it stands alone.
+std::optional<CliUsageError> SplitModems(CliModemOptions& modem) {
+    std::vector<std::string> pool;
+    for (const std::string& value : modem.modems) {
+        std::size_t start = 0;
+        while (start <= value.size()) {
+            const std::size_t comma = std::min(value.find(',', start), value.size());
+            std::string name = value.substr(start, comma - start);
+            if (name.empty()) {
+                return CliUsageError{"%s: \"%s\" names an empty modem", {std::string("--modem"), value}};
+            }
+            if (std::find(pool.begin(), pool.end(), name) != pool.end()) {
+                return CliUsageError{"%s: %s is named twice", {std::string("--modem"), name}};
+            }
+            pool.push_back(std::move(name));
+            start = comma + 1;
+        }
+    }
+    if (pool.size() > 1 && std::find(pool.begin(), pool.end(), "all") != pool.end()) {
+        return CliUsageError{"%s: all stands alone, for every modem found", {std::string("--modem")}};
+    }
+    modem.modems = std::move(pool);
+    return std::nullopt;
+}
+
 // Sets what `option` sets from its checked `value` (empty for a switch).
 std::optional<CliUsageError> ApplyOption(const CliOption& option, const std::string& value,
                                          CliRequest& request) {
@@ -123,7 +150,9 @@ std::optional<CliUsageError> ApplyOption(const CliOption& option, const std::str
             request.outputPath = value;
             break;
         case OptionTarget::Modem:
+            // send takes the last one given; batch splits them all into its pool.
             request.modem.modem = value;
+            request.modem.modems.push_back(value);
             break;
         case OptionTarget::Smsc: {
             // Normalised once here; the number as dialled is what goes down to the modem.
@@ -143,6 +172,9 @@ std::optional<CliUsageError> ApplyOption(const CliOption& option, const std::str
             break;
         case OptionTarget::WaitReply:
             request.modem.waitReplySeconds = ParseNumber(value, option.range);
+            break;
+        case OptionTarget::Rate:
+            request.modem.ratePerMinute = ParseNumber(value, option.range);
             break;
         case OptionTarget::QrDir:
             request.batch.qrDirectory = value;
@@ -250,10 +282,13 @@ std::optional<CliUsageError> TakeFlag(const std::vector<std::string>& args, std:
     return ApplyOption(*option, value, request);
 }
 
-// The checks of batch: its file and the flags that only make sense together.
-std::optional<CliUsageError> CheckBatch(const ParseState& state, const CliRequest& request) {
+// The checks of batch: its input, its pool of modems, and the options that need others.
+std::optional<CliUsageError> CheckBatch(const ParseState& state, CliRequest& request) {
     if (request.batch.inputPath.empty()) {
         return CliUsageError{"%s needs a CSV file", {std::string("batch")}};
+    }
+    if (auto error = SplitModems(request.modem)) {
+        return error;
     }
     if (request.batch.resendDoubtful && !request.batch.resume) {
         return CliUsageError{"%s needs %s", {std::string("--resend-doubtful"), std::string("--resume")}};
@@ -268,7 +303,8 @@ std::optional<CliUsageError> CheckBatch(const ParseState& state, const CliReques
     }
     if (!request.batch.send) {
         for (const CliOption* option : state.given) {
-            if (option->commands == kModemCommands || option->target == OptionTarget::ResendDoubtful) {
+            if (option->commands == kModemCommands || option->target == OptionTarget::ResendDoubtful ||
+                option->target == OptionTarget::Rate) {
                 return CliUsageError{"%s needs %s", {std::string(option->name), std::string("--send")}};
             }
         }

@@ -12,7 +12,8 @@
 //   sms:         --length
 //   qr:          --phone NUMBER  --output FILE
 //   send:        --phone NUMBER  --modem auto|mm|DEVICE  --smsc NUMBER  --wait-reply SECONDS
-//   batch FILE:  --output FILE  --qr-dir DIR  --send  --modem  --smsc  --wait-reply  --resume
+//   batch FILE:  --output FILE  --qr-dir DIR  --send  --modem (repeatable)  --rate N  --smsc  --wait-reply
+//                --resume
 //                --resend-doubtful (with --resume)  --encoding utf-8|gb18030  --quiet
 //   listen:      --port N (1 to 65535)  --bind ADDRESS  --timeout SECONDS  --count N  --fleet FILE
 //                --output FILE (with --fleet)
@@ -76,7 +77,11 @@ struct CliFieldOverrides {
 
 // The modem options of send and batch.
 struct CliModemOptions {
-    std::string modem = "auto";                // "auto", "mm", a ModemManager path or a serial device
+    std::string modem = "auto";  // "auto", "mm", a ModemManager path, a serial device or a gateway URL
+    // batch: every modem named, in order, comma-separated lists split (it sends through them all);
+    // "all" stands for every usable modem found. Empty: `modem` alone. send takes `modem`, the last.
+    std::vector<std::string> modems;
+    std::optional<int> ratePerMinute;          // batch: at most this many SMS a minute per modem
     std::string smsc;                          // as dialled; empty: the SIM card's own service centre
     std::optional<int> waitReplySeconds;       // 1 to 86400; absent: no waiting
     std::optional<std::string> gatewayListen;  // "ADDRESS:PORT" of the receiver Kannel calls back

@@ -187,5 +187,38 @@ TEST(RowOccurrencesTest, CountsEachListOfCellsOnItsOwn) {
     EXPECT_EQ(occurrences.Next({"a", "b"}), 2U);
 }
 
+// A journal begun by a run that wrote no modem column, then continued by one that does: both kinds of
+// row are read, the older ones with an empty modem cell, so the resume keeps them as sent.
+TEST_F(BatchJournalTest, AJournalWithoutTheModemColumnIsReadAndContinued) {
+    std::vector<std::string> withModem = kHeader;
+    withModem.emplace_back("modem");
+    {
+        BatchJournal journal(path_, kHeader);
+        journal.Finished({1, 0}, JournalOutcome::Sent, "m", OutputRow(kCellsA, "17"));
+    }
+    const JournalState older = JournalState::Read(ReadBytes(path_), withModem, 2);
+    std::vector<std::string> rowWithModem = OutputRow(kCellsB, "18");
+    rowWithModem.emplace_back("/dev/ttyUSB1");
+    {
+        BatchJournal journal(path_, withModem, older.wholeBytes());
+        journal.Finished({2, 0}, JournalOutcome::Sent, "/dev/ttyUSB1", rowWithModem);
+    }
+    const JournalState both = JournalState::Read(ReadBytes(path_), withModem, 2);
+    ASSERT_NE(both.Find(kCellsA, 0), nullptr);
+    std::vector<std::string> olderRow = OutputRow(kCellsA, "17");
+    olderRow.emplace_back();
+    EXPECT_EQ(both.Find(kCellsA, 0)->outputRow, olderRow);
+    ASSERT_NE(both.Find(kCellsB, 0), nullptr);
+    EXPECT_EQ(both.Find(kCellsB, 0)->outputRow, rowWithModem);
+
+    // A journal with every column takes no row that lacks one.
+    WriteBytes(path_, "");
+    {
+        BatchJournal journal(path_, withModem);
+        journal.Finished({1, 0}, JournalOutcome::Sent, "m", OutputRow(kCellsA, "17"));
+    }
+    EXPECT_THROW(JournalState::Read(ReadBytes(path_), withModem, 2), ResumeError);
+}
+
 }  // namespace
 }  // namespace fleet

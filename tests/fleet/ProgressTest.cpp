@@ -87,6 +87,30 @@ TEST(ProgressTest, ShorterBarCoversTheLongerOneBeforeIt) {
     EXPECT_EQ("\r1000 rows  1000.0/s\r1000 rows  1.0/s   \n", out.str());
 }
 
+// The modems at work follow the bar and the line; a note that goes away leaves no trace behind.
+TEST(ProgressTest, ANoteFollowsTheBarAndTheLine) {
+    FakeClock clock;
+    std::ostringstream bar;
+    ProgressReporter barReporter(bar, ProgressMode::Bar, 0, clock.Function());
+    clock.Advance(milliseconds(1000));
+    barReporter.SetNote("2 of 3 modems at work");
+    barReporter.Update(10);
+    clock.Advance(milliseconds(1000));
+    barReporter.SetNote("");
+    barReporter.Finish(20);
+    const std::string withNote = "10 rows  10.0/s  2 of 3 modems at work";
+    const std::string without = "20 rows  10.0/s";
+    EXPECT_EQ("\r" + withNote + "\r" + without + std::string(withNote.size() - without.size(), ' ') + "\n",
+              bar.str());
+
+    std::ostringstream lines;
+    ProgressReporter lineReporter(lines, ProgressMode::Lines, 0, clock.Function());
+    lineReporter.SetNote("1 of 1 modems at work, 1 out of the pool");
+    clock.Advance(milliseconds(1000));
+    lineReporter.Finish(5);
+    EXPECT_EQ("5 rows, 5.0 rows/s  1 of 1 modems at work, 1 out of the pool\n", lines.str());
+}
+
 TEST(ProgressTest, LinesComeEveryTenthOrEveryTenSeconds) {
     FakeClock clock;
     std::ostringstream out;

@@ -15,6 +15,7 @@ namespace {
 using Records = std::vector<std::vector<std::string>>;
 
 const BatchTable kTable({"dtu", "site"});
+constexpr std::size_t kReplyColumn = 6;
 
 // An earlier output with these rows: input cells, then status and sent.
 std::string EarlierOutput(const Records& rows) {
@@ -27,6 +28,7 @@ std::string EarlierOutput(const Records& rows) {
         result.status = row[2];
         result.sent = row[3];
         result.reply = "reply of " + row[0];
+        result.modem = "/dev/ttyUSB0";
         AppendCsvRecord(text, kTable.OutputRow(kTable.Row({row[0], row[1]}, 0, 0), result, true));
     }
     return text;
@@ -43,7 +45,7 @@ std::string Plan(ResumeLedger& ledger, const Records& input) {
     std::string plan;
     for (const auto& cells : input) {
         const auto kept = ledger.Take(cells);
-        plan += (plan.empty() ? "" : ", ") + (kept ? kept->back() : std::string("send"));
+        plan += (plan.empty() ? "" : ", ") + (kept ? kept->at(kReplyColumn) : std::string("send"));
     }
     return plan;
 }
@@ -97,8 +99,9 @@ TEST(ResumeLedgerTest, KeepsSentRowsAndSendsTheRest) {
     }
     // The kept row is the earlier output row whole.
     ResumeLedger ledger = Load(kEarlier);
-    EXPECT_EQ((std::vector<std::string>{"D", "four", "(A55A#s)", "1", "ok", "12 13", "reply of D"}),
-              ledger.Take({"D", "four"}));
+    EXPECT_EQ(
+        (std::vector<std::string>{"D", "four", "(A55A#s)", "1", "ok", "12 13", "reply of D", "/dev/ttyUSB0"}),
+        ledger.Take({"D", "four"}));
 }
 
 TEST(ResumeLedgerTest, RefusesWhenASentRowWouldBeLost) {
@@ -136,6 +139,23 @@ TEST(ResumeLedgerTest, EarlierOutputsOfOtherShapes) {
 
     // Rows cut short (a hand edit) are read with empty cells, so they count as not sent.
     EXPECT_EQ(0u, Load(EarlierOutput({}) + "A,one,(A55A#s),1,ok\r\n").SentRows());
+
+    // An output of a run that did not name its modem: its sent rows are kept, the modem cell empty.
+    std::vector<std::string> withoutModem = kTable.OutputHeader(true);
+    withoutModem.pop_back();
+    std::string singleModem;
+    AppendCsvRecord(singleModem, withoutModem);
+    AppendCsvRecord(singleModem, {"A", "one", "(A55A#s)", "1", "ok", "11", "OK"});
+    ResumeLedger earlier = Load(singleModem);
+    EXPECT_EQ(1u, earlier.SentRows());
+    EXPECT_EQ((std::vector<std::string>{"A", "one", "(A55A#s)", "1", "ok", "11", "OK", ""}),
+              earlier.Take({"A", "one"}));
+    // Only the modem column may be missing.
+    std::vector<std::string> withoutReply = kTable.OutputHeader(true);
+    withoutReply.erase(withoutReply.end() - 2);
+    std::string noReply;
+    AppendCsvRecord(noReply, withoutReply);
+    EXPECT_THROW(Load(noReply), ResumeError);
 
     std::string otherInput;
     AppendCsvRecord(otherInput, BatchTable({"dtu", "site", "note"}).OutputHeader(true));

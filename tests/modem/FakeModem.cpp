@@ -63,6 +63,10 @@ void FakeModem::SetAnswerDelayMs(int ms) {
     std::lock_guard lock(mutex_);
     delayMs_ = ms;
 }
+void FakeModem::SetPartDelayMs(int ms) {
+    std::lock_guard lock(mutex_);
+    partDelayMs_ = ms;
+}
 void FakeModem::SetPinState(const std::string& state) {
     std::lock_guard lock(mutex_);
     pinState_ = state;
@@ -287,6 +291,9 @@ void FakeModem::PartReceived() {
     if (const auto error = partErrors_.find(part); error != partErrors_.end()) {
         Answer("", error->second, "AT+CMGS");
         return;
+    }
+    if (partDelayMs_ > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(partDelayMs_));
     }
     Answer("\r\n+CMGS: " + std::to_string(nextReference_++) + "\r\n", "OK", "AT+CMGS");
     Arm(part);

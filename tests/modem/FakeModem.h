@@ -31,6 +31,7 @@ public:
     void SetSilent(bool silent);                     // answers nothing at all
     void SetGarbage(bool garbage);                   // answers every command with line noise only
     void SetAnswerDelayMs(int ms);                   // waits this long before each answer
+    void SetPartDelayMs(int ms);                     // each part takes this long to go out, as on a network
     void SetPinState(const std::string& state);      // "READY" (default), "SIM PIN", "SIM PUK"; "" = no SIM
     void SetTextModeOnly(bool textOnly);             // AT+CMGF=0 gives ERROR, AT+CMGF=1 OK
     void SetPromptMissing(bool missing);             // AT+CMGS=<n> never gets its "> "
@@ -82,6 +83,7 @@ private:
     bool silent_ = false;
     bool garbage_ = false;
     int delayMs_ = 0;
+    int partDelayMs_ = 0;
     std::string pinState_ = "READY";
     bool textOnly_ = false;
     std::string promptAnswer_;

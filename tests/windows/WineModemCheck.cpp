@@ -190,14 +190,15 @@ TEST_F(WineModemTest, BatchSendRecordsEachRowsOutcome) {
         return "(A55A#1*192.168.1.100*6000#3*CMNET#4*" + dtu + ")";
     };
     EXPECT_EQ(ReadBytes(output),
-              "dtu,phone,command,parts,status,sent,reply\r\n"
+              "dtu,phone,command,parts,status,sent,reply,modem\r\n"
               "TQ-1,13800138001," +
-                  command("TQ-1") +
-                  ",1,ok,17,\r\n"
+                  command("TQ-1") + ",1,ok,17,," + port.name() +
+                  "\r\n"
                   "TQ-2,13800138002," +
                   command("TQ-2") +
                   ",1,ok,The modem refused part 1 of 1: network out of order "
-                  "(+CMS ERROR: 38),\r\n");
+                  "(+CMS ERROR: 38),," +
+                  port.name() + "\r\n");
 }
 
 }  // namespace

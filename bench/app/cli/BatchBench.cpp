@@ -83,7 +83,7 @@ void BM_BatchInMemory(benchmark::State& state) {
         const fleet::BatchTable table(header);
         fleet::CsvWriter writer(out);
         fleet::ProgressReporter progress(messages, fleet::ProgressMode::Quiet, 0);
-        app::BatchRun run(request, output, table, composer, nullptr, ledger, recorded, nullptr);
+        app::BatchRun run(request, output, table, composer, {}, ledger, recorded, nullptr);
         const app::BatchOutcome outcome = run.Rows(input, writer, progress);
         writer.Finish();
         benchmark::DoNotOptimize(outcome.rows);

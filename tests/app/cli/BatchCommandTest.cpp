@@ -292,16 +292,18 @@ TEST_F(BatchCommandTest, SendingRecordsReferencesAndResumeSendsOnlyTheRest) {
     const Outcome first = Batch(csv, {"--send", "--modem", failing.path(), "--output", output_, "--quiet"});
     EXPECT_EQ(first.status, 1);
     EXPECT_EQ(ReadBytes(output_),
-              "dtu,phone,command,parts,status,sent,reply\r\n"
+              "dtu,phone,command,parts,status,sent,reply,modem\r\n"
               "TQ-1,13800138001," +
-                  Command("TQ-1") +
-                  ",1,ok,17,\r\n"
+                  Command("TQ-1") + ",1,ok,17,," + failing.path() +
+                  "\r\n"
                   "TQ-2,13800138002," +
                   Command("TQ-2") +
                   ",1,ok,The modem refused part 1 of 1: network out of order "
-                  "(+CMS ERROR: 38),\r\n"
+                  "(+CMS ERROR: 38),," +
+                  failing.path() +
+                  "\r\n"
                   "TQ-3,13800138003," +
-                  Command("TQ-3") + ",1,ok,18,\r\n");
+                  Command("TQ-3") + ",1,ok,18,," + failing.path() + "\r\n");
 
     modem_test::FakeModem working;
     const Outcome resumed =
@@ -311,15 +313,15 @@ TEST_F(BatchCommandTest, SendingRecordsReferencesAndResumeSendsOnlyTheRest) {
     ASSERT_EQ(parts.size(), 1U) << "only the row that failed is sent again";
     EXPECT_EQ(parts[0].destination.number, "13800138002");
     EXPECT_EQ(ReadBytes(output_),
-              "dtu,phone,command,parts,status,sent,reply\r\n"
+              "dtu,phone,command,parts,status,sent,reply,modem\r\n"
               "TQ-1,13800138001," +
-                  Command("TQ-1") +
-                  ",1,ok,17,\r\n"
+                  Command("TQ-1") + ",1,ok,17,," + failing.path() +
+                  "\r\n"
                   "TQ-2,13800138002," +
-                  Command("TQ-2") +
-                  ",1,ok,17,\r\n"
+                  Command("TQ-2") + ",1,ok,17,," + working.path() +
+                  "\r\n"
                   "TQ-3,13800138003," +
-                  Command("TQ-3") + ",1,ok,18,\r\n");
+                  Command("TQ-3") + ",1,ok,18,," + failing.path() + "\r\n");
 }
 
 TEST_F(BatchCommandTest, CtrlCWhileSendingKeepsTheRowsDone) {
@@ -340,9 +342,9 @@ TEST_F(BatchCommandTest, CtrlCWhileSendingKeepsTheRowsDone) {
     EXPECT_EQ(interrupted.err, "Interrupted: 1 rows were written to " + output_ +
                                    "; run again with --resume to send the rest.\n");
     EXPECT_EQ(ReadBytes(output_),
-              "dtu,phone,command,parts,status,sent,reply\r\n"
+              "dtu,phone,command,parts,status,sent,reply,modem\r\n"
               "TQ-1,13800138001," +
-                  Command("TQ-1") + ",1,ok,Cancelled,\r\n");
+                  Command("TQ-1") + ",1,ok,Cancelled,," + stalling.path() + "\r\n");
     EXPECT_EQ(stalling.Pdus(), std::vector<std::string>{});
 
     modem_test::FakeModem working;

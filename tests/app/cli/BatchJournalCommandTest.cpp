@@ -59,6 +59,20 @@ protected:
         return args;
     }
 
+    // The arguments of a run through every fake of `pool`.
+    std::vector<std::string> PoolArgs(const std::vector<std::unique_ptr<modem_test::FakeModem>>& pool,
+                                      bool resume) const {
+        std::vector<std::string> args{"batch",  input_,     "--settings", settings_,
+                                      "--send", "--output", output_,      "--quiet"};
+        for (const auto& fake : pool) {
+            args.insert(args.end(), {"--modem", fake->path()});
+        }
+        if (resume) {
+            args.emplace_back("--resume");
+        }
+        return args;
+    }
+
     // The files in the folder other than the settings, the input, the output and its journal.
     std::vector<std::string> Leftovers() const {
         std::vector<std::string> names;
@@ -91,96 +105,116 @@ protected:
         return {};
     }
 
+    // Runs killed with SIGKILL at random instants, each resumed by the next, until one ends by itself,
+    // with a pool of `modems` fakes. Whatever the instants: no row reaches a modem twice, and every
+    // row is either sent (its reference in the output) or marked in doubt, never silently dropped;
+    // no temporary file stays.
+    void KillAndResume(int modems) {
+        const int wanted = std::getenv("DTUSMS_KILL_INSTANTS") != nullptr
+                               ? std::atoi(std::getenv("DTUSMS_KILL_INSTANTS"))
+                               : 30;
+        const unsigned seed = std::random_device{}();
+        std::mt19937 random(seed);
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", " + std::to_string(modems) + " modems");
+        auto makePool = [modems] {
+            std::vector<std::unique_ptr<modem_test::FakeModem>> pool;
+            for (int i = 0; i < modems; ++i) {
+                pool.push_back(std::make_unique<modem_test::FakeModem>());
+                pool.back()->SetAnswerDelayMs(5);
+            }
+            return pool;
+        };
+
+        // How long a whole run takes, so that the instants spread over all of it.
+        long long runMs = 0;
+        {
+            const auto pool = makePool();
+            const auto started = std::chrono::steady_clock::now();
+            const Outcome whole = testing::RunProgram(PoolArgs(pool, false));
+            runMs = modem_test::MillisecondsSince(started);
+            ASSERT_EQ(whole.status, 0) << whole.err;
+            ASSERT_FALSE(std::filesystem::exists(output_ + ".journal"))
+                << "a run with every row ok keeps no journal";
+            std::filesystem::remove(output_);
+        }
+
+        int instants = 0;
+        int doubtfulRows = 0;
+        while (instants < wanted) {
+            std::filesystem::remove(output_);
+            std::filesystem::remove(output_ + ".journal");
+            std::map<std::string, int> parts;
+            int kills = 0;
+            bool ended = false;
+            for (int run = 0; !ended; ++run) {
+                const auto pool = makePool();
+                testing::RunningProgram program(PoolArgs(pool, run > 0));
+                // After four kills in a row the run is left to end, so that the chain always finishes.
+                if (kills < 4 && instants < wanted) {
+                    std::uniform_int_distribution<long long> instant(0, runMs);
+                    std::this_thread::sleep_for(std::chrono::milliseconds(instant(random)));
+                    program.Signal(SIGKILL);
+                }
+                const Outcome outcome = program.Wait();
+                for (const auto& fake : pool) {
+                    CountParts(*fake, parts);
+                }
+                if (outcome.signal == SIGKILL) {
+                    ++kills;
+                    ++instants;
+                    continue;
+                }
+                ended = true;
+                EXPECT_TRUE(outcome.status == 0 || outcome.status == 1) << outcome.err;
+            }
+            int doubtful = 0;
+            for (int row = 1; row <= kRows; ++row) {
+                SCOPED_TRACE("row " + std::to_string(row));
+                const std::string line = OutputLine(row);
+                const int received = parts[Phone(row)];
+                EXPECT_LE(received, 1) << "sent twice";
+                const bool inDoubt = line.find("in doubt") != std::string::npos;
+                const bool sent = std::regex_search(line, std::regex(",1,ok,[0-9]+,,[^,]+$"));
+                EXPECT_TRUE(sent || inDoubt) << "lost: " << line;
+                if (sent) {
+                    EXPECT_EQ(received, 1) << "recorded as sent, but the modem never took it";
+                }
+                doubtful += inDoubt ? 1 : 0;
+            }
+            // Each modem of the pool may have had a row in its hands when a run died.
+            EXPECT_LE(doubtful, kills * modems)
+                << "only a row in a modem's hands when a run died can be in doubt";
+            EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+            doubtfulRows += doubtful;
+
+            if (doubtful > 0) {
+                // The user's say: send the doubtful rows again; then every row is sent and the journal goes.
+                modem_test::FakeModem fake;
+                const Outcome resent = testing::RunProgram(Args(fake, true, {"--resend-doubtful"}));
+                EXPECT_EQ(resent.status, 0) << resent.err;
+                EXPECT_EQ(fake.Pdus().size(), static_cast<std::size_t>(doubtful));
+                EXPECT_FALSE(std::filesystem::exists(output_ + ".journal"));
+            }
+            if (HasFailure()) {
+                break;
+            }
+        }
+        std::cout << "[ kill test ] " << modems << " modems: " << instants << " instants (a run lasts about "
+                  << runMs << " ms), " << doubtfulRows << " rows left in doubt\n";
+    }
+
     TempDir dir_;
     std::string settings_ = dir_.File("GPRSInfo.ini");
     std::string input_ = dir_.File("fleet.csv");
     std::string output_ = dir_.File("out.csv");
 };
 
-// Runs killed with SIGKILL at random instants, each resumed by the next, until one ends by itself.
-// Whatever the instants: no row reaches the modem twice, and every row is either sent (its
-// reference in the output) or marked in doubt, never silently dropped; no temporary file stays.
 TEST_F(BatchJournalCommandTest, KilledAtRandomInstantsAndResumedNoRowIsSentTwiceOrLost) {
-    const int wanted =
-        std::getenv("DTUSMS_KILL_INSTANTS") != nullptr ? std::atoi(std::getenv("DTUSMS_KILL_INSTANTS")) : 30;
-    const unsigned seed = std::random_device{}();
-    std::mt19937 random(seed);
-    SCOPED_TRACE("seed " + std::to_string(seed));
+    KillAndResume(1);
+}
 
-    // How long a whole run takes, so that the instants spread over all of it.
-    long long runMs = 0;
-    {
-        modem_test::FakeModem fake;
-        fake.SetAnswerDelayMs(5);
-        const auto started = std::chrono::steady_clock::now();
-        const Outcome whole = testing::RunProgram(Args(fake, false));
-        runMs = modem_test::MillisecondsSince(started);
-        ASSERT_EQ(whole.status, 0) << whole.err;
-        ASSERT_FALSE(std::filesystem::exists(output_ + ".journal"))
-            << "a run with every row ok keeps no journal";
-        std::filesystem::remove(output_);
-    }
-
-    int instants = 0;
-    int doubtfulRows = 0;
-    while (instants < wanted) {
-        std::filesystem::remove(output_);
-        std::filesystem::remove(output_ + ".journal");
-        std::map<std::string, int> parts;
-        int kills = 0;
-        bool ended = false;
-        for (int run = 0; !ended; ++run) {
-            modem_test::FakeModem fake;
-            fake.SetAnswerDelayMs(5);
-            testing::RunningProgram program(Args(fake, run > 0));
-            // After four kills in a row the run is left to end, so that the chain always finishes.
-            if (kills < 4 && instants < wanted) {
-                std::uniform_int_distribution<long long> instant(0, runMs);
-                std::this_thread::sleep_for(std::chrono::milliseconds(instant(random)));
-                program.Signal(SIGKILL);
-            }
-            const Outcome outcome = program.Wait();
-            CountParts(fake, parts);
-            if (outcome.signal == SIGKILL) {
-                ++kills;
-                ++instants;
-                continue;
-            }
-            ended = true;
-            EXPECT_TRUE(outcome.status == 0 || outcome.status == 1) << outcome.err;
-        }
-        int doubtful = 0;
-        for (int row = 1; row <= kRows; ++row) {
-            SCOPED_TRACE("row " + std::to_string(row));
-            const std::string line = OutputLine(row);
-            const int received = parts[Phone(row)];
-            EXPECT_LE(received, 1) << "sent twice";
-            const bool inDoubt = line.find("in doubt") != std::string::npos;
-            const bool sent = std::regex_search(line, std::regex(",1,ok,[0-9]+,$"));
-            EXPECT_TRUE(sent || inDoubt) << "lost: " << line;
-            if (sent) {
-                EXPECT_EQ(received, 1) << "recorded as sent, but the modem never took it";
-            }
-            doubtful += inDoubt ? 1 : 0;
-        }
-        EXPECT_LE(doubtful, kills) << "only a row in the modem's hands when a run died can be in doubt";
-        EXPECT_EQ(Leftovers(), std::vector<std::string>{});
-        doubtfulRows += doubtful;
-
-        if (doubtful > 0) {
-            // The user's say: send the doubtful rows again; then every row is sent and the journal goes.
-            modem_test::FakeModem fake;
-            const Outcome resent = testing::RunProgram(Args(fake, true, {"--resend-doubtful"}));
-            EXPECT_EQ(resent.status, 0) << resent.err;
-            EXPECT_EQ(fake.Pdus().size(), static_cast<std::size_t>(doubtful));
-            EXPECT_FALSE(std::filesystem::exists(output_ + ".journal"));
-        }
-        if (HasFailure()) {
-            break;
-        }
-    }
-    std::cout << "[ kill test ] " << instants << " instants (a run lasts about " << runMs << " ms), "
-              << doubtfulRows << " rows left in doubt\n";
+TEST_F(BatchJournalCommandTest, APoolKilledAtRandomInstantsAndResumedSendsNoRowTwiceAndLosesNone) {
+    KillAndResume(2);
 }
 
 // The signals a closed terminal, a polite kill and Ctrl-\ send stop the batch as Ctrl-C does: the rows

@@ -151,6 +151,14 @@ TEST(CliOptionsTest, ReadsTheOptionsOfQrSendBatchAndListen) {
     EXPECT_TRUE(batch.batch.quiet);
     EXPECT_EQ(batch.batch.encoding, fleet::EncodingChoice::Gb18030);
     EXPECT_EQ(batch.modem.modem, "mm");
+    const CliRequest pool = Parsed(
+        {"batch", "f.csv", "--send", "--modem", "/dev/ttyUSB0,/dev/ttyUSB1", "--modem=mm", "--rate", "6"});
+    EXPECT_EQ(pool.modem.modems, (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyUSB1", "mm"}));
+    EXPECT_EQ(pool.modem.ratePerMinute, 6);
+    // send keeps the last modem given, as it always did, and splits nothing.
+    EXPECT_EQ(Parsed({"send", "--modem", "/dev/ttyUSB0", "--modem", "/dev/ttyUSB0"}).modem.modem,
+              "/dev/ttyUSB0");
+    EXPECT_EQ(Parsed({"send", "--modem", "a", "--modem", "b,c"}).modem.modem, "b,c");
     EXPECT_EQ(Parsed({"batch", "-"}).batch.inputPath, "-");
     EXPECT_EQ(Parsed({"batch", "x.csv"}).batch.encoding, fleet::EncodingChoice::Detect);
 
@@ -198,6 +206,14 @@ TEST(CliOptionsTest, RefusesOptionsOutsideTheirCommandsAndValuesOutsideTheirRang
         {{"batch", "-", "--resume", "--output", "o.csv"}, "--resume needs a file, not standard input"},
         {{"batch", "a.csv", "--wait-reply", "9"}, "--wait-reply needs --send"},
         {{"batch", "a.csv", "--modem", "mm"}, "--modem needs --send"},
+        {{"batch", "a.csv", "--rate", "5"}, "--rate needs --send"},
+        {{"batch", "a.csv", "--send", "--rate", "0"}, "--rate: \"0\" is not a number from 1 to 6000"},
+        {{"send", "--rate", "5"}, "--rate does not apply to send"},
+        {{"batch", "a.csv", "--send", "--modem", "a,", "--modem", "b"},
+         "--modem: \"a,\" names an empty modem"},
+        {{"batch", "a.csv", "--send", "--modem", "a,b", "--modem", "a"}, "--modem: a is named twice"},
+        {{"batch", "a.csv", "--send", "--modem", "all,a"},
+         "--modem: all stands alone, for every modem found"},
         {{"batch", "a.csv", "--send", "--output", "o.csv", "--resend-doubtful"},
          "--resend-doubtful needs --resume"},
         {{"batch", "a.csv", "--resume", "--output", "o.csv", "--resend-doubtful"},

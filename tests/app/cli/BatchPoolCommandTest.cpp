@@ -1,0 +1,255 @@
+// dtusms batch --send through several modems at once: each row goes out once through one of them,
+// the output keeps the input's order and names the modem of each row, a modem that fails leaves the
+// pool while the others carry on, and --rate spaces each modem's messages.
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/app/cli/ProgramRunner.h"
+#include "tests/modem/FakeModem.h"
+#include "tests/modem/SerialTestSupport.h"
+#include "tests/sms/TempDir.h"
+
+namespace app {
+namespace {
+
+using sms::testing::ReadBytes;
+using sms::testing::TempDir;
+using sms::testing::WriteBytes;
+using testing::Outcome;
+
+std::string Phone(int row) {
+    return "138001" + std::to_string(38000 + row);
+}
+
+// One output row: its DTU, phone, status, sent cell and modem.
+struct OutputRow {
+    std::string dtu;
+    std::string phone;
+    std::string sent;
+    std::string modem;
+};
+
+class BatchPoolCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteBytes(settings_, "[Main]\r\nPort=6000\r\nStatic IP=10.0.0.1\r\nDTU number=TQ-GP000001\r\n");
+    }
+
+    void WriteRows(int rows) {
+        std::string csv = "dtu,phone\r\n";
+        for (int row = 1; row <= rows; ++row) {
+            csv += "TQ-" + std::to_string(row) + "," + Phone(row) + "\r\n";
+        }
+        WriteBytes(input_, csv);
+    }
+
+    Outcome Run(const std::vector<const modem_test::FakeModem*>& modems,
+                const std::vector<std::string>& more = {}) {
+        std::vector<std::string> args{"batch",  input_,     "--settings", settings_,
+                                      "--send", "--output", output_};
+        for (const modem_test::FakeModem* fake : modems) {
+            args.insert(args.end(), {"--modem", fake->path()});
+        }
+        args.insert(args.end(), more.begin(), more.end());
+        return testing::RunProgram(args);
+    }
+
+    // The output's rows after its header; the cells are those of this test's rows, without commas
+    // (the modem is the last cell, the sent cell the fourth from the end).
+    std::vector<OutputRow> Output() const {
+        std::istringstream lines(ReadBytes(output_));
+        std::string line;
+        std::getline(lines, line);
+        EXPECT_EQ(line, "dtu,phone,command,parts,status,sent,reply,modem\r");
+        std::vector<OutputRow> rows;
+        while (std::getline(lines, line)) {
+            const std::string record = line.substr(0, line.find('\r'));
+            std::vector<std::string> cells(1);
+            for (const char c : record) {
+                if (c == ',') {
+                    cells.emplace_back();
+                } else {
+                    cells.back() += c;
+                }
+            }
+            EXPECT_GE(cells.size(), 8U) << line;
+            if (cells.size() >= 8) {
+                rows.push_back({cells[0], cells[1], cells[cells.size() - 3], cells.back()});
+            }
+        }
+        return rows;
+    }
+
+    TempDir dir_;
+    std::string settings_ = dir_.File("GPRSInfo.ini");
+    std::string input_ = dir_.File("fleet.csv");
+    std::string output_ = dir_.File("out.csv");
+};
+
+// The phone numbers each fake received, with how often.
+std::map<std::string, int> Received(const std::vector<const modem_test::FakeModem*>& modems,
+                                    std::map<std::string, std::string>* receivedBy = nullptr) {
+    std::map<std::string, int> received;
+    for (const modem_test::FakeModem* fake : modems) {
+        for (const sms::SubmitPdu& part : modem_test::DecodedParts(*fake)) {
+            ++received[part.destination.number];
+            if (receivedBy != nullptr) {
+                (*receivedBy)[part.destination.number] = fake->path();
+            }
+        }
+    }
+    return received;
+}
+
+TEST_F(BatchPoolCommandTest, EveryRowGoesOutOnceThroughOneModemAndTheOutputKeepsTheInputOrder) {
+    constexpr int kRows = 15;
+    WriteRows(kRows);
+    modem_test::FakeModem a;
+    modem_test::FakeModem b;
+    modem_test::FakeModem c;
+    // Modems of unequal speed, so that rows finish out of their order.
+    a.SetAnswerDelayMs(2);
+    b.SetAnswerDelayMs(15);
+    c.SetAnswerDelayMs(40);
+    const std::vector<const modem_test::FakeModem*> pool{&a, &b, &c};
+    const Outcome outcome = Run(pool, {"--quiet"});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+
+    std::map<std::string, std::string> receivedBy;
+    const std::map<std::string, int> received = Received(pool, &receivedBy);
+    const std::vector<OutputRow> rows = Output();
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(kRows));
+    std::map<std::string, int> perModem;
+    for (int row = 1; row <= kRows; ++row) {
+        const OutputRow& written = rows[row - 1];
+        SCOPED_TRACE(written.dtu);
+        EXPECT_EQ(written.dtu, "TQ-" + std::to_string(row)) << "in the input's order";
+        EXPECT_EQ(received.count(Phone(row)) ? received.at(Phone(row)) : 0, 1) << "sent exactly once";
+        EXPECT_EQ(written.modem, receivedBy[Phone(row)]) << "the modem named is the one that sent it";
+        ++perModem[written.modem];
+    }
+    EXPECT_EQ(perModem.size(), 3U) << "every modem took rows";
+    EXPECT_GT(perModem[a.path()], perModem[c.path()]) << "the quick modem took more rows than the slow one";
+    EXPECT_FALSE(std::filesystem::exists(output_ + ".journal"));
+}
+
+// A modem that cannot send leaves the pool after the row it failed: the other modem sends the rest.
+TEST_F(BatchPoolCommandTest, AFailingModemLeavesThePoolAndTheOthersCarryOn) {
+    constexpr int kRows = 8;
+    const struct {
+        const char* name;
+        void (*breakIt)(modem_test::FakeModem&);
+        int failedRows;  // the rows it fails before it leaves
+    } faults[] = {
+        {"no SIM card", [](modem_test::FakeModem& fake) { fake.SetPinState(""); }, 1},
+        {"every send refused",
+         [](modem_test::FakeModem& fake) {
+             for (int part = 1; part <= kRows; ++part) {
+                 fake.SetPartError(part, "+CMS ERROR: 38");
+             }
+         },
+         3},
+    };
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.name);
+        WriteRows(kRows);
+        std::filesystem::remove(output_);
+        std::filesystem::remove(output_ + ".journal");
+        modem_test::FakeModem broken;
+        fault.breakIt(broken);
+        broken.SetAnswerDelayMs(1);
+        modem_test::FakeModem working;
+        // Slow enough that the broken modem gets the rows it fails on before the working one is done.
+        working.SetAnswerDelayMs(20);
+        const Outcome outcome = Run({&broken, &working}, {"--quiet"});
+        EXPECT_EQ(outcome.status, 1);
+        const std::map<std::string, int> received = Received({&working});
+        int failed = 0;
+        for (const OutputRow& row : Output()) {
+            if (row.modem == broken.path()) {
+                ++failed;
+                EXPECT_EQ(received.count(row.phone), 0U) << row.dtu;
+            } else {
+                EXPECT_EQ(row.modem, working.path()) << row.dtu;
+                EXPECT_EQ(received.count(row.phone) ? received.at(row.phone) : 0, 1) << row.dtu;
+            }
+        }
+        EXPECT_EQ(failed, fault.failedRows);
+        EXPECT_EQ(Output().size(), static_cast<std::size_t>(kRows));
+    }
+}
+
+// When every modem has left, the rows left are written as not sent, and a resume sends just those.
+TEST_F(BatchPoolCommandTest, RowsLeftWhenEveryModemFailedAreSentByAResume) {
+    constexpr int kRows = 5;
+    WriteRows(kRows);
+    modem_test::FakeModem noSim;
+    noSim.SetPinState("");
+    modem_test::FakeModem locked;
+    locked.SetPinState("SIM PIN");
+    const Outcome failed = Run({&noSim, &locked}, {"--quiet"});
+    EXPECT_EQ(failed.status, 1);
+    const std::vector<OutputRow> rows = Output();
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(kRows));
+    int notSent = 0;
+    for (const OutputRow& row : rows) {
+        notSent += row.sent.starts_with("not sent: every modem of the pool failed") ? 1 : 0;
+    }
+    EXPECT_EQ(notSent, kRows - 2) << "one row failed on each modem, the rest found none";
+
+    modem_test::FakeModem working;
+    const Outcome resumed = Run({&working}, {"--quiet", "--resume"});
+    EXPECT_EQ(resumed.status, 0) << resumed.err;
+    EXPECT_EQ(Received({&working}).size(), static_cast<std::size_t>(kRows));
+    for (const OutputRow& row : Output()) {
+        EXPECT_EQ(row.modem, working.path());
+    }
+}
+
+// A quote never closed further down ends the reading; the rows the pool already had are still sent
+// and written, so the output records every message that went out.
+TEST_F(BatchPoolCommandTest, ABrokenLineKeepsTheRowsSentBeforeItInTheOutput) {
+    std::string csv = "dtu,phone\r\n";
+    for (int row = 1; row <= 4; ++row) {
+        csv += "TQ-" + std::to_string(row) + "," + Phone(row) + "\r\n";
+    }
+    WriteBytes(input_, csv + "TQ-5,\"13800138005\r\n");
+    modem_test::FakeModem a;
+    modem_test::FakeModem b;
+    a.SetAnswerDelayMs(10);
+    b.SetAnswerDelayMs(10);
+    const Outcome outcome = Run({&a, &b}, {"--quiet"});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find("The 4 rows before it were written to " + output_), std::string::npos)
+        << outcome.err;
+    const std::map<std::string, int> received = Received({&a, &b});
+    EXPECT_EQ(received.size(), 4U);
+    const std::vector<OutputRow> rows = Output();
+    ASSERT_EQ(rows.size(), 4U);
+    for (const OutputRow& row : rows) {
+        EXPECT_EQ(received.count(row.phone), 1U) << row.dtu;
+        EXPECT_TRUE(row.modem == a.path() || row.modem == b.path()) << row.dtu;
+    }
+}
+
+TEST_F(BatchPoolCommandTest, RateSpacesTheMessagesOfEachModem) {
+    WriteRows(3);
+    modem_test::FakeModem fake;
+    const auto started = std::chrono::steady_clock::now();
+    // 120 a minute: one every half second, so the third starts a second after the first.
+    const Outcome outcome = Run({&fake}, {"--quiet", "--rate", "120"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_GE(modem_test::MillisecondsSince(started), 1000);
+    EXPECT_EQ(fake.Pdus().size(), 3U);
+}
+
+}  // namespace
+}  // namespace app
