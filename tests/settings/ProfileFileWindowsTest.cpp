@@ -1,7 +1,7 @@
 // The settings file on Windows: names outside the ANSI code page, the read-only attribute, the old
 // file's attributes, and writers ended at random moments (TerminateProcess standing in for SIGKILL).
 
-#include "sms/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -15,7 +15,7 @@
 
 #include "base/ProgramPath.h"
 #include "base/WideText.h"
-#include "sms/Settings.h"
+#include "settings/Settings.h"
 #include "tests/sms/TempDir.h"
 
 namespace sms {
