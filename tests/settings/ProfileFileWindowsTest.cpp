@@ -87,8 +87,9 @@ TEST(ProfileFileWindowsTest, WriteKeepsTheAttributesAndLeavesNoTemporaryFile) {
 
 TEST(ProfileFileWindowsTest, SettingsPathIsBesideTheRunningProgram) {
     const std::string program = base::ProgramFilePath();
-    ASSERT_TRUE(program.ends_with("\\sms_tests.exe")) << program;
-    EXPECT_EQ(program.substr(0, program.size() - 13) + "GPRSInfo.ini", SettingsPathBesideProgram());
+    const std::string name = "settings_tests.exe";
+    ASSERT_TRUE(program.ends_with("\\" + name)) << program;
+    EXPECT_EQ(program.substr(0, program.size() - name.size()) + "GPRSInfo.ini", SettingsPathBesideProgram());
 }
 
 // A writer ended at random moments must leave the old file or the new one, never a mix or a truncated
