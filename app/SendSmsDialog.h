@@ -35,7 +35,7 @@
 #include <QString>
 
 #include "modem/SmsTransport.h"
-#include "sms/Settings.h"
+#include "settings/Settings.h"
 #include "sms/SmsCommand.h"
 
 class QCheckBox;

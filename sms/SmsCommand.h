@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "base/Translate.h"
-#include "sms/Settings.h"
+#include "sms/SettingsRecord.h"
 
 namespace sms {
 

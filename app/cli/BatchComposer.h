@@ -9,7 +9,7 @@
 
 #include "base/Translate.h"
 #include "fleet/BatchTable.h"
-#include "sms/Settings.h"
+#include "settings/Settings.h"
 
 namespace app {
 

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "net/AddressLookup.h"
+#include "settings/SettingsLocation.h"
 #include "sms/PhoneNumber.h"
-#include "sms/SettingsLocation.h"
 #include "sms/SmsCommand.h"
 
 namespace app {

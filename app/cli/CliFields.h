@@ -9,7 +9,7 @@
 #include "app/cli/CliOptions.h"
 #include "app/cli/Subcommands.h"
 #include "net/ServerChecks.h"
-#include "sms/Settings.h"
+#include "settings/Settings.h"
 
 namespace app {
 

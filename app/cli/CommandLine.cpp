@@ -16,8 +16,8 @@
 #include "base/Translate.h"
 #include "base/Utf8Path.h"
 #include "i18n/EngineStartup.h"
-#include "sms/ProfileFile.h"
-#include "sms/Settings.h"
+#include "settings/ProfileFile.h"
+#include "settings/Settings.h"
 
 namespace app {
 namespace {

@@ -8,8 +8,8 @@
 #include "base/ErrorText.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/GnuGettextInstance.h"
-#include "sms/ProfileFile.h"
-#include "sms/SettingsLocation.h"
+#include "settings/ProfileFile.h"
+#include "settings/SettingsLocation.h"
 #include "sms/SmsCommand.h"
 #include "sms/SmsLengthLine.h"
 

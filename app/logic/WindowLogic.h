@@ -26,7 +26,7 @@
 #include "app/logic/PortValue.h"
 #include "app/logic/WindowView.h"
 #include "net/AddressLookup.h"
-#include "sms/Settings.h"
+#include "settings/Settings.h"
 #include "sms/SmsLength.h"
 
 namespace app::logic {

@@ -28,7 +28,7 @@
 #include "app/win32/ModemJobs.h"
 #include "modem/SmsTransport.h"
 #include "qr/QrCode.h"
-#include "sms/Settings.h"
+#include "settings/Settings.h"
 #include "sms/SmsCommand.h"
 
 namespace app::win32 {

@@ -20,7 +20,7 @@
 #include "base/ProgramPath.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/QtObjectAccess.h"
-#include "sms/Settings.h"
+#include "settings/Settings.h"
 #include "tests/i18n/EnglishLocale.h"
 #include "tests/sms/TempDir.h"
 

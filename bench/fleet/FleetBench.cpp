@@ -17,7 +17,7 @@
 #include "fleet/BatchTable.h"
 #include "fleet/CsvInput.h"
 #include "fleet/CsvWriter.h"
-#include "sms/Settings.h"
+#include "settings/Settings.h"
 #include "sms/SmsCommand.h"
 
 namespace {

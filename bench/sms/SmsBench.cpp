@@ -8,7 +8,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include "sms/Settings.h"
+#include "settings/Settings.h"
 #include "sms/SmsCommand.h"
 
 namespace {

@@ -20,8 +20,8 @@
 #include "base/ProgramPath.h"
 #include "i18n/EngineStartup.h"
 #include "i18n/qt/BuiltInTextTranslator.h"
+#include "settings/Settings.h"
 #include "sms/PhoneNumber.h"
-#include "sms/Settings.h"
 #include "tests/modem/FakeModem.h"
 
 namespace {

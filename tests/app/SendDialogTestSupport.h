@@ -19,7 +19,7 @@
 #include <QTest>
 
 #include "app/SendSmsDialog.h"
-#include "sms/Settings.h"
+#include "settings/Settings.h"
 #include "tests/app/LanguageTestSupport.h"
 #include "tests/modem/FakeModem.h"
 #include "tests/modem/SerialTestSupport.h"

@@ -22,8 +22,8 @@
 #include <unistd.h>
 
 #include "base/WholeFile.h"
-#include "sms/ProfileText.h"
-#include "sms/Settings.h"
+#include "settings/ProfileText.h"
+#include "settings/Settings.h"
 #include "tests/faults/FaultsSupport.h"
 
 namespace {

@@ -12,9 +12,9 @@
 
 #include "base/AsciiText.h"
 #include "base/WholeFile.h"
-#include "sms/ProfileFile.h"
-#include "sms/ProfileText.h"
-#include "sms/Settings.h"
+#include "settings/ProfileFile.h"
+#include "settings/ProfileText.h"
+#include "settings/Settings.h"
 #include "sms/SmsCommand.h"
 #include "tests/faults/FaultsSupport.h"
 

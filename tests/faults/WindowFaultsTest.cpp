@@ -11,8 +11,8 @@
 #include <QTest>
 
 #include "base/WholeFile.h"
-#include "sms/ProfileText.h"
-#include "sms/Settings.h"
+#include "settings/ProfileText.h"
+#include "settings/Settings.h"
 #include "tests/app/WindowTestSupport.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sms/ProfileText.h"
+#include "settings/ProfileText.h"
 
 namespace winprofile {
 namespace {

@@ -25,8 +25,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "sms/ProfileFile.h"
-#include "sms/ProfileText.h"
+#include "settings/ProfileFile.h"
+#include "settings/ProfileText.h"
 #include "tests/windows/ProfileCases.h"
 #include "tests/windows/ProfileDifferences.h"
 #include "tests/windows/ProfileFileGenerator.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "sms/ProfileText.h"
+#include "settings/ProfileText.h"
 
 namespace winprofile {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sms/ProfileText.h"
+#include "settings/ProfileText.h"
 
 namespace winprofile {
 namespace {

@@ -1,7 +1,7 @@
 // The settings file on Windows: names outside the ANSI code page, the read-only attribute, the old
 // file's attributes, and writers ended at random moments (TerminateProcess standing in for SIGKILL).
 
-#include "sms/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 #include <filesystem>
 #include <fstream>
@@ -15,7 +15,7 @@
 
 #include "base/ProgramPath.h"
 #include "base/WideText.h"
-#include "sms/Settings.h"
+#include "settings/Settings.h"
 #include "tests/sms/TempDir.h"
 
 namespace sms {
@@ -87,8 +87,9 @@ TEST(ProfileFileWindowsTest, WriteKeepsTheAttributesAndLeavesNoTemporaryFile) {
 
 TEST(ProfileFileWindowsTest, SettingsPathIsBesideTheRunningProgram) {
     const std::string program = base::ProgramFilePath();
-    ASSERT_TRUE(program.ends_with("\\sms_tests.exe")) << program;
-    EXPECT_EQ(program.substr(0, program.size() - 13) + "GPRSInfo.ini", SettingsPathBesideProgram());
+    const std::string name = "settings_tests.exe";
+    ASSERT_TRUE(program.ends_with("\\" + name)) << program;
+    EXPECT_EQ(program.substr(0, program.size() - name.size()) + "GPRSInfo.ini", SettingsPathBesideProgram());
 }
 
 // A writer ended at random moments must leave the old file or the new one, never a mix or a truncated

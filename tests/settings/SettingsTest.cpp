@@ -1,4 +1,4 @@
-#include "sms/Settings.h"
+#include "settings/Settings.h"
 
 #include <string>
 
@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sms/ProfileFile.h"
+#include "settings/ProfileFile.h"
 #include "tests/sms/TempDir.h"
 
 namespace sms {

@@ -1,4 +1,4 @@
-#include "sms/WriteTarget.h"
+#include "settings/WriteTarget.h"
 
 #include <cerrno>
 

@@ -2,7 +2,7 @@
 // %APPDATA%\dtusms; the access checks made by trying; the folder made with a name outside ASCII; and
 // the in-place rewrite used for a writable file in a folder closed to new files.
 
-#include "sms/SettingsLocation.h"
+#include "settings/SettingsLocation.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -16,8 +16,8 @@
 #include "base/ProgramPath.h"
 #include "base/Utf8Path.h"
 #include "base/WideText.h"
-#include "sms/InPlaceFile.h"
-#include "sms/ProfileFile.h"
+#include "settings/InPlaceFile.h"
+#include "settings/ProfileFile.h"
 #include "tests/base/Environment.h"
 #include "tests/sms/TempDir.h"
 

@@ -1,9 +1,9 @@
-#include "sms/SettingsLocation.h"
+#include "settings/SettingsLocation.h"
 
 #include <string_view>
 
 #include "base/ProgramPath.h"
-#include "sms/Settings.h"
+#include "settings/Settings.h"
 
 namespace sms {
 namespace {

@@ -1,4 +1,4 @@
-#include "sms/SettingsLocation.h"
+#include "settings/SettingsLocation.h"
 
 #include <filesystem>
 #include <optional>
@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sms/ProfileFile.h"
+#include "settings/ProfileFile.h"
 #include "tests/sms/TempDir.h"
 
 namespace sms {

@@ -1,7 +1,7 @@
 #pragma once
 
 // A profile (INI) file read and written one key at a time, with the semantics of the Windows
-// private-profile functions; see the function comments and sms/ProfileText.h for the exact rules.
+// private-profile functions; see the function comments and settings/ProfileText.h for the exact rules.
 
 #include <stdexcept>
 #include <string>

@@ -11,9 +11,9 @@
 #include <unistd.h>
 
 #include "base/ProgramPath.h"
+#include "settings/ProfileFile.h"
+#include "settings/SettingsLocation.h"
 #include "sms/BuiltInTexts.h"
-#include "sms/ProfileFile.h"
-#include "sms/SettingsLocation.h"
 
 namespace sms {
 namespace {

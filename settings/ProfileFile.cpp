@@ -1,13 +1,13 @@
-#include "sms/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 #include <utility>
 
 #include "base/WholeFile.h"
-#include "sms/AtomicFile.h"
+#include "settings/AtomicFile.h"
+#include "settings/InPlaceFile.h"
+#include "settings/ProfileText.h"
+#include "settings/WriteTarget.h"
 #include "sms/BuiltInTexts.h"
-#include "sms/InPlaceFile.h"
-#include "sms/ProfileText.h"
-#include "sms/WriteTarget.h"
 
 namespace sms {
 

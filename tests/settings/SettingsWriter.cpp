@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "sms/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

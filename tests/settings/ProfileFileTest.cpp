@@ -1,4 +1,4 @@
-#include "sms/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 #include <filesystem>
 #include <string>

@@ -16,9 +16,9 @@
 #include "base/Utf8Path.h"
 #include "base/WideText.h"
 #include "base/WindowsHandle.h"
+#include "settings/ProfileFile.h"
+#include "settings/SettingsLocation.h"
 #include "sms/BuiltInTexts.h"
-#include "sms/ProfileFile.h"
-#include "sms/SettingsLocation.h"
 
 namespace sms {
 namespace {

@@ -1,4 +1,4 @@
-#include "sms/AtomicFile.h"
+#include "settings/AtomicFile.h"
 
 namespace sms {
 

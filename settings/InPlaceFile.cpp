@@ -1,4 +1,4 @@
-#include "sms/InPlaceFile.h"
+#include "settings/InPlaceFile.h"
 
 #include <cerrno>
 

@@ -1,10 +1,10 @@
-#include "sms/Settings.h"
+#include "settings/Settings.h"
 
 #include <string>
 
 #include "base/ProgramPath.h"
 #include "base/WholeFile.h"
-#include "sms/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 namespace sms {
 

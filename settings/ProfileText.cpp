@@ -1,4 +1,4 @@
-#include "sms/ProfileText.h"
+#include "settings/ProfileText.h"
 
 #include <algorithm>
 #include <cstdint>
