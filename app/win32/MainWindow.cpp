@@ -192,20 +192,20 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::CreateControls() {
-    const std::vector<ControlSpec>& specs = Controls();
-    controls_.resize(specs.size());
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        const ControlSpec& spec = specs[i];
-        const DWORD exStyle = spec.kind == Kind::Edit || spec.kind == Kind::PortEdit ? WS_EX_CLIENTEDGE : 0;
+    const std::vector<ControlPlace>& places = Controls();
+    controls_.resize(places.size());
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        const ControlPlace& place = places[i];
+        const DWORD exStyle = place.kind == Kind::Edit || place.kind == Kind::PortEdit ? WS_EX_CLIENTEDGE : 0;
         HWND control = CreateWindowExW(
-            exStyle, ClassOf(spec.kind), Wide(std::string(spec.text)).c_str(), StyleOf(spec.kind), spec.left,
-            spec.top, spec.width, spec.height, window_,
+            exStyle, ClassOf(place.kind), Wide(std::string(place.text)).c_str(), StyleOf(place.kind),
+            place.left, place.top, place.width, place.height, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance_, nullptr);
         controls_[i] = control;
-        for (std::string_view item : spec.items) {
+        for (std::string_view item : place.items) {
             SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(std::string(item)).c_str()));
         }
-        if (spec.kind == Kind::PortEdit) {
+        if (place.kind == Kind::PortEdit) {
             // The field's keys, wheel and focus rules; the up-down control steps it by 1 in its range.
             SetWindowSubclass(control, &MainWindow::PortEditProc, 0, reinterpret_cast<DWORD_PTR>(this));
             portUpDown_ = CreateWindowExW(
@@ -215,11 +215,11 @@ void MainWindow::CreateControls() {
             SendMessageW(portUpDown_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(control), 0);
             SendMessageW(portUpDown_, UDM_SETRANGE32, logic::kPortMinimum, logic::kPortMaximum);
         }
-        if (spec.name == "tntedt_DTUNumber") {
+        if (place.name == "tntedt_DTUNumber") {
             // A limit for the keyboard only: a longer number from the settings file is shown whole.
             SendMessageW(control, EM_SETLIMITTEXT, kDtuNumberKeyboardLimit, 0);
         }
-        if (spec.kind == Kind::StatusBar) {
+        if (place.kind == Kind::StatusBar) {
             const int parts[] = {-1};
             SendMessageW(control, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
         }
@@ -261,23 +261,23 @@ void MainWindow::ApplyDpi(UINT dpi) {
     font_ = CreateFontW(-MulDiv(8, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                         DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
-    const std::vector<ControlSpec>& specs = Controls();
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        const ControlSpec& spec = specs[i];
+    const std::vector<ControlPlace>& places = Controls();
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        const ControlPlace& place = places[i];
         HWND control = controls_[i];
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        if (spec.kind == Kind::StatusBar) {
+        if (place.kind == Kind::StatusBar) {
             // A status bar places itself along the bottom edge, as tall as its font asks.
             SendMessageW(control, WM_SIZE, 0, 0);
             continue;
         }
-        const int height = spec.kind == Kind::DropDownList ? spec.height + kDropDownHeight : spec.height;
-        SetWindowPos(control, nullptr, Scaled(spec.left), Scaled(spec.top), Scaled(spec.width),
+        const int height = place.kind == Kind::DropDownList ? place.height + kDropDownHeight : place.height;
+        SetWindowPos(control, nullptr, Scaled(place.left), Scaled(place.top), Scaled(place.width),
                      Scaled(height), SWP_NOZORDER | SWP_NOACTIVATE);
-        if (spec.kind == Kind::DropDownList) {
+        if (place.kind == Kind::DropDownList) {
             SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(kListFieldHeight));
         }
-        if (spec.kind == Kind::PortEdit) {
+        if (place.kind == Kind::PortEdit) {
             SendMessageW(portUpDown_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(control), 0);
         }
     }
@@ -294,10 +294,10 @@ void MainWindow::ApplyDpi(UINT dpi) {
 }
 
 void MainWindow::FitLabels() {
-    const std::vector<ControlSpec>& specs = Controls();
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        const ControlSpec& spec = specs[i];
-        if (spec.kind != Kind::Label && spec.kind != Kind::AutoWidthLabel) {
+    const std::vector<ControlPlace>& places = Controls();
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        const ControlPlace& place = places[i];
+        if (place.kind != Kind::Label && place.kind != Kind::AutoWidthLabel) {
             continue;
         }
         HWND label = controls_[i];
@@ -311,12 +311,13 @@ void MainWindow::FitLabels() {
         // A static control breaks a text wider than its box into lines, of which only the first shows:
         // the box grows to the left instead, as far as the column allows.
         const int needed = extent.cx;
-        int right = Scaled(spec.left + spec.width);
-        if (spec.kind == Kind::AutoWidthLabel) {
-            right = std::min(Scaled(spec.left) + needed, Scaled(kAutoWidthLabelRightLimit));
+        int right = Scaled(place.left + place.width);
+        if (place.kind == Kind::AutoWidthLabel) {
+            right = std::min(Scaled(place.left) + needed, Scaled(kAutoWidthLabelRightLimit));
         }
-        const int left = std::max(Scaled(LabelLeftLimit(spec)), std::min(Scaled(spec.left), right - needed));
-        SetWindowPos(label, nullptr, left, Scaled(spec.top), right - left, Scaled(spec.height),
+        const int left =
+            std::max(Scaled(LabelLeftLimit(place)), std::min(Scaled(place.left), right - needed));
+        SetWindowPos(label, nullptr, left, Scaled(place.top), right - left, Scaled(place.height),
                      SWP_NOZORDER | SWP_NOACTIVATE);
         InvalidateRect(label, nullptr, TRUE);
     }
@@ -448,20 +449,20 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void MainWindow::Command(std::size_t index, UINT code) {
-    const ControlSpec& spec = Controls()[index];
-    switch (spec.kind) {
+    const ControlPlace& place = Controls()[index];
+    switch (place.kind) {
         case Kind::Edit:
         case Kind::PortEdit:
-            if (code == EN_CHANGE && !placing_ && spec.control) {
-                logic_->TextChanged(*spec.control);
-            } else if (code == EN_KILLFOCUS && spec.kind == Kind::PortEdit) {
+            if (code == EN_CHANGE && !placing_ && place.control) {
+                logic_->TextChanged(*place.control);
+            } else if (code == EN_KILLFOCUS && place.kind == Kind::PortEdit) {
                 PortFocusLost();
             }
             return;
         case Kind::DropDownList:
             // Sent for the user's picks only, never for CB_SETCURSEL.
-            if (code == CBN_SELCHANGE && spec.control) {
-                logic_->ItemPicked(*spec.control);
+            if (code == CBN_SELCHANGE && place.control) {
+                logic_->ItemPicked(*place.control);
             }
             return;
         case Kind::Button:
@@ -469,19 +470,19 @@ void MainWindow::Command(std::size_t index, UINT code) {
             if (code != BN_CLICKED) {
                 return;
             }
-            if (spec.name == "tntbtn_StaticIP") {
+            if (place.name == "tntbtn_StaticIP") {
                 logic_->StaticIPClick();
-            } else if (spec.name == "tntbtn_TestServerPort") {
+            } else if (place.name == "tntbtn_TestServerPort") {
                 logic_->TestServerPortClick();
-            } else if (spec.name == "tntbtn_JudgeMaping") {
+            } else if (place.name == "tntbtn_JudgeMaping") {
                 logic_->JudgeMapingClick();
-            } else if (spec.name == "tntbtn_GenerationSMS") {
+            } else if (place.name == "tntbtn_GenerationSMS") {
                 logic_->GenerationSMSClick();
-            } else if (spec.name == "tntbtn_SendSMS") {
+            } else if (place.name == "tntbtn_SendSMS") {
                 logic_->RunHandler([this] { OpenSendSmsDialog(); });
-            } else if (spec.name == "tntbtn_Close") {
+            } else if (place.name == "tntbtn_Close") {
                 logic_->CloseClick();
-            } else if (spec.name == "rzMenubtn_Language") {
+            } else if (place.name == "rzMenubtn_Language") {
                 OpenLanguageMenu();
             }
             return;

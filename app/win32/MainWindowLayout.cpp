@@ -17,13 +17,13 @@ constexpr int kFirstColumnRight = 274;
 
 }  // namespace
 
-int LabelLeftLimit(const ControlSpec& label) {
+int LabelLeftLimit(const ControlPlace& label) {
     return label.left >= kSecondColumnLeft ? kFirstColumnRight : kWindowLeft;
 }
 
-const std::vector<ControlSpec>& Controls() {
+const std::vector<ControlPlace>& Controls() {
     using logic::Control;
-    static const std::vector<ControlSpec> controls = {
+    static const std::vector<ControlPlace> controls = {
         {"tntgrp_NetWork", Kind::GroupBox, 0, kNetworkTop, 495, 109, "Network configuration", {}},
         {"tntlbl_ServerNetMode", Kind::Label, 5, kNetworkTop + 21, 105, 13, "Server address mode", {}},
         {"tntcomb_ServerNetMode",

@@ -26,7 +26,7 @@ enum class Kind {
     StatusBar
 };
 
-struct ControlSpec {
+struct ControlPlace {
     std::string_view name;
     Kind kind;
     int left, top, width, height;  // in the window's client area, at 96 DPI
@@ -46,12 +46,12 @@ inline constexpr int kDtuNumberKeyboardLimit = 11;
 // How far left a label's box may grow when its text is wider than the box (a face a little wider than
 // Tahoma, a long translation): to the window's edge in the first column, up to the control
 // before it in the second. Its right edge (a right-aligned label's) stays where it is.
-int LabelLeftLimit(const ControlSpec& label);
+int LabelLeftLimit(const ControlPlace& label);
 // How far right the label whose width follows its text may reach: up to the command line.
 inline constexpr int kAutoWidthLabelRightLimit = 110;
 
 // Every control, in creation and tab order.
-const std::vector<ControlSpec>& Controls();
+const std::vector<ControlPlace>& Controls();
 
 // The language menu's items, in the order of their language numbers.
 inline constexpr std::array<std::string_view, 4> kLanguageItemNames = {

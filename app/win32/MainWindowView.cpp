@@ -75,9 +75,9 @@ void MainWindow::PortFocusLost() {
 }
 
 std::size_t MainWindow::IndexOf(std::string_view name) const {
-    const std::vector<ControlSpec>& specs = Controls();
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        if (specs[i].name == name) {
+    const std::vector<ControlPlace>& places = Controls();
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        if (places[i].name == name) {
             return i;
         }
     }
@@ -85,9 +85,9 @@ std::size_t MainWindow::IndexOf(std::string_view name) const {
 }
 
 HWND MainWindow::Of(logic::Control control) const {
-    const std::vector<ControlSpec>& specs = Controls();
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        if (specs[i].control == control) {
+    const std::vector<ControlPlace>& places = Controls();
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        if (places[i].control == control) {
             return controls_[i];
         }
     }

@@ -145,7 +145,7 @@ private:
 // One control of the window, seen by its kind.
 class ControlAccess final : public i18n::TObjectAccess {
 public:
-    ControlAccess(HWND control, const ControlSpec& spec) : control_(control), spec_(spec) {}
+    ControlAccess(HWND control, const ControlPlace& place) : control_(control), spec_(place) {}
     i18n::ObjectIdentity Identity() const override { return {control_, kWhole}; }
     const TClassInfo* Class() const override {
         const Classes& c = win32::Class();
@@ -242,7 +242,7 @@ private:
     }
 
     HWND control_;
-    const ControlSpec& spec_;
+    const ControlPlace& spec_;
 };
 
 class MenuItemAccess final : public i18n::TObjectAccess {
@@ -375,9 +375,9 @@ public:
 
     std::vector<ObjectPtr> OwnedComponents() const override {
         std::vector<ObjectPtr> owned;
-        const std::vector<ControlSpec>& specs = Controls();
-        for (std::size_t i = 0; i < specs.size(); ++i) {
-            owned.push_back(std::make_shared<ControlAccess>(window_.ControlHandle(i), specs[i]));
+        const std::vector<ControlPlace>& places = Controls();
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            owned.push_back(std::make_shared<ControlAccess>(window_.ControlHandle(i), places[i]));
         }
         owned.push_back(std::make_shared<MenuAccess>(window_.LanguageMenu()));
         if (marker_) {

@@ -151,9 +151,9 @@ void SendSmsDialog::SetItemText(std::string_view name, const std::string& text) 
 
 void SendSmsDialog::Initialize() {
     jobs_ = std::make_unique<ModemJobs>(modemOptions_, dialog_, kModemEvents);
-    for (const DialogControlSpec& spec : SendDialogControls()) {
-        if (!spec.text.empty()) {
-            SetItemText(spec.name, Tr(spec.text));
+    for (const DialogControlSpec& place : SendDialogControls()) {
+        if (!place.text.empty()) {
+            SetItemText(place.name, Tr(place.text));
         }
     }
     SendMessageW(Item("tntbtn_Details"), BM_SETCHECK, detailsShown_ ? BST_CHECKED : BST_UNCHECKED, 0);

@@ -97,16 +97,16 @@ std::vector<WORD> SendDialogTemplate(const std::wstring& title) {
     out.push_back(8);  // points
     Append(out, L"Tahoma");
     for (std::size_t i = 0; i < controls.size(); ++i) {
-        const DialogControlSpec& spec = controls[i];
+        const DialogControlSpec& place = controls[i];
         AlignToDword(out);
-        AppendDword(out, spec.style);
+        AppendDword(out, place.style);
         AppendDword(out, 0);
-        for (short value : {spec.left, spec.top, spec.width, spec.height}) {
+        for (short value : {place.left, place.top, place.width, place.height}) {
             out.push_back(static_cast<WORD>(value));
         }
         out.push_back(static_cast<WORD>(kFirstSendControlId + i));
-        Append(out, spec.windowClass);
-        Append(out, Wide(std::string(spec.text)));
+        Append(out, place.windowClass);
+        Append(out, Wide(std::string(place.text)));
         out.push_back(0);  // no creation data
     }
     return out;

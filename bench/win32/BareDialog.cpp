@@ -75,16 +75,17 @@ int main() {
     HFONT font =
         CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
-    for (const app::win32::ControlSpec& spec : app::win32::Controls()) {
-        const std::wstring text(spec.text.begin(), spec.text.end());
-        HWND control = CreateWindowExW(0, ClassOf(spec.kind), text.c_str(), WS_CHILD | WS_VISIBLE, spec.left,
-                                       spec.top, spec.width, spec.height, window, nullptr, instance, nullptr);
+    for (const app::win32::ControlPlace& place : app::win32::Controls()) {
+        const std::wstring text(place.text.begin(), place.text.end());
+        HWND control =
+            CreateWindowExW(0, ClassOf(place.kind), text.c_str(), WS_CHILD | WS_VISIBLE, place.left,
+                            place.top, place.width, place.height, window, nullptr, instance, nullptr);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        for (std::string_view item : spec.items) {
+        for (std::string_view item : place.items) {
             const std::wstring line(item.begin(), item.end());
             SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
         }
-        if (spec.kind == app::win32::Kind::PortEdit) {
+        if (place.kind == app::win32::Kind::PortEdit) {
             HWND upDown = CreateWindowExW(0, UPDOWN_CLASSW, nullptr, WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT,
                                           0, 0, 0, 0, window, nullptr, instance, nullptr);
             SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(control), 0);
