@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "modem/UrlQuery.h"
+#include "net/NumericAddress.h"
 #include "net/SocketApi.h"
 
 namespace modem::gateway {
@@ -20,25 +21,6 @@ constexpr std::size_t kMaxRequestBytes = std::size_t{16} * 1024;
 constexpr std::chrono::seconds kRequestTime{10};
 constexpr std::size_t kMaxOpenConnections = 128;
 constexpr int kPollMs = 200;
-
-std::optional<sockaddr_storage> SocketAddress(const std::string& text, int port, net::SocketLength& length) {
-    sockaddr_storage storage{};
-    auto* v4 = reinterpret_cast<sockaddr_in*>(&storage);
-    if (::inet_pton(AF_INET, text.c_str(), &v4->sin_addr) == 1) {
-        v4->sin_family = AF_INET;
-        v4->sin_port = htons(static_cast<std::uint16_t>(port));
-        length = sizeof(sockaddr_in);
-        return storage;
-    }
-    auto* v6 = reinterpret_cast<sockaddr_in6*>(&storage);
-    if (::inet_pton(AF_INET6, text.c_str(), &v6->sin6_addr) == 1) {
-        v6->sin6_family = AF_INET6;
-        v6->sin6_port = htons(static_cast<std::uint16_t>(port));
-        length = sizeof(sockaddr_in6);
-        return storage;
-    }
-    return std::nullopt;
-}
 
 int BoundPort(net::SocketHandle socket) {
     sockaddr_storage bound{};
@@ -88,7 +70,7 @@ std::optional<ListenAddress> ParseListenAddress(std::string_view text) {
     }
     where.address = host;
     net::SocketLength length = 0;
-    if (!SocketAddress(where.address, 0, length)) {
+    if (!net::NumericSocketAddress(where.address, 0, length)) {
         return std::nullopt;
     }
     return where;
@@ -249,7 +231,8 @@ GatewayReceiver::GatewayReceiver(const ListenAddress& where, ReceiverHandlers ha
     state_->handlers = std::move(handlers);
     const std::string name = where.address + " port " + std::to_string(where.port);
     net::SocketLength length = 0;
-    const std::optional<sockaddr_storage> address = SocketAddress(where.address, where.port, length);
+    const std::optional<sockaddr_storage> address =
+        net::NumericSocketAddress(where.address, where.port, length);
     if (!address) {
         throw ReceiverError("cannot listen on \"" + where.address +
                             "\": it is no numeric IPv4 or IPv6 address");

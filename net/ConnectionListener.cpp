@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "net/NumericAddress.h"
 #include "net/SocketApi.h"
 
 namespace net {
@@ -26,26 +27,6 @@ struct Connection {
 
 void CloseQuietly(SocketHandle& fd) {
     CloseSocket(fd);
-}
-
-// The numeric address of `text` with `port`, IPv4 first; nullopt when it is neither.
-std::optional<sockaddr_storage> SocketAddress(const std::string& text, int port, SocketLength& length) {
-    sockaddr_storage storage{};
-    auto* v4 = reinterpret_cast<sockaddr_in*>(&storage);
-    if (::inet_pton(AF_INET, text.c_str(), &v4->sin_addr) == 1) {
-        v4->sin_family = AF_INET;
-        v4->sin_port = htons(static_cast<std::uint16_t>(port));
-        length = sizeof(sockaddr_in);
-        return storage;
-    }
-    auto* v6 = reinterpret_cast<sockaddr_in6*>(&storage);
-    if (::inet_pton(AF_INET6, text.c_str(), &v6->sin6_addr) == 1) {
-        v6->sin6_family = AF_INET6;
-        v6->sin6_port = htons(static_cast<std::uint16_t>(port));
-        length = sizeof(sockaddr_in6);
-        return storage;
-    }
-    return std::nullopt;
 }
 
 void ReadPeer(const sockaddr_storage& address, ConnectionReport& report) {
@@ -216,7 +197,7 @@ Clock::time_point TickIfDue(const ListenOptions& options, Clock::time_point due,
 
 bool IsNumericAddress(const std::string& text) {
     SocketLength length = 0;
-    return SocketAddress(text, 0, length).has_value();
+    return NumericSocketAddress(text, 0, length).has_value();
 }
 
 ConnectionListener::ConnectionListener(const ListenOptions& options) : options_(options) {
@@ -225,7 +206,8 @@ ConnectionListener::ConnectionListener(const ListenOptions& options) : options_(
                           ": TCP ports go from 1 to 65535");
     }
     SocketLength length = 0;
-    const std::optional<sockaddr_storage> address = SocketAddress(options.bindAddress, options.port, length);
+    const std::optional<sockaddr_storage> address =
+        NumericSocketAddress(options.bindAddress, options.port, length);
     if (!address) {
         throw ListenError("cannot listen on \"" + options.bindAddress +
                           "\": it is no numeric IPv4 or IPv6 address");
