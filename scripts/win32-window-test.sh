@@ -10,7 +10,7 @@
 # the language switched to Simplified Chinese (title, nLanguageID, the length line, the dialog opened
 # again in Chinese), closed with "Close". With DTUSMS_SCREENSHOTS=DIR the window is saved there in
 # English and in Simplified Chinese (main-window-win-en.png, main-window-win-zh_cn.png), and the
-# dialog in English (send-sms-dialog-win-en.png).
+# dialog in English and in Simplified Chinese (send-sms-dialog-win-en.png, send-sms-dialog-win-zh_cn.png).
 # Usage: scripts/win32-window-test.sh [BUILD_DIR]   (default build-win, made by scripts/windows.sh)
 #
 # Wine quirks tolerated here: the prefix gets Wine's own Tahoma and Marlett copied into its Fonts
