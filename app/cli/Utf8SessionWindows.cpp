@@ -1,22 +1,17 @@
 #include "app/cli/Utf8Session.h"
 
 #include <windows.h>
-// After windows.h, whose types it uses.
-#include <shellapi.h>
 
+#include "app/cli/WindowsCommandLine.h"
 #include "base/WideText.h"
 
 namespace app {
 
 Utf8Session::Utf8Session(int argc, char** argv) {
-    int count = 0;
-    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (wide != nullptr) {
-        for (int i = 0; i < count; ++i) {
-            arguments_.push_back(base::ToUtf8(wide[i]));
-        }
-        ::LocalFree(wide);
-    } else {
+    for (const std::wstring& argument : SplitWindowsCommandLine(::GetCommandLineW())) {
+        arguments_.push_back(base::ToUtf8(argument));
+    }
+    if (arguments_.empty()) {
         arguments_.assign(argv, argv + argc);
     }
     for (std::string& argument : arguments_) {

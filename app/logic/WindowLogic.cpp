@@ -1,6 +1,8 @@
 #include "app/logic/WindowLogic.h"
 
 #include <algorithm>
+#include <future>
+#include <system_error>
 #include <utility>
 
 #include "app/ApplicationTitle.h"
@@ -102,6 +104,13 @@ void WindowLogic::ShowErrorBox(const std::string& text) noexcept {
 }
 
 void WindowLogic::FormCreate() {
+    // The first load's default of "Static IP" is looked up while the window is made ready to show;
+    // without a thread for it, the load looks it up itself.
+    try {
+        firstLocalAddress_ = std::async(
+            std::launch::async, [resolver = options_.resolver] { return net::GetLocalIP(*resolver); });
+    } catch (const std::system_error&) {
+    }
     // Every control exists and holds its English text, and no field has been loaded yet: the pass
     // records exactly the window's own texts.
     RunHandler([this] {
@@ -162,8 +171,9 @@ void WindowLogic::Save(std::string_view key, const std::string& value) {
 void WindowLogic::LoadSettings() {
     // One reading of the file serves the fields and the texts they are compared with.
     const sms::SettingsSnapshot file(settingsPath_);
-    const sms::TGPRSInfo info =
-        sms::LoadSettings(file, [this] { return net::GetLocalIP(*options_.resolver); });
+    const sms::TGPRSInfo info = sms::LoadSettings(file, [this] {
+        return firstLocalAddress_.valid() ? firstLocalAddress_.get() : net::GetLocalIP(*options_.resolver);
+    });
     sysParameter_.nLanguageID = info.nLanguageID;
     // Selecting a list item from the program is no change and writes nothing.
     view_.Select(Control::ServerNetMode, info.ServerAddressMode);

@@ -18,6 +18,7 @@
 #include <atomic>
 #include <exception>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,7 +57,8 @@ public:
     WindowLogic(const WindowLogic&) = delete;
     WindowLogic& operator=(const WindowLogic&) = delete;
 
-    // The window was created with its English texts: translates it and fixes the settings path.
+    // The window was created with its English texts: translates it and fixes the settings path. The
+    // local address for the first load is looked up meanwhile, on a thread of its own.
     void FormCreate();
     // The window is shown for the first time: applies the stored language, then LoadSettings.
     void FormShow();
@@ -123,6 +125,8 @@ private:
 
     WindowView& view_;
     Options options_;
+    // The local address that FormCreate began to look up for the first load; spent by it.
+    std::future<std::string> firstLocalAddress_;
     std::string settingsPath_;
     bool makeSettingsFolder_ = false;
     tagSysParameter sysParameter_;

@@ -161,8 +161,13 @@ MainWindow::MainWindow(HINSTANCE instance, Options options)
     window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, L"TQ-3VOVE configuration tool", style,
                               CW_USEDEFAULT, CW_USEDEFAULT, kClientWidth, kClientHeight, nullptr, nullptr,
                               instance_, this);
+    // Every control is made at its place for the window's DPI and in its font: moving them all once
+    // more would cost a good part of the start-up. Run() gives the window its size.
+    dpi_ = DpiOf(window_);
+    font_ = FontFor(dpi_);
     CreateControls();
-    ApplyDpi(DpiOf(window_));
+    FitLabels();
+    ApplyIcons();
 
     logic::WindowLogic::Options logicOptions;
     logicOptions.settingsPath = options_.settingsPath;
@@ -194,14 +199,21 @@ MainWindow::~MainWindow() {
 void MainWindow::CreateControls() {
     const std::vector<ControlPlace>& places = Controls();
     controls_.resize(places.size());
+    labelBoxes_.resize(places.size());
     for (std::size_t i = 0; i < places.size(); ++i) {
         const ControlPlace& place = places[i];
         const DWORD exStyle = place.kind == Kind::Edit || place.kind == Kind::PortEdit ? WS_EX_CLIENTEDGE : 0;
+        const RECT box = BoxOf(place);
         HWND control = CreateWindowExW(
             exStyle, ClassOf(place.kind), Wide(std::string(place.text)).c_str(), StyleOf(place.kind),
-            place.left, place.top, place.width, place.height, window_,
+            box.left, box.top, box.right - box.left, box.bottom - box.top, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)), instance_, nullptr);
         controls_[i] = control;
+        labelBoxes_[i] = box;
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        if (place.kind == Kind::DropDownList) {
+            SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(kListFieldHeight));
+        }
         for (std::string_view item : place.items) {
             SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(std::string(item)).c_str()));
         }
@@ -222,6 +234,8 @@ void MainWindow::CreateControls() {
         if (place.kind == Kind::StatusBar) {
             const int parts[] = {-1};
             SendMessageW(control, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
+            // A status bar places itself along the bottom edge, as tall as its font asks.
+            SendMessageW(control, WM_SIZE, 0, 0);
         }
     }
     // Item 0 of the command type is selected from the start; the other lists start without one.
@@ -254,26 +268,41 @@ int MainWindow::Scaled(int pixels) const {
     return MulDiv(pixels, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
 }
 
+RECT MainWindow::BoxOf(const ControlPlace& place) const {
+    // A drop-down list's box holds its open list too.
+    const int height = place.kind == Kind::DropDownList ? place.height + kDropDownHeight : place.height;
+    return {Scaled(place.left), Scaled(place.top), Scaled(place.left + place.width),
+            Scaled(place.top + height)};
+}
+
+HFONT MainWindow::FontFor(UINT dpi) {
+    // Tahoma 8 pt: 11 pixels at 96 DPI.
+    return CreateFontW(-MulDiv(8, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
+}
+
+RECT MainWindow::Frame() const {
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
+    return FrameFor(Scaled(kClientWidth), Scaled(kClientHeight), style, dpi_);
+}
+
 void MainWindow::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
     HFONT old = font_;
-    // Tahoma 8 pt: 11 pixels at 96 DPI.
-    font_ = CreateFontW(-MulDiv(8, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
+    font_ = FontFor(dpi_);
     const std::vector<ControlPlace>& places = Controls();
     for (std::size_t i = 0; i < places.size(); ++i) {
         const ControlPlace& place = places[i];
         HWND control = controls_[i];
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         if (place.kind == Kind::StatusBar) {
-            // A status bar places itself along the bottom edge, as tall as its font asks.
             SendMessageW(control, WM_SIZE, 0, 0);
             continue;
         }
-        const int height = place.kind == Kind::DropDownList ? place.height + kDropDownHeight : place.height;
-        SetWindowPos(control, nullptr, Scaled(place.left), Scaled(place.top), Scaled(place.width),
-                     Scaled(height), SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT box = BoxOf(place);
+        SetWindowPos(control, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         if (place.kind == Kind::DropDownList) {
             SendMessageW(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scaled(kListFieldHeight));
         }
@@ -281,10 +310,10 @@ void MainWindow::ApplyDpi(UINT dpi) {
             SendMessageW(portUpDown_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(control), 0);
         }
     }
+    labelBoxes_.clear();
     FitLabels();
     ApplyIcons();
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
-    const RECT frame = FrameFor(Scaled(kClientWidth), Scaled(kClientHeight), style, dpi_);
+    const RECT frame = Frame();
     SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
     if (old != nullptr) {
@@ -295,19 +324,18 @@ void MainWindow::ApplyDpi(UINT dpi) {
 
 void MainWindow::FitLabels() {
     const std::vector<ControlPlace>& places = Controls();
+    labelBoxes_.resize(places.size());
+    HDC dc = GetDC(window_);
+    HGDIOBJ previous = SelectObject(dc, font_);
     for (std::size_t i = 0; i < places.size(); ++i) {
         const ControlPlace& place = places[i];
         if (place.kind != Kind::Label && place.kind != Kind::AutoWidthLabel) {
             continue;
         }
         HWND label = controls_[i];
-        HDC dc = GetDC(label);
-        HGDIOBJ previous = SelectObject(dc, font_);
         const std::wstring text = WindowText(label);
         SIZE extent{};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-        SelectObject(dc, previous);
-        ReleaseDC(label, dc);
         // A static control breaks a text wider than its box into lines, of which only the first shows:
         // the box grows to the left instead, as far as the column allows.
         const int needed = extent.cx;
@@ -317,22 +345,29 @@ void MainWindow::FitLabels() {
         }
         const int left =
             std::max(Scaled(LabelLeftLimit(place)), std::min(Scaled(place.left), right - needed));
-        SetWindowPos(label, nullptr, left, Scaled(place.top), right - left, Scaled(place.height),
+        const RECT box{left, Scaled(place.top), right, Scaled(place.top + place.height)};
+        // Labels are fitted again after every translation; one that keeps its box is left alone.
+        if (EqualRect(&box, &labelBoxes_[i]) != FALSE) {
+            continue;
+        }
+        labelBoxes_[i] = box;
+        SetWindowPos(label, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         InvalidateRect(label, nullptr, TRUE);
     }
+    SelectObject(dc, previous);
+    ReleaseDC(window_, dc);
 }
 
 int MainWindow::Run() {
-    // Centred on the desktop's work area.
+    // The window's size for its DPI, centred on the desktop's work area.
     RECT area{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    RECT frame{};
-    GetWindowRect(window_, &frame);
+    const RECT frame = Frame();
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     SetWindowPos(window_, nullptr, area.left + (area.right - area.left - width) / 2,
-                 area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+                 area.top + (area.bottom - area.top - height) / 2, width, height, SWP_NOZORDER);
     // The language and the fields are in place before the window becomes visible.
     logic_->FormShow();
     ShowWindow(window_, SW_SHOWNORMAL);

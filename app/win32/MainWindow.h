@@ -62,6 +62,11 @@ private:
     // Gives the window the program's icon, big and small, in the sizes of the window's DPI.
     void ApplyIcons();
     int Scaled(int pixels) const;
+    // A control's box in the window at its DPI.
+    RECT BoxOf(const ControlPlace& place) const;
+    // The window's outer size for its client area at its DPI.
+    RECT Frame() const;
+    static HFONT FontFor(UINT dpi);
     void Command(std::size_t index, UINT code);
     void OpenLanguageMenu();
     void FitLabels();
@@ -97,7 +102,8 @@ private:
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-    std::vector<HWND> controls_;  // by the index of Controls()
+    std::vector<HWND> controls_;    // by the index of Controls()
+    std::vector<RECT> labelBoxes_;  // where FitLabels put each label, by the same index
     HWND portUpDown_ = nullptr;
     bool placing_ = false;  // a text set by the program: no change notification for the logic
     bool painted_ = false;
