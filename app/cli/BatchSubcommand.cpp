@@ -160,7 +160,7 @@ fleet::JournalState LoadJournal(const std::string& path, const fleet::BatchTable
     }
     const base::WholeFile file = base::ReadWholeFile(path);
     if (!file.ok()) {
-        throw fleet::ResumeError("its journal " + path + " cannot be read");
+        throw fleet::ResumeError("its journal %s cannot be read", {path});
     }
     return fleet::JournalState::Read(file.bytes, table.OutputHeader(true), table.InputHeader().size());
 }
@@ -228,6 +228,11 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output,
         if (request.batch.resume) {
             LoadEarlierRuns(request, *setUp.table, encoding, setUp);
         }
+    } catch (const fleet::ResumeError& error) {
+        output.err << Say(output, "Cannot resume from %s: %s",
+                          {*request.outputPath, Say(output, error.Format(), error.Args())})
+                   << '\n';
+        return kExitFailed;
     } catch (const std::runtime_error& error) {
         output.err << Say(output, "Cannot resume from %s: %s",
                           {*request.outputPath, std::string(error.what())})
