@@ -27,24 +27,15 @@
 #include <unordered_map>
 #include <vector>
 
-#include "base/Placeholders.h"
+#include "base/MessageError.h"
 #include "fleet/CsvInput.h"
 
 namespace fleet {
 
-// The earlier output cannot be resumed from. The reason is an English format with its arguments
-// (base::FillPlaceholders), so that it can be translated where it is shown; what() is it filled in.
-class ResumeError : public std::runtime_error {
+// The earlier output cannot be resumed from; the message says why.
+class ResumeError : public base::MessageError {
 public:
-    explicit ResumeError(const std::string& format, std::vector<base::FormatArg> args = {})
-        : std::runtime_error(base::FillPlaceholders(format, args)), format_(format), args_(std::move(args)) {}
-
-    const std::string& Format() const noexcept { return format_; }
-    const std::vector<base::FormatArg>& Args() const noexcept { return args_; }
-
-private:
-    std::string format_;
-    std::vector<base::FormatArg> args_;
+    using base::MessageError::MessageError;
 };
 
 class ResumeLedger final {

@@ -42,7 +42,7 @@ msgcat --use-first --no-wrap "$work/marked.pot" "$work/tables.pot" --output="$wo
 status=0
 for catalog in i18n/catalogs/zh_CN.po i18n/catalogs/zh_TW.po; do
     msgmerge --quiet --no-fuzzy-matching --no-wrap --output-file="$work/merged.po" "$catalog" "$work/messages.pot"
-    msgattrib --untranslated --no-obsolete --no-wrap --output-file="$work/missing.po" "$work/merged.po"
+    msgattrib --force-po --untranslated --no-obsolete --no-wrap --output-file="$work/missing.po" "$work/merged.po"
     # A string that ends in a space, or in a space and an opening quotation mark, is the head of a text
     # put together with "+" (xgettext takes an argument's first string): no catalog can hold that text.
     sed -n 's/^msgid \(".\+"\)$/  \1/p' "$work/missing.po" | grep -v -e ' "$' -e ' \\""$' >"$work/lacking" || true

@@ -219,8 +219,7 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output,
         output.err << InputErrorMessage(request, output, error) << '\n';
         return kExitUsage;
     } catch (const fleet::BatchError& error) {
-        output.err << request.batch.inputPath << ": " << base::TranslateOrKeep(output.translate, error.what())
-                   << '\n';
+        output.err << request.batch.inputPath << ": " << Say(output, error.Format(), error.Args()) << '\n';
         return kExitUsage;
     }
     const fleet::TextEncoding encoding = setUp.input->encoding();
