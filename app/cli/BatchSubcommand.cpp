@@ -333,7 +333,8 @@ int Batch(const CliRequest& request, const CliOutput& output) {
         broken.inputError = InputErrorMessage(request, output, error);
         return FinishBatch(broken, setUp.writer.get(), request, output);
     }
-    fleet::ProgressReporter progress(output.err, mode, total);
+    fleet::ProgressReporter progress(output.err, mode, total, fleet::ProgressReporter::Clock::now,
+                                     output.translate);
 
     const BatchComposer composer(LoadFields(request, true), options.qrDirectory || options.send,
                                  output.translate);
