@@ -66,10 +66,11 @@ bool WithoutModemColumn(const JournalFields& record, const std::vector<std::stri
     return true;
 }
 
-std::string DamagedMessage(std::size_t wholeRecords) {
-    return "its journal is damaged after its first " + std::to_string(wholeRecords) +
-           " records, so what it says of later rows cannot be trusted; compare it with the modem's sent "
-           "messages and remove it or choose another output file";
+ResumeError Damaged(std::size_t wholeRecords) {
+    return ResumeError(
+        "its journal is damaged after its first %d records, so what it says of later rows cannot be trusted; "
+        "compare it with the modem's sent messages and remove it or choose another output file",
+        {static_cast<long long>(wholeRecords)});
 }
 
 }  // namespace
@@ -128,7 +129,7 @@ JournalState JournalState::Read(std::string_view bytes, const std::vector<std::s
     // Only a record cut short by a crash ends a journal without a line end after it; a bad record
     // followed by more lines means the file was damaged, and what follows may matter.
     if (bytes.find('\n', read.wholeBytes) != std::string_view::npos) {
-        throw ResumeError(DamagedMessage(read.records.size()));
+        throw Damaged(read.records.size());
     }
     if (read.records.empty()) {
         // Cut before its header was whole: nothing had been sent. The next run starts it afresh.
@@ -136,7 +137,7 @@ JournalState JournalState::Read(std::string_view bytes, const std::vector<std::s
     }
     if (read.records.front().size() < 2 || read.records.front()[0] != kFormat ||
         read.records.front()[1] != kVersion) {
-        throw ResumeError(DamagedMessage(0));
+        throw Damaged(0);
     }
     const bool withoutModem = WithoutModemColumn(read.records.front(), outputHeader);
     state.wholeBytes_ = read.wholeBytes;
@@ -152,7 +153,7 @@ JournalState JournalState::Read(std::string_view bytes, const std::vector<std::s
             fields.size() > 2 ? ParseCount(fields[2]) : std::nullopt;
         const std::optional<JournalOutcome> outcome = finished ? ParseOutcome(fields[3]) : std::nullopt;
         if (!number || !occurrence || !(handed || (finished && outcome))) {
-            throw ResumeError(DamagedMessage(i));
+            throw Damaged(i);
         }
         const std::size_t cellsAt = handed ? kHandedCellsAt : kFinishedRowAt;
         const std::vector<std::string> cells(
@@ -194,10 +195,10 @@ void JournalState::CheckClaimed() const {
         }
     }
     if (first != std::numeric_limits<std::size_t>::max()) {
-        throw ResumeError("its journal records an SMS that went out (or may have) for row " +
-                          std::to_string(first) +
-                          ", which the input no longer has; resuming would lose that record (choose "
-                          "another output file)");
+        throw ResumeError(
+            "its journal records an SMS that went out (or may have) for row %d, which the input no longer "
+            "has; resuming would lose that record (choose another output file)",
+            {static_cast<long long>(first)});
     }
 }
 

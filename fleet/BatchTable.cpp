@@ -31,8 +31,8 @@ BatchTable::BatchTable(std::vector<std::string> header) : header_(std::move(head
         }
         std::optional<std::size_t>& slot = index_[static_cast<std::size_t>(known - kNames.begin())];
         if (slot) {
-            throw BatchError("columns " + std::to_string(*slot + 1) + " and " + std::to_string(i + 1) +
-                             " are both named \"" + name + "\"");
+            throw BatchError("columns %d and %d are both named \"%s\"",
+                             {static_cast<long long>(*slot + 1), static_cast<long long>(i + 1), name});
         }
         slot = i;
     }

@@ -27,6 +27,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/MessageError.h"
+
 namespace fleet {
 
 enum class BatchColumn { Dtu, Phone, Type, Mode, Ip, Domain, Port, Apn, OtherApn };
@@ -35,11 +37,11 @@ inline constexpr std::size_t kBatchColumnCount = 9;
 // "dtu", "phone", "type", "mode", "ip", "domain", "port", "apn", "other_apn".
 std::string_view ColumnName(BatchColumn column);
 
-// The header cannot be used (no known column, a known column twice). what() says why, naming
+// The header cannot be used (no known column, a known column twice). The message says why, naming
 // columns by their 1-based position.
-class BatchError : public std::runtime_error {
+class BatchError : public base::MessageError {
 public:
-    using std::runtime_error::runtime_error;
+    using base::MessageError::MessageError;
 };
 
 struct BatchRow {

@@ -81,9 +81,10 @@ void ResumeLedger::Check(const std::function<bool(std::vector<std::string>&)>& n
         }
     }
     if (firstLine != std::numeric_limits<std::size_t>::max()) {
-        throw ResumeError("line " + std::to_string(firstLine) +
-                          " of the output file records a sent SMS for a row the input no longer has; "
-                          "resuming would lose that record (choose another output file)");
+        throw ResumeError(
+            "line %d of the output file records a sent SMS for a row the input no longer has; resuming would "
+            "lose that record (choose another output file)",
+            {static_cast<long long>(firstLine)});
     }
 }
 

@@ -27,14 +27,15 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/MessageError.h"
 #include "fleet/CsvInput.h"
 
 namespace fleet {
 
-// The earlier output cannot be resumed from. what() says why.
-class ResumeError : public std::runtime_error {
+// The earlier output cannot be resumed from; the message says why.
+class ResumeError : public base::MessageError {
 public:
-    using std::runtime_error::runtime_error;
+    using base::MessageError::MessageError;
 };
 
 class ResumeLedger final {

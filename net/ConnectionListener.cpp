@@ -43,17 +43,18 @@ void ReadPeer(const sockaddr_storage& address, ConnectionReport& report) {
     report.peerAddress = text;
 }
 
-std::string BindFailure(int error, const ListenOptions& options) {
-    const std::string port = std::to_string(options.port);
+ListenError BindFailure(int error, const ListenOptions& options) {
+    const long long port = options.port;
     switch (ClassifySocketError(error)) {
         case SocketFault::AddressInUse:
-            return "port " + port + " is already in use (another program is listening on it)";
+            return ListenError("port %d is already in use (another program is listening on it)", {port});
         case SocketFault::AccessDenied:
-            return "port " + port + " needs administrator rights (ports below 1024 do)";
+            return ListenError("port %d needs administrator rights (ports below 1024 do)", {port});
         case SocketFault::AddressNotLocal:
-            return "cannot listen on " + options.bindAddress + ": it is not an address of this computer";
+            return ListenError("cannot listen on %s: it is not an address of this computer",
+                               {options.bindAddress});
         default:
-            return "cannot listen on port " + port + ": " + SocketErrorText(error);
+            return ListenError("cannot listen on port %d: %s", {port, SocketErrorText(error)});
     }
 }
 
@@ -202,19 +203,19 @@ bool IsNumericAddress(const std::string& text) {
 
 ConnectionListener::ConnectionListener(const ListenOptions& options) : options_(options) {
     if (options.port < 0 || options.port > 65535) {
-        throw ListenError("cannot listen on port " + std::to_string(options.port) +
-                          ": TCP ports go from 1 to 65535");
+        throw ListenError("cannot listen on port %d: TCP ports go from 1 to 65535",
+                          {static_cast<long long>(options.port)});
     }
     SocketLength length = 0;
     const std::optional<sockaddr_storage> address =
         NumericSocketAddress(options.bindAddress, options.port, length);
     if (!address) {
-        throw ListenError("cannot listen on \"" + options.bindAddress +
-                          "\": it is no numeric IPv4 or IPv6 address");
+        throw ListenError("cannot listen on \"%s\": it is no numeric IPv4 or IPv6 address",
+                          {options.bindAddress});
     }
     if (!StartSockets() || !OpenWakeChannel(stopRead_, stopWrite_)) {
-        throw ListenError("cannot listen on port " + std::to_string(options.port) + ": " +
-                          SocketErrorText(LastSocketError()));
+        throw ListenError("cannot listen on port %d: %s",
+                          {static_cast<long long>(options.port), SocketErrorText(LastSocketError())});
     }
     listener_ = OpenSocket(address->ss_family, SOCK_STREAM);
     if (listener_ == kNoSocket || !PrepareListeningSocket(listener_) ||
@@ -224,7 +225,7 @@ ConnectionListener::ConnectionListener(const ListenOptions& options) : options_(
         CloseQuietly(listener_);
         CloseQuietly(stopRead_);
         CloseQuietly(stopWrite_);
-        throw ListenError(BindFailure(error, options));
+        throw BindFailure(error, options);
     }
     sockaddr_storage bound{};
     SocketLength boundLength = sizeof(bound);

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/MessageError.h"
 #include "net/SocketHandle.h"
 
 namespace net {
@@ -42,13 +43,13 @@ struct ConnectionReport {
     std::string received;  // the first bytes the peer sent within its window, at most 256
 };
 
-// The listener could not be set up. what() names the port or the address and says why.
 // True when `text` is a numeric IPv4 or IPv6 address, as ListenOptions::bindAddress takes it.
 bool IsNumericAddress(const std::string& text);
 
-class ListenError : public std::runtime_error {
+// The listener could not be set up. The message names the port or the address and says why.
+class ListenError : public base::MessageError {
 public:
-    using std::runtime_error::runtime_error;
+    using base::MessageError::MessageError;
 };
 
 class ConnectionListener final {

@@ -160,7 +160,7 @@ fleet::JournalState LoadJournal(const std::string& path, const fleet::BatchTable
     }
     const base::WholeFile file = base::ReadWholeFile(path);
     if (!file.ok()) {
-        throw fleet::ResumeError("its journal " + path + " cannot be read");
+        throw fleet::ResumeError("its journal %s cannot be read", {path});
     }
     return fleet::JournalState::Read(file.bytes, table.OutputHeader(true), table.InputHeader().size());
 }
@@ -219,8 +219,7 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output,
         output.err << InputErrorMessage(request, output, error) << '\n';
         return kExitUsage;
     } catch (const fleet::BatchError& error) {
-        output.err << request.batch.inputPath << ": " << base::TranslateOrKeep(output.translate, error.what())
-                   << '\n';
+        output.err << request.batch.inputPath << ": " << Say(output, error.Format(), error.Args()) << '\n';
         return kExitUsage;
     }
     const fleet::TextEncoding encoding = setUp.input->encoding();
@@ -228,6 +227,11 @@ std::optional<int> SetUp(const CliRequest& request, const CliOutput& output,
         if (request.batch.resume) {
             LoadEarlierRuns(request, *setUp.table, encoding, setUp);
         }
+    } catch (const fleet::ResumeError& error) {
+        output.err << Say(output, "Cannot resume from %s: %s",
+                          {*request.outputPath, Say(output, error.Format(), error.Args())})
+                   << '\n';
+        return kExitFailed;
     } catch (const std::runtime_error& error) {
         output.err << Say(output, "Cannot resume from %s: %s",
                           {*request.outputPath, std::string(error.what())})
@@ -329,7 +333,8 @@ int Batch(const CliRequest& request, const CliOutput& output) {
         broken.inputError = InputErrorMessage(request, output, error);
         return FinishBatch(broken, setUp.writer.get(), request, output);
     }
-    fleet::ProgressReporter progress(output.err, mode, total);
+    fleet::ProgressReporter progress(output.err, mode, total, fleet::ProgressReporter::Clock::now,
+                                     output.translate);
 
     const BatchComposer composer(LoadFields(request, true), options.qrDirectory || options.send,
                                  output.translate);

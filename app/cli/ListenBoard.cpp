@@ -156,7 +156,7 @@ bool WatchArrivals(fleet::FleetBoard& board, net::ListenOptions options, const C
     try {
         listener.emplace(options);
     } catch (const net::ListenError& error) {
-        output.err << base::TranslateOrKeep(output.translate, error.what()) << '\n';
+        output.err << Say(output, error.Format(), error.Args()) << '\n';
         return false;
     }
     if (output.errIsTerminal) {

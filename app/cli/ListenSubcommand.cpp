@@ -37,7 +37,7 @@ int RunListen(const CliRequest& request, const CliOutput& output) {
     try {
         listener.emplace(options);
     } catch (const net::ListenError& error) {
-        output.err << base::TranslateOrKeep(output.translate, error.what()) << '\n';
+        output.err << Say(output, error.Format(), error.Args()) << '\n';
         return kExitFailed;
     }
     if (output.errIsTerminal) {

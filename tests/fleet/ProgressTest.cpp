@@ -1,6 +1,7 @@
 #include "fleet/Progress.h"
 
 #include <chrono>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -109,6 +110,47 @@ TEST(ProgressTest, ANoteFollowsTheBarAndTheLine) {
     clock.Advance(milliseconds(1000));
     lineReporter.Finish(5);
     EXPECT_EQ("5 rows, 5.0 rows/s  1 of 1 modems at work, 1 out of the pool\n", lines.str());
+}
+
+// The words of the bar and the lines are in the output's language; a Chinese bar is covered by as
+// many blanks as the columns it took on the terminal, not its bytes (three for each character).
+TEST(ProgressTest, TheWordsAreTranslatedAndAChineseBarIsCoveredByItsColumns) {
+    const std::map<std::string, std::string> chinese = {
+        {"%d rows  %s/s", "%d 行  %s 行/秒"},
+        {"%d/%d  %s/s  %s left", "%d/%d  %s 行/秒  剩余 %s"},
+        {"%d rows, %s rows/s", "%d 行，%s 行/秒"},
+        {"%d/%d rows (%d%%), %s rows/s, %s left", "%d/%d 行（%d%%），%s 行/秒，剩余 %s"},
+    };
+    const base::TranslateFn translate = [&chinese](const std::string& english) {
+        return chinese.at(english);
+    };
+    EXPECT_EQ("[###---------------------------] 120/1000  30.0 行/秒  剩余 0:29",
+              FormatProgressBar(120, 1000, 4.0, kProgressBarWidth, translate));
+    EXPECT_EQ("42 行  21.0 行/秒", FormatProgressBar(42, 0, 2.0, kProgressBarWidth, translate));
+    EXPECT_EQ("120/1000 行（12%），30.0 行/秒，剩余 0:29", FormatProgressLine(120, 1000, 4.0, translate));
+    EXPECT_EQ("42 行，21.0 行/秒", FormatProgressLine(42, 0, 2.0, translate));
+
+    const struct {
+        std::string text;
+        std::size_t columns;
+    } widths[] = {{"", 0}, {"20 rows", 7}, {"20 行", 5}, {"（12%），", 9}, {"ｇ\x80\xE4", 4}};
+    for (const auto& width : widths) {
+        EXPECT_EQ(width.columns, TerminalColumns(width.text)) << width.text;
+    }
+
+    FakeClock clock;
+    std::ostringstream bar;
+    ProgressReporter reporter(bar, ProgressMode::Bar, 0, clock.Function(), translate);
+    clock.Advance(milliseconds(1000));
+    reporter.SetNote("2 / 3 台调制解调器正在工作");
+    reporter.Update(10);
+    clock.Advance(milliseconds(1000));
+    reporter.SetNote("");
+    reporter.Finish(20);
+    // "10 行  10.0 行/秒  2 / 3 台调制解调器正在工作" takes 45 columns, "20 行  10.0 行/秒" 17.
+    EXPECT_EQ(
+        "\r10 行  10.0 行/秒  2 / 3 台调制解调器正在工作\r20 行  10.0 行/秒" + std::string(28, ' ') + "\n",
+        bar.str());
 }
 
 TEST(ProgressTest, LinesComeEveryTenthOrEveryTenSeconds) {

@@ -146,7 +146,8 @@ TEST(CatalogsTest, ChineseCatalogsHoldTheSameIdentifiersAndTheDefaultOneOnlyAHea
                                                      "illegal SIM card",
                                                      "Listening on %s port %d for %d DTUs; Ctrl-C stops.",
                                                      "  ... and %d more",
-                                                     "Missing: %s"};
+                                                     "Missing: %s",
+                                                     ", %d out of the pool"};
     EXPECT_EQ(sameInBothScripts, same);
 
     const auto english = FindResource("LOCALE_EN_DEFAULT");

@@ -414,5 +414,46 @@ TEST_F(BatchCommandTest, StatusesAreInTheChosenLanguage) {
     }
 }
 
+// The reason a header or a resume is refused is a message with arguments of its own, in the chosen
+// language like the line that frames it.
+TEST_F(BatchCommandTest, WhyAHeaderOrAResumeIsRefusedIsSaidInTheChosenLanguage) {
+    const struct {
+        std::string language, expected;
+    } headers[] = {
+        {"en", input_ + ": columns 1 and 3 are both named \"dtu\"\n"},
+        {"zh_CN", input_ + ": 第 1 列和第 3 列都名为“dtu”\n"},
+        {"zh_TW", input_ + ": 第 1 欄和第 3 欄都名為「dtu」\n"},
+    };
+    for (const auto& row : headers) {
+        const Outcome outcome = Batch("dtu,phone,DTU\r\nTQ-1,,\r\n", {"--quiet", "--lang", row.language});
+        EXPECT_EQ(outcome.status, 2) << row.language;
+        EXPECT_EQ(outcome.err, row.expected);
+    }
+
+    const struct {
+        std::string language, expected;
+    } resumes[] = {
+        {"en", "Cannot resume from " + output_ +
+                   ": the output file's columns are not those this input gives, so it was written from "
+                   "another file; resuming would overwrite its results (choose another output file)\n"},
+        {"zh_CN",
+         "无法从 " + output_ +
+             " 继续：输出文件的列与此输入给出的列不同，说明它是由另一个文件写出的；继续会覆盖其中的结果（"
+             "请选择其他输出文件）\n"},
+        {"zh_TW",
+         "無法從 " + output_ +
+             " 繼續：輸出檔案的欄與此輸入給出的欄不同，說明它是由另一個檔案寫出的；繼續會覆寫其中的結果（"
+             "請選擇其他輸出檔案）\n"},
+    };
+    for (const auto& row : resumes) {
+        WriteBytes(output_, "site,owner\r\nnorth,ops\r\n");
+        const Outcome outcome =
+            Batch("dtu\r\nTQ-1\r\n", {"--output", output_, "--resume", "--quiet", "--lang", row.language});
+        EXPECT_EQ(outcome.status, 1) << row.language;
+        EXPECT_EQ(outcome.err, row.expected);
+        EXPECT_EQ(ReadBytes(output_), "site,owner\r\nnorth,ops\r\n") << "the earlier output is kept";
+    }
+}
+
 }  // namespace
 }  // namespace app

@@ -1,6 +1,8 @@
 #include "app/cli/CliHelp.h"
 
 #include "app/cli/CliOptionTable.h"
+#include "i18n/EmbeddedCatalogs.h"
+#include "i18n/MoFile.h"
 
 #include <string>
 #include <vector>
@@ -131,6 +133,26 @@ TEST(CliHelpTest, TheHelpIsTranslatedAsOneMessage) {
     EXPECT_EQ(help, "translated");
     EXPECT_EQ(asked, std::vector<std::string>{EnglishHelpText()});
     EXPECT_EQ(HelpText({}), EnglishHelpText());
+}
+
+// The help is one message: an option added or re-worded without its Chinese texts leaves the whole
+// help in English for a Chinese user.
+TEST(CliHelpTest, EachChineseCatalogTranslatesTheHelpAsItStandsWithEveryOption) {
+    for (const std::string resource : {"LOCALE_ZH_CN_DEFAULT", "LOCALE_ZH_TW_DEFAULT"}) {
+        const auto bytes = i18n::FindResource(resource);
+        ASSERT_TRUE(bytes.has_value()) << resource;
+        const i18n::TMoFile catalog(*bytes, resource);
+        const i18n::TMoFile::LookupResult help = catalog.Lookup(EnglishHelpText());
+        ASSERT_TRUE(help.Found) << resource << " lacks the help as the option table now gives it";
+        for (const CliOption& option : kCliOptions) {
+            EXPECT_NE(help.Text.find("\n  " + std::string(option.name) + " "), std::string_view::npos)
+                << resource << ": " << option.name;
+        }
+        for (const CliSubcommand& subcommand : kCliSubcommands) {
+            EXPECT_NE(help.Text.find("\n  " + std::string(subcommand.name) + " "), std::string_view::npos)
+                << resource << ": " << subcommand.name;
+        }
+    }
 }
 
 }  // namespace

@@ -135,6 +135,26 @@ TEST(ListenCommandTest, NoConnectionOrAPortInUseExitsWithOne) {
     EXPECT_EQ(busy.out, "");
     EXPECT_EQ(busy.err, "port " + std::to_string(taken.port()) +
                             " is already in use (another program is listening on it)\n");
+    // The same in the chosen language, also where the board of a fleet listens.
+    const sms::testing::TempDir dir;
+    sms::testing::WriteBytes(dir.File("sent.csv"), "dtu\r\nTQ-GP000001\r\n");
+    const struct {
+        std::vector<std::string> extra;
+        std::string err;
+    } languages[] = {
+        {{"--lang", "zh_TW"},
+         "端口 " + std::to_string(taken.port()) + " 已被佔用（另一個程式正在該端口上監聽）\n"},
+        {{"--lang", "zh_CN", "--fleet", dir.File("sent.csv")},
+         "端口 " + std::to_string(taken.port()) + " 已被占用（另一个程序正在该端口上监听）\n"},
+    };
+    for (const auto& row : languages) {
+        std::vector<std::string> args{"listen", "--bind", "127.0.0.1", "--port",
+                                      std::to_string(taken.port())};
+        args.insert(args.end(), row.extra.begin(), row.extra.end());
+        const Outcome chinese = testing::RunProgram(args);
+        EXPECT_EQ(chinese.status, 1);
+        EXPECT_EQ(chinese.err, row.err);
+    }
 
     // An address that is none is a bad option, named as such.
     const Outcome badAddress = testing::RunProgram({"listen", "--bind", "dtu.example", "--port", "6000"});
