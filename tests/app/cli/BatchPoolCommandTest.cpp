@@ -1,6 +1,7 @@
 // dtusms batch --send through several modems at once: each row goes out once through one of them,
 // the output keeps the input's order and names the modem of each row, a modem that fails leaves the
-// pool while the others carry on, and --rate spaces each modem's messages.
+// pool while the others carry on, --rate spaces each modem's messages, and a DTU's reply is matched
+// to its row whichever modem receives it.
 
 #include <chrono>
 #include <filesystem>
@@ -29,12 +30,13 @@ std::string Phone(int row) {
     return "138001" + std::to_string(38000 + row);
 }
 
-// One output row: its DTU, phone, status, sent cell and modem.
+// One output row: its DTU, phone, sent cell, reply and modem.
 struct OutputRow {
     std::string dtu;
     std::string phone;
     std::string sent;
     std::string modem;
+    std::string reply;
 };
 
 class BatchPoolCommandTest : public ::testing::Test {
@@ -82,7 +84,8 @@ protected:
             }
             EXPECT_GE(cells.size(), 8U) << line;
             if (cells.size() >= 8) {
-                rows.push_back({cells[0], cells[1], cells[cells.size() - 3], cells.back()});
+                rows.push_back(
+                    {cells[0], cells[1], cells[cells.size() - 3], cells.back(), cells[cells.size() - 2]});
             }
         }
         return rows;
@@ -238,6 +241,55 @@ TEST_F(BatchPoolCommandTest, ABrokenLineKeepsTheRowsSentBeforeItInTheOutput) {
         EXPECT_EQ(received.count(row.phone), 1U) << row.dtu;
         EXPECT_TRUE(row.modem == a.path() || row.modem == b.path()) << row.dtu;
     }
+}
+
+// The network between fakes: the DTU that a part of `sender` goes to answers "OK <its number>"
+// `delayMs` later through `receiver`.
+void AnswerThrough(modem_test::FakeModem& sender, modem_test::FakeModem& receiver, int delayMs) {
+    sender.SetOnPart([&receiver, delayMs](const std::string& pdu) {
+        const std::string phone = sms::DecodeSubmitPdu(pdu).pdu.destination.number;
+        receiver.DeliverIn(modem_test::DeliverPdu(phone, "OK " + phone), delayMs);
+    });
+}
+
+// Each DTU's answer reaches the other modem than the one that sent its row: every row still gets
+// its own reply.
+TEST_F(BatchPoolCommandTest, AReplyIsMatchedToItsRowWhicheverModemReceivesIt) {
+    WriteRows(2);
+    modem_test::FakeModem a;
+    modem_test::FakeModem b;
+    AnswerThrough(a, b, 300);
+    AnswerThrough(b, a, 300);
+    const Outcome outcome = Run({&a, &b}, {"--quiet", "--wait-reply", "10"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    const std::vector<OutputRow> rows = Output();
+    ASSERT_EQ(rows.size(), 2U);
+    EXPECT_NE(rows[0].modem, rows[1].modem) << "each modem sent one row and received the other's reply";
+    for (const OutputRow& row : rows) {
+        EXPECT_EQ(row.reply, "OK " + row.phone) << row.dtu;
+    }
+}
+
+// A message from a row's DTU that came while an earlier row waited, before this row was sent, is
+// not taken for its reply.
+TEST_F(BatchPoolCommandTest, AMessageThatCameBeforeTheRowWasSentIsNotItsReply) {
+    WriteRows(2);
+    modem_test::FakeModem fake;
+    fake.SetOnPart([&fake](const std::string& pdu) {
+        const std::string phone = sms::DecodeSubmitPdu(pdu).pdu.destination.number;
+        if (phone == Phone(1)) {
+            fake.DeliverIn(modem_test::DeliverPdu(Phone(2), "early"), 50);
+            fake.DeliverIn(modem_test::DeliverPdu(phone, "OK " + phone), 600);
+        } else {
+            fake.DeliverIn(modem_test::DeliverPdu(phone, "OK " + phone), 1500);
+        }
+    });
+    const Outcome outcome = Run({&fake}, {"--quiet", "--wait-reply", "10"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    const std::vector<OutputRow> rows = Output();
+    ASSERT_EQ(rows.size(), 2U);
+    EXPECT_EQ(rows[0].reply, "OK " + Phone(1));
+    EXPECT_EQ(rows[1].reply, "OK " + Phone(2));
 }
 
 TEST_F(BatchPoolCommandTest, RateSpacesTheMessagesOfEachModem) {
