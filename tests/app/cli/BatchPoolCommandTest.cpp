@@ -3,19 +3,25 @@
 // pool while the others carry on, --rate spaces each modem's messages, and a DTU's reply is matched
 // to its row whichever modem receives it.
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "net/HttpGet.h"
+#include "net/WanAddress.h"
 #include "tests/app/cli/ProgramRunner.h"
 #include "tests/modem/FakeModem.h"
 #include "tests/modem/SerialTestSupport.h"
+#include "tests/net/LoopbackPeers.h"
 #include "tests/sms/TempDir.h"
 
 namespace app {
@@ -290,6 +296,55 @@ TEST_F(BatchPoolCommandTest, AMessageThatCameBeforeTheRowWasSentIsNotItsReply) {
     ASSERT_EQ(rows.size(), 2U);
     EXPECT_EQ(rows[0].reply, "OK " + Phone(1));
     EXPECT_EQ(rows[1].reply, "OK " + Phone(2));
+}
+
+// Two gateways in one pool (two accounts, say) share the one --gateway-listen receiver: the batch
+// starts, every row gets the answer Kannel brings for its number, and each gateway's references
+// carry a prefix of their own, which tells their delivery reports apart.
+TEST_F(BatchPoolCommandTest, TwoGatewaysShareOneReceiver) {
+    WriteRows(2);
+    const nettest::HttpServer first("0: Accepted for delivery", false, "202 Accepted");
+    const nettest::HttpServer second("0: Accepted for delivery", false, "202 Accepted");
+    const auto sendUrl = [](const nettest::HttpServer& kannel) {
+        const std::string url = kannel.Url();
+        return url.substr(0, url.find('/', std::string("http://").size())) + "/cgi-bin/sendsms";
+    };
+    const std::string receiver = "http://127.0.0.1:" + std::to_string(nettest::RefusedPort());
+    // Kannel bringing both DTUs' answers over and over until the batch ends; those that came before
+    // a row was sent are not its reply.
+    std::atomic<bool> ended{false};
+    std::thread kannel([&] {
+        while (!ended) {
+            for (int row = 1; row <= 2; ++row) {
+                try {
+                    net::HttpGet(
+                        receiver + "/kannel/mo?from=" + Phone(row) + "&text=OK+" + Phone(row),
+                        [] { return true; }, std::chrono::seconds(2));
+                } catch (const net::WanRequestError&) {
+                    // Not listening yet.
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    const Outcome outcome =
+        testing::RunProgram({"batch", input_, "--settings", settings_, "--send", "--output", output_,
+                             "--quiet", "--modem", sendUrl(first), "--modem", sendUrl(second),
+                             "--gateway-listen", receiver.substr(7), "--wait-reply", "10"});
+    ended = true;
+    kannel.join();
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    const std::vector<OutputRow> rows = Output();
+    ASSERT_EQ(rows.size(), 2U);
+    std::set<std::string> modems;
+    std::set<std::string> prefixes;
+    for (const OutputRow& row : rows) {
+        EXPECT_EQ(row.reply, "OK " + row.phone) << row.dtu;
+        modems.insert(row.modem);
+        prefixes.insert(row.sent.substr(0, row.sent.find('-')));
+    }
+    EXPECT_EQ(modems, (std::set<std::string>{sendUrl(first), sendUrl(second)}));
+    EXPECT_EQ(prefixes.size(), 2U);
 }
 
 TEST_F(BatchPoolCommandTest, RateSpacesTheMessagesOfEachModem) {
