@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -249,14 +251,30 @@ TEST_F(BatchPoolCommandTest, ABrokenLineKeepsTheRowsSentBeforeItInTheOutput) {
     }
 }
 
-// The network between fakes: the DTU that a part of `sender` goes to answers "OK <its number>"
-// `delayMs` later through `receiver`.
-void AnswerThrough(modem_test::FakeModem& sender, modem_test::FakeModem& receiver, int delayMs) {
-    sender.SetOnPart([&receiver, delayMs](const std::string& pdu) {
+// The network between two fakes: the DTU that a part of one goes to answers "OK <its number>"
+// through the other. The answers wait until both fakes took a part, so that both are waiting.
+class CrossedAnswers final {
+public:
+    CrossedAnswers(modem_test::FakeModem& a, modem_test::FakeModem& b) {
+        a.SetOnPart([this, &b](const std::string& pdu) { Answer(b, pdu); });
+        b.SetOnPart([this, &a](const std::string& pdu) { Answer(a, pdu); });
+    }
+
+private:
+    void Answer(modem_test::FakeModem& through, const std::string& pdu) {
         const std::string phone = sms::DecodeSubmitPdu(pdu).pdu.destination.number;
-        receiver.DeliverIn(modem_test::DeliverPdu(phone, "OK " + phone), delayMs);
-    });
-}
+        const std::lock_guard lock(mutex_);
+        held_.push_back({&through, modem_test::DeliverPdu(phone, "OK " + phone)});
+        if (held_.size() == 2) {
+            for (const auto& [fake, answer] : held_) {
+                fake->DeliverIn(answer, 100);
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    std::vector<std::pair<modem_test::FakeModem*, std::string>> held_;
+};
 
 // Each DTU's answer reaches the other modem than the one that sent its row: every row still gets
 // its own reply.
@@ -264,8 +282,7 @@ TEST_F(BatchPoolCommandTest, AReplyIsMatchedToItsRowWhicheverModemReceivesIt) {
     WriteRows(2);
     modem_test::FakeModem a;
     modem_test::FakeModem b;
-    AnswerThrough(a, b, 300);
-    AnswerThrough(b, a, 300);
+    const CrossedAnswers network(a, b);
     const Outcome outcome = Run({&a, &b}, {"--quiet", "--wait-reply", "10"});
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     const std::vector<OutputRow> rows = Output();
@@ -287,7 +304,7 @@ TEST_F(BatchPoolCommandTest, AMessageThatCameBeforeTheRowWasSentIsNotItsReply) {
             fake.DeliverIn(modem_test::DeliverPdu(Phone(2), "early"), 50);
             fake.DeliverIn(modem_test::DeliverPdu(phone, "OK " + phone), 600);
         } else {
-            fake.DeliverIn(modem_test::DeliverPdu(phone, "OK " + phone), 1500);
+            fake.DeliverIn(modem_test::DeliverPdu(phone, "OK " + phone), 500);
         }
     });
     const Outcome outcome = Run({&fake}, {"--quiet", "--wait-reply", "10"});
