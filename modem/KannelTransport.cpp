@@ -83,7 +83,9 @@ KannelTransport::KannelTransport(const std::string& sendUrl, KannelOptions optio
     }
     endpoint_ = std::move(*endpoint);
     shownUrl_ = endpoint_.url;
-    if (options_.receiver) {
+    if (options_.hub != nullptr) {
+        hubListener_ = options_.hub->Attach([this](const DeliveryReport& report) { OnReport(report); });
+    } else if (options_.receiver) {
         receiver_ = std::make_unique<GatewayReceiver>(
             *options_.receiver,
             ReceiverHandlers{[this](const IncomingMessage& message) { OnMessage(message); },
@@ -92,10 +94,16 @@ KannelTransport::KannelTransport(const std::string& sendUrl, KannelOptions optio
 }
 
 KannelTransport::~KannelTransport() {
+    if (hubListener_) {
+        options_.hub->Detach(*hubListener_);
+    }
     receiver_.reset();
 }
 
 std::string KannelTransport::ReceiverUrl() const {
+    if (options_.hub != nullptr) {
+        return options_.hub->BaseUrl();
+    }
     return receiver_ ? receiver_->BaseUrl() : std::string{};
 }
 
@@ -128,10 +136,16 @@ void KannelTransport::Report(const modem::Progress& progress) const {
 
 void KannelTransport::OnMessage(const IncomingMessage& message) {
     constexpr std::size_t kKeptMessages = 1000;
+    if (options_.replies != nullptr) {
+        // In a pool, whichever transport waits for the number takes it.
+        options_.replies->Deposit(message.from, message.text, modem::ReplyExchange::Clock::now());
+    }
     const std::lock_guard lock(mutex_);
-    received_.push_back({receivedCount_++, message});
-    if (received_.size() > kKeptMessages) {
-        received_.pop_front();
+    if (options_.replies == nullptr) {
+        received_.push_back({receivedCount_++, message});
+        if (received_.size() > kKeptMessages) {
+            received_.pop_front();
+        }
     }
     log_.push_back({ElapsedMs(), Direction::FromModem, "message from " + message.from + ": " + message.text});
     changed_.notify_all();
@@ -160,6 +174,7 @@ std::vector<modem::ModemInfo> KannelTransport::ListModems() {
 }
 
 modem::SendResult KannelTransport::Send(const modem::SendRequest& request) {
+    const modem::ReplyExchange::Clock::time_point began = modem::ReplyExchange::Clock::now();
     modem::SendResult result;
     result.modem = shownUrl_;
     if (cancelled_) {
@@ -176,7 +191,8 @@ modem::SendResult KannelTransport::Send(const modem::SendRequest& request) {
         result.error = MakeError(modem::ErrorKind::InvalidRequest, std::string(modem::text::kEmptyText));
         return result;
     }
-    if (request.replyTimeoutSeconds > 0 && !receiver_) {
+    const std::string receiverUrl = ReceiverUrl();
+    if (request.replyTimeoutSeconds > 0 && receiverUrl.empty()) {
         result.error = MakeError(modem::ErrorKind::InvalidRequest,
                                  "Waiting for a reply through the gateway needs --gateway-listen");
         return result;
@@ -210,8 +226,8 @@ modem::SendResult KannelTransport::Send(const modem::SendRequest& request) {
         part.to = *number;
         part.text = parts[i];
         part.ucs2 = split.encoding == sms::SmsEncoding::ucs2;
-        if (receiver_) {
-            part.dlrUrl = DeliveryReportUrl(receiver_->BaseUrl(), reference);
+        if (!receiverUrl.empty()) {
+            part.dlrUrl = DeliveryReportUrl(receiverUrl, reference);
         }
         const std::string url = SendSmsUrl(endpoint_, part);
         Note(Direction::ToModem, "GET " + Masked(url, endpoint_.password));
@@ -258,7 +274,7 @@ modem::SendResult KannelTransport::Send(const modem::SendRequest& request) {
     }
     if (request.replyTimeoutSeconds > 0) {
         modem::ReplyResult reply =
-            AwaitReply(*number, firstUnread, request.replyTimeoutSeconds, result.references);
+            AwaitReply(*number, firstUnread, began, request.replyTimeoutSeconds, result.references);
         result.reply = std::move(reply.reply);
         result.error = std::move(reply.error);
     }
@@ -266,6 +282,7 @@ modem::SendResult KannelTransport::Send(const modem::SendRequest& request) {
 }
 
 modem::ReplyResult KannelTransport::WaitForReply(const modem::ReplyRequest& request) {
+    const modem::ReplyExchange::Clock::time_point began = modem::ReplyExchange::Clock::now();
     modem::ReplyResult result;
     result.modem = shownUrl_;
     const std::optional<std::string> number = sms::NormalizePhoneNumber(request.number);
@@ -274,7 +291,7 @@ modem::ReplyResult KannelTransport::WaitForReply(const modem::ReplyRequest& requ
                                  {request.number});
         return result;
     }
-    if (!receiver_) {
+    if (ReceiverUrl().empty()) {
         result.error = MakeError(modem::ErrorKind::InvalidRequest,
                                  "Waiting for a reply through the gateway needs --gateway-listen");
         return result;
@@ -284,10 +301,11 @@ modem::ReplyResult KannelTransport::WaitForReply(const modem::ReplyRequest& requ
         const std::lock_guard lock(mutex_);
         now = receivedCount_;
     }
-    return AwaitReply(*number, now, request.timeoutSeconds, {});
+    return AwaitReply(*number, now, began, request.timeoutSeconds, {});
 }
 
 modem::ReplyResult KannelTransport::AwaitReply(const std::string& number, std::uint64_t after,
+                                               modem::ReplyExchange::Clock::time_point since,
                                                int timeoutSeconds,
                                                const std::vector<std::string>& references) {
     modem::ReplyResult result;
@@ -300,6 +318,12 @@ modem::ReplyResult KannelTransport::AwaitReply(const std::string& number, std::u
         for (const Received& received : received_) {
             if (received.sequence >= after && sms::PhoneNumbersMatch(received.message.from, number)) {
                 result.reply = received.message.text;
+                return result;
+            }
+        }
+        if (options_.replies != nullptr) {
+            if (std::optional<std::string> text = options_.replies->Take(number, since)) {
+                result.reply = std::move(text);
                 return result;
             }
         }

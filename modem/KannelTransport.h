@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 
+#include "modem/GatewayHub.h"
 #include "modem/GatewayReceiver.h"
 #include "modem/KannelProtocol.h"
 #include "modem/SmsTransport.h"
@@ -21,6 +22,9 @@ namespace modem::gateway {
 
 struct KannelOptions {
     std::optional<ListenAddress> receiver;  // where Kannel calls back; none: no replies, no reports
+    GatewayHub* hub = nullptr;  // instead of a receiver of its own, the run's shared one (it outlives
+                                // the transport, and its replies come through `replies`)
+    modem::ReplyExchange* replies = nullptr;                 // as TransportOptions::replies; a pool's replies
     std::chrono::milliseconds requestTimeout{30'000};        // one sendsms request
     std::function<void(const modem::Progress&)> onProgress;  // on the calling thread
     std::function<void(const modem::LogEntry&)> onLog;       // on the calling thread
@@ -43,7 +47,7 @@ public:
     void Cancel() noexcept override;
     std::vector<modem::LogEntry> Log() const override;
 
-    // The receiver's base URL ("http://ADDRESS:PORT"); empty without a receiver.
+    // The receiver's base URL ("http://ADDRESS:PORT"), its own or the hub's; empty without either.
     std::string ReceiverUrl() const;
 
     // Kannel's answers to the parts of the last Send, in words, one per part taken or refused.
@@ -63,9 +67,11 @@ private:
     void Report(const modem::Progress& progress) const;
     void OnMessage(const IncomingMessage& message);
     void OnReport(const DeliveryReport& report);
-    // Waits until a message from `number` numbered `after` or later arrives, the time runs out, the
-    // transport is cancelled, or (when `references` is not empty) a report says one of them failed.
-    modem::ReplyResult AwaitReply(const std::string& number, std::uint64_t after, int timeoutSeconds,
+    // Waits until a message from `number` numbered `after` or later arrives (in a pool: one from it
+    // in the exchange that arrived at `since` or later), the time runs out, the transport is
+    // cancelled, or (when `references` is not empty) a report says one of them failed.
+    modem::ReplyResult AwaitReply(const std::string& number, std::uint64_t after,
+                                  modem::ReplyExchange::Clock::time_point since, int timeoutSeconds,
                                   const std::vector<std::string>& references);
 
     KannelEndpoint endpoint_;
@@ -84,6 +90,7 @@ private:
     std::uint64_t receivedCount_ = 0;
     std::map<std::string, DeliveryReport> reports_;
 
+    std::optional<std::size_t> hubListener_;     // while attached to options_.hub
     std::unique_ptr<GatewayReceiver> receiver_;  // last: it calls back into the members above
 };
 

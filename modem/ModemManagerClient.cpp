@@ -349,6 +349,12 @@ Error ModemManagerClient::WaitForReply(ReplyCollector& collector, const std::str
             error.kind != ErrorKind::None || *reply) {
             return error;
         }
+        std::string note;
+        if (std::optional<std::string> text = collector.Claim(&note)) {
+            context_.Note(note);
+            *reply = std::move(text);
+            return {};
+        }
         long long left = 0;
         if (std::optional<Error> end = countdown.Check(left)) {
             return *end;

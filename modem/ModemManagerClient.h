@@ -56,7 +56,8 @@ public:
     bool Listen(const std::string& modemPath) override;
 
     // Reads each received message announced since Listen() and offers it to `collector` (once its
-    // State says it was received completely) until one completes the reply, for up to `seconds`.
+    // State says it was received completely) until one completes the reply, or the collector claims
+    // one another modem received (looked for at least once a second), for up to `seconds`.
     // Errors: NoReply, Cancelled, ServiceError.
     Error WaitForReply(ReplyCollector& collector, const std::string& number, int seconds,
                        std::optional<std::string>* reply) override;

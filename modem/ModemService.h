@@ -42,8 +42,9 @@ public:
     // reply is not missed.
     virtual bool Listen(const std::string& modemPath) = 0;
 
-    // Offers each message received since Listen() to `collector` until one completes the reply, for
-    // up to `seconds`. Errors: NoReply, Cancelled, ServiceError.
+    // Offers each message received since Listen() to `collector` until one completes the reply, or
+    // the collector claims one another modem received (looked for at least once a second), for up
+    // to `seconds`. Errors: NoReply, Cancelled, ServiceError.
     virtual Error WaitForReply(ReplyCollector& collector, const std::string& number, int seconds,
                                std::optional<std::string>* reply) = 0;
 };

@@ -269,6 +269,7 @@ std::optional<ComposedMessage> ModemTransport::Compose(const SendRequest& reques
 }
 
 SendResult ModemTransport::Send(const SendRequest& request) {
+    const ReplyExchange::Clock::time_point began = ReplyExchange::Clock::now();
     BeginCall();
     SendResult result;
     if (context_.Cancelled()) {
@@ -289,7 +290,7 @@ SendResult ModemTransport::Send(const SendRequest& request) {
     }
     result.modem = modem->id;
     const bool wantReply = request.replyTimeoutSeconds > 0;
-    ReplyCollector collector(number);
+    ReplyCollector collector(number, context_.options().replies, began);
     if (modem->kind == ModemKind::ModemManager) {
         if (wantReply) {
             manager_->Listen(modem->id);
@@ -320,6 +321,7 @@ SendResult ModemTransport::Send(const SendRequest& request) {
 }
 
 ReplyResult ModemTransport::WaitForReply(const ReplyRequest& request) {
+    const ReplyExchange::Clock::time_point began = ReplyExchange::Clock::now();
     BeginCall();
     ReplyResult result;
     if (context_.Cancelled()) {
@@ -337,7 +339,7 @@ ReplyResult ModemTransport::WaitForReply(const ReplyRequest& request) {
         return result;
     }
     result.modem = modem->id;
-    ReplyCollector collector(*number);
+    ReplyCollector collector(*number, context_.options().replies, began);
     const int seconds = std::max(request.timeoutSeconds, 0);
     if (modem->kind == ModemKind::ModemManager) {
         manager_->Listen(modem->id);

@@ -11,7 +11,7 @@ namespace modem {
 
 // Raised whenever a type of modem/SmsTransport.h changes, so that a loader refuses a plugin built
 // against another version of it instead of misreading its objects.
-inline constexpr int kPluginApiVersion = 1;
+inline constexpr int kPluginApiVersion = 2;
 
 inline constexpr const char* kPluginFileName = "libdtusms_modem.so";
 inline constexpr const char* kApiVersionSymbol = "dtusms_modem_api_version";

@@ -293,6 +293,12 @@ Error SerialModem::WaitForReply(ReplyCollector& collector, const std::string& nu
                 return {};
             }
         }
+        std::string note;
+        if (std::optional<std::string> text = collector.Claim(&note)) {
+            context_.Note(note);
+            *reply = std::move(text);
+            return {};
+        }
         if (channel_.Lost()) {
             return Fail(ErrorKind::DeviceLost, text::kDeviceLost, {Literal(path_)});
         }

@@ -46,7 +46,8 @@ public:
     Error SendParts(const std::vector<PduPart>& parts, std::vector<std::string>* references);
 
     // Waits up to `seconds` for messages, reads each announced one with AT+CMGR and offers it to
-    // `collector`, until the collector completes a reply. Messages are never deleted. Errors: NoReply
+    // `collector`, until the collector completes a reply or, at least once a second, claims one that
+    // another modem of the pool received. Messages are never deleted. Errors: NoReply
     // (with `number` in its text), DeviceLost, Cancelled.
     Error WaitForReply(ReplyCollector& collector, const std::string& number, int seconds,
                        std::optional<std::string>* reply);

@@ -10,6 +10,7 @@
 // main thread) and never throws.
 
 #include <charconv>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -188,6 +189,25 @@ struct Timeouts {
     int dbusMs = 25000;        // one D-Bus call to ModemManager
 };
 
+// The replies that the modems of a pool share, so that a reply is matched to its row whichever modem
+// receives it. A modem waiting for one number that receives a whole message from another number
+// deposits it here; a modem waiting for a number takes a message from that number that arrived
+// after its own send began. Each message is taken once; what nobody takes goes with the exchange.
+// Safe from any thread. The program running the pool provides it; a transport only calls it.
+class ReplyExchange {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    virtual ~ReplyExchange() = default;
+
+    // Leaves a whole message from `sender` (as received) that arrived at `arrived`.
+    virtual void Deposit(const std::string& sender, const std::string& text, Clock::time_point arrived) = 0;
+
+    // Takes the earliest message left whose sender matches `number` (sms::PhoneNumbersMatch) and that
+    // arrived at `since` or later; nothing when there is none.
+    virtual std::optional<std::string> Take(const std::string& number, Clock::time_point since) = 0;
+};
+
 struct TransportOptions {
     int baudRate = 115200;  // serial ports, 8N1
     bool useModemManager = true;
@@ -197,6 +217,7 @@ struct TransportOptions {
     Timeouts timeouts;
     std::function<void(const Progress&)> onProgress;  // called on the calling thread
     std::function<void(const LogEntry&)> onLog;       // called on the calling thread, for each entry
+    ReplyExchange* replies = nullptr;  // shared with the other modems of a pool; outlives the transport
 };
 
 class SmsTransport {

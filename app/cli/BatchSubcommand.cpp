@@ -2,6 +2,7 @@
 // number of parts and a status per row; with --qr-dir a QR code picture per row, with --send each
 // row sent through the modem (and --resume to go on where an earlier run stopped).
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -30,6 +31,9 @@
 #include "fleet/CsvWriter.h"
 #include "fleet/Progress.h"
 #include "fleet/ResumeLedger.h"
+#include "modem/GatewayHub.h"
+#include "modem/KannelProtocol.h"
+#include "modem/SharedReplies.h"
 
 namespace app {
 namespace {
@@ -97,6 +101,10 @@ struct BatchSetUp {
     fleet::JournalState recorded;
     std::unique_ptr<fleet::CsvWriter> writer;
     std::unique_ptr<fleet::BatchJournal> journal;
+    // The replies the modems of the pool share, and the one receiver of every gateway among them
+    // (with --gateway-listen); both outlive the transports.
+    modem::SharedReplies replies;
+    std::unique_ptr<modem::gateway::GatewayHub> gatewayHub;
     // One transport per modem of the pool, each used by one thread; `modems` names them.
     Transports transports;
     std::vector<std::string> modems;
@@ -138,11 +146,22 @@ std::optional<int> MakeTransports(const CliRequest& request, const CliOutput& ou
     } else {
         setUp.modems = named.empty() ? std::vector<std::string>{request.modem.modem} : named;
     }
+    const std::optional<modem::gateway::ListenAddress> listen =
+        request.modem.gatewayListen ? modem::gateway::ParseListenAddress(*request.modem.gatewayListen)
+                                    : std::nullopt;
+    if (listen && std::any_of(setUp.modems.begin(), setUp.modems.end(), modem::gateway::IsGatewayUrl)) {
+        try {
+            setUp.gatewayHub = std::make_unique<modem::gateway::GatewayHub>(*listen, setUp.replies);
+        } catch (const modem::gateway::ReceiverError& failure) {
+            reason = failure.what();
+            return unavailable();
+        }
+    }
     while (setUp.transports.size() < setUp.modems.size()) {
         CliModemOptions choice = request.modem;
         choice.modem = setUp.modems[setUp.transports.size()];
         std::unique_ptr<modem::SmsTransport> next =
-            OpenTransport(choice, optionsFor(setUp.transports.size()), reason);
+            OpenTransport(choice, optionsFor(setUp.transports.size()), reason, setUp.gatewayHub.get());
         if (!next) {
             return unavailable();
         }
@@ -291,8 +310,10 @@ int Batch(const CliRequest& request, const CliOutput& output) {
     const InterruptScope interrupt(CancelSending, &cancelTarget);
     // Set before any pool thread starts and cleared after they all ended.
     BatchRun* running = nullptr;
-    auto transportOptions = [&running](std::size_t member) {
+    BatchSetUp setUp;
+    auto transportOptions = [&running, &setUp](std::size_t member) {
         modem::TransportOptions options;
+        options.replies = &setUp.replies;
         options.onProgress = [&running, member](const modem::Progress& progress) {
             if (running != nullptr) {
                 running->OnTransportProgress(member, progress);
@@ -300,7 +321,6 @@ int Batch(const CliRequest& request, const CliOutput& output) {
         };
         return options;
     };
-    BatchSetUp setUp;
     if (const std::optional<int> status = SetUp(request, output, transportOptions, setUp)) {
         if (InterruptScope::Interrupted()) {
             BatchOutcome interrupted;

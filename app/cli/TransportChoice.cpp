@@ -8,13 +8,15 @@
 namespace app {
 
 std::unique_ptr<modem::SmsTransport> OpenTransport(const CliModemOptions& choice,
-                                                   const modem::TransportOptions& options,
-                                                   std::string& error) {
+                                                   const modem::TransportOptions& options, std::string& error,
+                                                   modem::gateway::GatewayHub* hub) {
     if (!modem::gateway::IsGatewayUrl(choice.modem)) {
         return LoadModemTransport(options, error);
     }
     modem::gateway::KannelOptions kannel;
-    if (choice.gatewayListen) {
+    kannel.hub = hub;
+    kannel.replies = options.replies;
+    if (hub == nullptr && choice.gatewayListen) {
         kannel.receiver = modem::gateway::ParseListenAddress(*choice.gatewayListen);
     }
     kannel.onProgress = options.onProgress;

@@ -9,13 +9,18 @@
 #include "app/cli/CliOptions.h"
 #include "modem/SmsTransport.h"
 
+namespace modem::gateway {
+class GatewayHub;
+}
+
 namespace app {
 
 // nullptr with the reason on one line in `error` when neither can be had: the modem support is
-// missing (see LoadModemTransport), or the gateway's receiver cannot listen.
+// missing (see LoadModemTransport), or the gateway's receiver cannot listen. A gateway uses `hub`,
+// when given, instead of a receiver of its own.
 std::unique_ptr<modem::SmsTransport> OpenTransport(const CliModemOptions& choice,
-                                                   const modem::TransportOptions& options,
-                                                   std::string& error);
+                                                   const modem::TransportOptions& options, std::string& error,
+                                                   modem::gateway::GatewayHub* hub = nullptr);
 
 // The --modem value as it may be shown and recorded: a gateway URL without its user and password.
 std::string ModemShown(const std::string& modem);

@@ -108,6 +108,19 @@ void FakeModem::AddDelivery(const std::string& pdu, int delayMs, int afterPart) 
     deliveries_.push_back(delivery);
 }
 
+void FakeModem::DeliverIn(const std::string& pdu, int delayMs) {
+    std::lock_guard lock(mutex_);
+    Delivery delivery;
+    delivery.pdu = pdu;
+    delivery.armed = true;
+    delivery.due = std::chrono::steady_clock::now() + std::chrono::milliseconds(delayMs);
+    deliveries_.push_back(delivery);
+}
+void FakeModem::SetOnPart(std::function<void(const std::string& pdu)> onPart) {
+    std::lock_guard lock(mutex_);
+    onPart_ = std::move(onPart);
+}
+
 std::vector<std::string> FakeModem::Commands() const {
     std::lock_guard lock(mutex_);
     return commands_;
@@ -158,9 +171,18 @@ void FakeModem::Run() {
         if (count <= 0) {
             continue;
         }
-        std::lock_guard lock(mutex_);
-        for (ssize_t i = 0; i < count && master_ >= 0; ++i) {
-            Feed(buffer[i]);
+        std::vector<std::string> taken;
+        std::function<void(const std::string&)> onPart;
+        {
+            std::lock_guard lock(mutex_);
+            for (ssize_t i = 0; i < count && master_ >= 0; ++i) {
+                Feed(buffer[i]);
+            }
+            taken.swap(partsTaken_);
+            onPart = onPart_;
+        }
+        for (const std::string& pdu : taken) {
+            onPart(pdu);
         }
     }
 }
@@ -297,6 +319,9 @@ void FakeModem::PartReceived() {
     }
     Answer("\r\n+CMGS: " + std::to_string(nextReference_++) + "\r\n", "OK", "AT+CMGS");
     Arm(part);
+    if (onPart_) {
+        partsTaken_.push_back(pdus_.back());
+    }
 }
 
 void FakeModem::Arm(int part) {

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -45,6 +46,11 @@ public:
     // Stores `pdu` (an SMS-DELIVER in hex) `delayMs` after part `afterPart` was confirmed (0: after
     // AT+CNMI), announcing it with +CMTI when indications are on.
     void AddDelivery(const std::string& pdu, int delayMs, int afterPart = 0);
+    // Stores `pdu` `delayMs` from now, announcing it as AddDelivery does.
+    void DeliverIn(const std::string& pdu, int delayMs);
+    // Called with each part's PDU once it is confirmed, on the fake's thread but outside its lock, so
+    // that it may script this fake or another one: the network between several fakes.
+    void SetOnPart(std::function<void(const std::string& pdu)> onPart);
 
     // ---- what happened ----
     std::vector<std::string> Commands() const;  // every command line received, in order
@@ -93,6 +99,8 @@ private:
     int silentAfter_ = 0;
     std::map<std::string, std::string> interjections_;
     std::vector<Delivery> deliveries_;
+    std::function<void(const std::string&)> onPart_;
+    std::vector<std::string> partsTaken_;  // for onPart_, once the lock is released
 
     bool echo_ = true;
     bool indications_ = false;

@@ -1,20 +1,29 @@
 // dtusms batch --send through several modems at once: each row goes out once through one of them,
 // the output keeps the input's order and names the modem of each row, a modem that fails leaves the
-// pool while the others carry on, and --rate spaces each modem's messages.
+// pool while the others carry on, --rate spaces each modem's messages, and a DTU's reply is matched
+// to its row whichever modem receives it.
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <set>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "net/HttpGet.h"
+#include "net/WanAddress.h"
 #include "tests/app/cli/ProgramRunner.h"
 #include "tests/modem/FakeModem.h"
 #include "tests/modem/SerialTestSupport.h"
+#include "tests/net/LoopbackPeers.h"
 #include "tests/sms/TempDir.h"
 
 namespace app {
@@ -29,12 +38,13 @@ std::string Phone(int row) {
     return "138001" + std::to_string(38000 + row);
 }
 
-// One output row: its DTU, phone, status, sent cell and modem.
+// One output row: its DTU, phone, sent cell, reply and modem.
 struct OutputRow {
     std::string dtu;
     std::string phone;
     std::string sent;
     std::string modem;
+    std::string reply;
 };
 
 class BatchPoolCommandTest : public ::testing::Test {
@@ -82,7 +92,8 @@ protected:
             }
             EXPECT_GE(cells.size(), 8U) << line;
             if (cells.size() >= 8) {
-                rows.push_back({cells[0], cells[1], cells[cells.size() - 3], cells.back()});
+                rows.push_back(
+                    {cells[0], cells[1], cells[cells.size() - 3], cells.back(), cells[cells.size() - 2]});
             }
         }
         return rows;
@@ -238,6 +249,119 @@ TEST_F(BatchPoolCommandTest, ABrokenLineKeepsTheRowsSentBeforeItInTheOutput) {
         EXPECT_EQ(received.count(row.phone), 1U) << row.dtu;
         EXPECT_TRUE(row.modem == a.path() || row.modem == b.path()) << row.dtu;
     }
+}
+
+// The network between two fakes: the DTU that a part of one goes to answers "OK <its number>"
+// through the other. The answers wait until both fakes took a part, so that both are waiting.
+class CrossedAnswers final {
+public:
+    CrossedAnswers(modem_test::FakeModem& a, modem_test::FakeModem& b) {
+        a.SetOnPart([this, &b](const std::string& pdu) { Answer(b, pdu); });
+        b.SetOnPart([this, &a](const std::string& pdu) { Answer(a, pdu); });
+    }
+
+private:
+    void Answer(modem_test::FakeModem& through, const std::string& pdu) {
+        const std::string phone = sms::DecodeSubmitPdu(pdu).pdu.destination.number;
+        const std::lock_guard lock(mutex_);
+        held_.push_back({&through, modem_test::DeliverPdu(phone, "OK " + phone)});
+        if (held_.size() == 2) {
+            for (const auto& [fake, answer] : held_) {
+                fake->DeliverIn(answer, 100);
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    std::vector<std::pair<modem_test::FakeModem*, std::string>> held_;
+};
+
+// Each DTU's answer reaches the other modem than the one that sent its row: every row still gets
+// its own reply.
+TEST_F(BatchPoolCommandTest, AReplyIsMatchedToItsRowWhicheverModemReceivesIt) {
+    WriteRows(2);
+    modem_test::FakeModem a;
+    modem_test::FakeModem b;
+    const CrossedAnswers network(a, b);
+    const Outcome outcome = Run({&a, &b}, {"--quiet", "--wait-reply", "10"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    const std::vector<OutputRow> rows = Output();
+    ASSERT_EQ(rows.size(), 2U);
+    EXPECT_NE(rows[0].modem, rows[1].modem) << "each modem sent one row and received the other's reply";
+    for (const OutputRow& row : rows) {
+        EXPECT_EQ(row.reply, "OK " + row.phone) << row.dtu;
+    }
+}
+
+// A message from a row's DTU that came while an earlier row waited, before this row was sent, is
+// not taken for its reply.
+TEST_F(BatchPoolCommandTest, AMessageThatCameBeforeTheRowWasSentIsNotItsReply) {
+    WriteRows(2);
+    modem_test::FakeModem fake;
+    fake.SetOnPart([&fake](const std::string& pdu) {
+        const std::string phone = sms::DecodeSubmitPdu(pdu).pdu.destination.number;
+        if (phone == Phone(1)) {
+            fake.DeliverIn(modem_test::DeliverPdu(Phone(2), "early"), 50);
+            fake.DeliverIn(modem_test::DeliverPdu(phone, "OK " + phone), 600);
+        } else {
+            fake.DeliverIn(modem_test::DeliverPdu(phone, "OK " + phone), 500);
+        }
+    });
+    const Outcome outcome = Run({&fake}, {"--quiet", "--wait-reply", "10"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    const std::vector<OutputRow> rows = Output();
+    ASSERT_EQ(rows.size(), 2U);
+    EXPECT_EQ(rows[0].reply, "OK " + Phone(1));
+    EXPECT_EQ(rows[1].reply, "OK " + Phone(2));
+}
+
+// Two gateways in one pool (two accounts, say) share the one --gateway-listen receiver: the batch
+// starts, every row gets the answer Kannel brings for its number, and each gateway's references
+// carry a prefix of their own, which tells their delivery reports apart.
+TEST_F(BatchPoolCommandTest, TwoGatewaysShareOneReceiver) {
+    WriteRows(2);
+    const nettest::HttpServer first("0: Accepted for delivery", false, "202 Accepted");
+    const nettest::HttpServer second("0: Accepted for delivery", false, "202 Accepted");
+    const auto sendUrl = [](const nettest::HttpServer& kannel) {
+        const std::string url = kannel.Url();
+        return url.substr(0, url.find('/', std::string("http://").size())) + "/cgi-bin/sendsms";
+    };
+    const std::string receiver = "http://127.0.0.1:" + std::to_string(nettest::RefusedPort());
+    // Kannel bringing both DTUs' answers over and over until the batch ends; those that came before
+    // a row was sent are not its reply.
+    std::atomic<bool> ended{false};
+    std::thread kannel([&] {
+        while (!ended) {
+            for (int row = 1; row <= 2; ++row) {
+                try {
+                    net::HttpGet(
+                        receiver + "/kannel/mo?from=" + Phone(row) + "&text=OK+" + Phone(row),
+                        [] { return true; }, std::chrono::seconds(2));
+                } catch (const net::WanRequestError&) {
+                    // Not listening yet.
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    const Outcome outcome =
+        testing::RunProgram({"batch", input_, "--settings", settings_, "--send", "--output", output_,
+                             "--quiet", "--modem", sendUrl(first), "--modem", sendUrl(second),
+                             "--gateway-listen", receiver.substr(7), "--wait-reply", "10"});
+    ended = true;
+    kannel.join();
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    const std::vector<OutputRow> rows = Output();
+    ASSERT_EQ(rows.size(), 2U);
+    std::set<std::string> modems;
+    std::set<std::string> prefixes;
+    for (const OutputRow& row : rows) {
+        EXPECT_EQ(row.reply, "OK " + row.phone) << row.dtu;
+        modems.insert(row.modem);
+        prefixes.insert(row.sent.substr(0, row.sent.find('-')));
+    }
+    EXPECT_EQ(modems, (std::set<std::string>{sendUrl(first), sendUrl(second)}));
+    EXPECT_EQ(prefixes.size(), 2U);
 }
 
 TEST_F(BatchPoolCommandTest, RateSpacesTheMessagesOfEachModem) {
