@@ -229,26 +229,28 @@ GatewayReceiver::GatewayReceiver(const ListenAddress& where, ReceiverHandlers ha
     : state_(std::make_unique<State>()) {
     state_->where = where;
     state_->handlers = std::move(handlers);
-    const std::string name = where.address + " port " + std::to_string(where.port);
     net::SocketLength length = 0;
     const std::optional<sockaddr_storage> address =
         net::NumericSocketAddress(where.address, where.port, length);
     if (!address) {
-        throw ReceiverError("cannot listen on \"" + where.address +
-                            "\": it is no numeric IPv4 or IPv6 address");
+        throw ReceiverError("cannot listen on \"%s\": it is no numeric IPv4 or IPv6 address",
+                            {where.address});
     }
     if (!net::StartSockets() || !net::OpenWakeChannel(state_->stopRead, state_->stopWrite)) {
-        throw ReceiverError("cannot listen on " + name + ": " + net::SocketErrorText(net::LastSocketError()));
+        throw ReceiverError("cannot listen on %s port %d: %s",
+                            {where.address, where.port, net::SocketErrorText(net::LastSocketError())});
     }
     state_->listener = net::OpenSocket(address->ss_family, SOCK_STREAM);
     if (state_->listener == net::kNoSocket || !net::PrepareListeningSocket(state_->listener) ||
         ::bind(state_->listener, reinterpret_cast<const sockaddr*>(&*address), length) != 0 ||
         ::listen(state_->listener, SOMAXCONN) != 0) {
         const int error = net::LastSocketError();
-        const std::string reason = net::ClassifySocketError(error) == net::SocketFault::AddressInUse
-                                       ? "the port is already in use"
-                                       : net::SocketErrorText(error);
-        throw ReceiverError("cannot listen on " + name + ": " + reason);
+        if (net::ClassifySocketError(error) == net::SocketFault::AddressInUse) {
+            throw ReceiverError("cannot listen on %s port %d: the port is already in use",
+                                {where.address, where.port});
+        }
+        throw ReceiverError("cannot listen on %s port %d: %s",
+                            {where.address, where.port, net::SocketErrorText(error)});
     }
     state_->where.port = BoundPort(state_->listener);
     state_->thread = std::thread([state = state_.get()] { state->Serve(); });

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/MessageError.h"
 #include "modem/KannelProtocol.h"
 
 namespace modem::gateway {
@@ -24,9 +25,10 @@ struct ListenAddress {
 };
 std::optional<ListenAddress> ParseListenAddress(std::string_view text);
 
-class ReceiverError : public std::runtime_error {
+// The receiver could not listen. The message names the address and says why.
+class ReceiverError : public base::MessageError {
 public:
-    using std::runtime_error::runtime_error;
+    using base::MessageError::MessageError;
 };
 
 struct ReceiverHandlers {

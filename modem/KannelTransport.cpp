@@ -3,6 +3,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "base/MessageError.h"
 #include "modem/Texts.h"
 #include "net/HttpGet.h"
 #include "net/WanAddress.h"
@@ -79,7 +80,7 @@ KannelTransport::KannelTransport(const std::string& sendUrl, KannelOptions optio
     : options_(std::move(options)), referencePrefix_(RunPrefix()) {
     std::optional<KannelEndpoint> endpoint = ParseKannelUrl(sendUrl);
     if (!endpoint) {
-        throw std::invalid_argument("\"" + sendUrl + "\" is no http or https URL of a gateway");
+        throw base::MessageError("\"%s\" is no http or https URL of a gateway", {sendUrl});
     }
     endpoint_ = std::move(*endpoint);
     shownUrl_ = endpoint_.url;
@@ -330,8 +331,10 @@ modem::ReplyResult KannelTransport::AwaitReply(const std::string& number, std::u
         for (std::size_t i = 0; i < references.size(); ++i) {
             const auto report = reports_.find(references[i]);
             if (report != reports_.end() && DeliveryFailed(report->second.status)) {
-                result.error = MakeError(modem::ErrorKind::Refused, "The gateway reports that part %d %s",
-                                         {std::to_string(i + 1), DeliveryStatusWords(report->second.status)});
+                result.error = modem::text::Fail(
+                    modem::ErrorKind::Refused, "The gateway reports that part %d %s",
+                    {modem::text::Number(static_cast<long long>(i) + 1),
+                     modem::text::Translatable(DeliveryStatusWords(report->second.status))});
                 return result;
             }
         }

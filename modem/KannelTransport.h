@@ -32,7 +32,7 @@ struct KannelOptions {
 
 class KannelTransport final : public modem::SmsTransport {
 public:
-    // Throws ReceiverError when the receiver cannot listen; std::invalid_argument for a URL that
+    // Throws ReceiverError when the receiver cannot listen; base::MessageError for a URL that
     // ParseKannelUrl refuses.
     KannelTransport(const std::string& sendUrl, KannelOptions options);
     ~KannelTransport() override;

@@ -131,6 +131,10 @@ std::optional<int> MakeTransports(const CliRequest& request, const CliOutput& ou
         output.err << ModemUnavailableMessage(output, reason) << '\n';
         return kExitFailed;
     };
+    const auto fails = [&](const std::string& line) {
+        output.err << line << '\n';
+        return kExitFailed;
+    };
     const std::vector<std::string>& named = request.modem.modems;
     if (!named.empty() && named.front() == "all") {
         std::unique_ptr<modem::SmsTransport> lister = LoadModemTransport(optionsFor(0), reason);
@@ -153,17 +157,16 @@ std::optional<int> MakeTransports(const CliRequest& request, const CliOutput& ou
         try {
             setUp.gatewayHub = std::make_unique<modem::gateway::GatewayHub>(*listen, setUp.replies);
         } catch (const modem::gateway::ReceiverError& failure) {
-            reason = failure.what();
-            return unavailable();
+            return fails(Say(output, failure.Format(), failure.Args()));
         }
     }
     while (setUp.transports.size() < setUp.modems.size()) {
         CliModemOptions choice = request.modem;
         choice.modem = setUp.modems[setUp.transports.size()];
-        std::unique_ptr<modem::SmsTransport> next =
-            OpenTransport(choice, optionsFor(setUp.transports.size()), reason, setUp.gatewayHub.get());
+        std::unique_ptr<modem::SmsTransport> next = OpenTransport(choice, optionsFor(setUp.transports.size()),
+                                                                  output, reason, setUp.gatewayHub.get());
         if (!next) {
-            return unavailable();
+            return fails(reason);
         }
         setUp.transports.push_back(std::move(next));
     }

@@ -47,10 +47,11 @@ int RunSend(const CliRequest& request, const CliOutput& output) {
     ModemProgressLines progress(output);
     modem::TransportOptions options;
     options.onProgress = [&progress](const modem::Progress& stage) { progress.Show(stage); };
-    std::string loadError;
-    const std::unique_ptr<modem::SmsTransport> transport = OpenTransport(request.modem, options, loadError);
+    std::string openError;
+    const std::unique_ptr<modem::SmsTransport> transport =
+        OpenTransport(request.modem, options, output, openError);
     if (!transport) {
-        output.err << ModemUnavailableMessage(output, loadError) << '\n';
+        output.err << openError << '\n';
         return kExitFailed;
     }
 

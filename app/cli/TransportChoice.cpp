@@ -3,15 +3,22 @@
 #include <stdexcept>
 
 #include "app/cli/ModemPlugin.h"
+#include "base/MessageError.h"
 #include "modem/KannelTransport.h"
 
 namespace app {
 
 std::unique_ptr<modem::SmsTransport> OpenTransport(const CliModemOptions& choice,
-                                                   const modem::TransportOptions& options, std::string& error,
+                                                   const modem::TransportOptions& options,
+                                                   const CliOutput& output, std::string& error,
                                                    modem::gateway::GatewayHub* hub) {
     if (!modem::gateway::IsGatewayUrl(choice.modem)) {
-        return LoadModemTransport(options, error);
+        std::string reason;
+        std::unique_ptr<modem::SmsTransport> transport = LoadModemTransport(options, reason);
+        if (!transport) {
+            error = ModemUnavailableMessage(output, reason);
+        }
+        return transport;
     }
     modem::gateway::KannelOptions kannel;
     kannel.hub = hub;
@@ -23,10 +30,12 @@ std::unique_ptr<modem::SmsTransport> OpenTransport(const CliModemOptions& choice
     kannel.onLog = options.onLog;
     try {
         return std::make_unique<modem::gateway::KannelTransport>(choice.modem, std::move(kannel));
+    } catch (const base::MessageError& failure) {
+        error = Say(output, failure.Format(), failure.Args());
     } catch (const std::exception& failure) {
         error = failure.what();
-        return nullptr;
     }
+    return nullptr;
 }
 
 std::string ModemShown(const std::string& modem) {

@@ -375,5 +375,40 @@ TEST_F(BatchPoolCommandTest, RateSpacesTheMessagesOfEachModem) {
     EXPECT_EQ(fake.Pdus().size(), 3U);
 }
 
+// What keeps a gateway from being used is said as it is, in the user's language: a receiver whose
+// port is taken, a URL that is no gateway's. Neither is a lack of modem support.
+TEST_F(BatchPoolCommandTest, AGatewayThatCannotBeUsedIsSaidSoInTheUsersLanguage) {
+    WriteRows(1);
+    const nettest::HttpServer busy("", false, "200 OK");
+    const std::string port =
+        busy.Url().substr(std::string("http://127.0.0.1:").size(),
+                          busy.Url().find('/', 7) - std::string("http://127.0.0.1:").size());
+    const std::string gateway = "http://u:p@127.0.0.1:" + port + "/cgi-bin/sendsms";
+    const struct {
+        std::vector<std::string> args;
+        std::string expected;
+    } rows[] = {
+        {{"--modem", gateway, "--gateway-listen", "127.0.0.1:" + port, "--wait-reply", "5", "--lang", "en"},
+         "cannot listen on 127.0.0.1 port " + port + ": the port is already in use"},
+        {{"--modem", gateway, "--gateway-listen", "127.0.0.1:" + port, "--wait-reply", "5", "--lang",
+          "zh_cn"},
+         "无法在 127.0.0.1 的端口 " + port + " 上监听：该端口已被占用"},
+        {{"--modem", "https://", "--lang", "zh_tw"}, "「https://」不是網關的 http 或 https URL"},
+    };
+    for (const auto& row : rows) {
+        for (const std::string command : {"send", "batch"}) {
+            std::vector<std::string> args{command, "--settings", settings_, "--phone", Phone(1)};
+            if (command == "batch") {
+                args = {command, input_, "--settings", settings_, "--send", "--output", output_};
+            }
+            args.insert(args.end(), row.args.begin(), row.args.end());
+            const Outcome outcome = testing::RunProgram(args);
+            EXPECT_NE(outcome.status, 0) << command;
+            EXPECT_NE(outcome.err.find(row.expected), std::string::npos) << command << ": " << outcome.err;
+            EXPECT_EQ(outcome.err.find("modem support"), std::string::npos) << command << ": " << outcome.err;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace app
