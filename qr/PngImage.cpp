@@ -1,33 +1,14 @@
-// PNG drawing of a QR code: signature, IHDR, one zlib-compressed IDAT and IEND, written by hand
-// because a 1-bit greyscale image needs nothing of a general PNG library.
+// PNG drawing of a QR code: one bit per pixel, greyscale (qr/PngFile.h writes the file).
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 
-#include <zlib.h>
-
+#include "qr/PngFile.h"
 #include "qr/QrImage.h"
 
 namespace qr {
 namespace {
-
-void AppendBigEndian32(std::string& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out.push_back(static_cast<char>((value >> shift) & 0xFFU));
-    }
-}
-
-void AppendChunk(std::string& png, std::string_view type, std::string_view data) {
-    AppendBigEndian32(png, static_cast<std::uint32_t>(data.size()));
-    const std::size_t typeAt = png.size();
-    png.append(type).append(data);
-    // The checksum covers the chunk type and data, not the length.
-    const auto* covered = reinterpret_cast<const Bytef*>(png.data() + typeAt);
-    AppendBigEndian32(png, static_cast<std::uint32_t>(
-                               crc32(crc32(0L, Z_NULL, 0), covered, static_cast<uInt>(png.size() - typeAt))));
-}
 
 // The filtered scanlines: each starts with filter type 0 (none), then one bit per pixel, most
 // significant first, 0 black and 1 white; the unused bits of a row's last byte stay white.
@@ -54,17 +35,6 @@ std::string Scanlines(const QrCode& code, int scale) {
     return raw;
 }
 
-std::string Deflate(const std::string& raw) {
-    uLongf size = compressBound(static_cast<uLong>(raw.size()));
-    std::string out(size, '\0');
-    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
-                  static_cast<uLong>(raw.size()), Z_BEST_COMPRESSION) != Z_OK) {
-        throw QrError(QrError::Reason::kEncoderFailure, "Compressing the PNG image failed.");
-    }
-    out.resize(size);
-    return out;
-}
-
 }  // namespace
 
 std::string RenderPng(const QrCode& code, int scale) {
@@ -73,17 +43,7 @@ std::string RenderPng(const QrCode& code, int scale) {
                                     std::to_string(kMinScale) + " to " + std::to_string(kMaxScale) + ".");
     }
     const auto side = static_cast<std::uint32_t>((code.size() + 2 * kQuietZoneModules) * scale);
-    std::string header;
-    AppendBigEndian32(header, side);
-    AppendBigEndian32(header, side);
-    // Bit depth 1, colour type 0 (greyscale), deflate, adaptive filtering, no interlace.
-    header.append({'\x01', '\x00', '\x00', '\x00', '\x00'});
-
-    std::string png("\x89PNG\r\n\x1a\n", 8);
-    AppendChunk(png, "IHDR", header);
-    AppendChunk(png, "IDAT", Deflate(Scanlines(code, scale)));
-    AppendChunk(png, "IEND", "");
-    return png;
+    return EncodePng(side, side, PngPixels::kGrey1, Scanlines(code, scale));
 }
 
 }  // namespace qr

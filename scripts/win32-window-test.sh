@@ -8,9 +8,10 @@
 # tests/windows/fake_modem_server, sent through that fake modem on COM21 with its reply awaited, and
 # closed while it sends to one that never answers (the port must be free then); closed with Escape;
 # the language switched to Simplified Chinese (title, nLanguageID, the length line, the dialog opened
-# again in Chinese), closed with "Close". With DTUSMS_SCREENSHOTS=DIR the window is saved there in
-# English and in Simplified Chinese (main-window-win-en.png, main-window-win-zh_cn.png), and the
-# dialog in English and in Simplified Chinese (send-sms-dialog-win-en.png, send-sms-dialog-win-zh_cn.png).
+# again in Chinese), closed with "Close"; --screenshot saving the window's picture. With
+# DTUSMS_SCREENSHOTS=DIR the window is saved there in English and in Simplified Chinese
+# (main-window-win-en.png, main-window-win-zh_cn.png), and the dialog in English and in Simplified
+# Chinese (send-sms-dialog-win-en.png, send-sms-dialog-win-zh_cn.png).
 # Usage: scripts/win32-window-test.sh [BUILD_DIR]   (default build-win, made by scripts/windows.sh)
 #
 # Wine quirks tolerated here: the prefix gets Wine's own Tahoma and Marlett copied into its Fonts
@@ -284,4 +285,16 @@ windows_program="Z:${program//\//\\}"
 [ "$(console_of_window "$windows_program")" = "none" ] || fail "the window kept a console of its own"
 [ "$(console_of_window cmd /c "$windows_program")" = "console" ] ||
     fail "the window started from a command prompt left its console"
+# --screenshot: the window's client area saved as a PNG after its first paint, then the window closes
+# by itself; a file that cannot be written ends it with status 1.
+timeout 60 "$wine" "$program" --screenshot "Z:${work//\//\\}\\shot.png" --settings "Z:${settings//\//\\}" \
+    </dev/null >"$work/out" 2>&1 || fail "--screenshot ended with status $?: $(cat "$work/out")"
+[ "$(identify -format '%m %wx%h' "$work/shot.png")" = "PNG 495x305" ] ||
+    fail "screenshot: $(identify "$work/shot.png" 2>&1)"
+# The controls are in it, not just the window's background.
+[ "$(identify -format '%k' "$work/shot.png")" -gt 16 ] || fail "the screenshot holds too few colours"
+if timeout 60 "$wine" "$program" --screenshot "Z:${work//\//\\}\\none\\shot.png" </dev/null >"$work/out" 2>&1; then
+    fail "--screenshot into a missing folder ended with status 0"
+fi
+grep -q "cannot save the screenshot" "$work/out" || fail "no word of the failed screenshot: $(cat "$work/out")"
 echo "win32-window-test: passed"

@@ -3,11 +3,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <initializer_list>
 #include <utility>
 
 #include "app/logic/PortValue.h"
 #include "app/win32/WideText.h"
+#include "app/win32/WindowPicture.h"
 
 namespace app::win32 {
 
@@ -381,7 +383,19 @@ int MainWindow::Run() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    return 0;
+    return exitCode_;
+}
+
+void MainWindow::FirstPaintDone() {
+    if (options_.screenshotFile) {
+        RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        if (!SaveClientArea(window_, *options_.screenshotFile)) {
+            std::fprintf(stderr, "dtusms: cannot save the screenshot to %s\n",
+                         options_.screenshotFile->c_str());
+            exitCode_ = 1;
+        }
+    }
+    SendMessageW(window_, WM_CLOSE, 0, 0);
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -423,9 +437,9 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             EndPaint(window_, &paint);
             if (!painted_) {
                 painted_ = true;
-                if (options_.exitAfterPaint) {
+                if (options_.exitAfterPaint || options_.screenshotFile) {
                     // After the controls' own first paint, which follows the window's.
-                    Post([this] { SendMessageW(window_, WM_CLOSE, 0, 0); });
+                    Post([this] { FirstPaintDone(); });
                 }
             }
             return 0;

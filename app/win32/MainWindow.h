@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ public:
     struct Options {
         std::string settingsPath;  // empty: the default settings location
         bool exitAfterPaint = false;
+        // Saved as a PNG of the client area after the first paint, then the window closes.
+        std::optional<std::string> screenshotFile;
     };
 
     MainWindow(HINSTANCE instance, Options options);
@@ -74,6 +77,8 @@ private:
     void PortFocusLost();
     void RunPosted();
     void OpenSendSmsDialog();
+    // After the first paint with --exit-after-paint or --screenshot: the picture, then closing.
+    void FirstPaintDone();
 
     HWND Of(logic::Control control) const;
     std::size_t IndexOf(std::string_view name) const;
@@ -107,6 +112,7 @@ private:
     HWND portUpDown_ = nullptr;
     bool placing_ = false;  // a text set by the program: no change notification for the logic
     bool painted_ = false;
+    int exitCode_ = 0;  // what Run() returns: 1 when the screenshot could not be saved
     std::vector<HANDLE> workers_;
     std::mutex postedLock_;
     std::deque<std::function<void()>> posted_;

@@ -42,7 +42,8 @@ int RunWindow(int argc, char** argv) {
     MessageBoxSink engineMessages;
     // The engine starts before the window exists and shuts down after it is gone.
     const i18n::EngineSession engine(base::ProgramFilePath(), i18n::SystemLocaleSource(), engineMessages);
-    app::win32::MainWindow window(GetModuleHandleW(nullptr), {options.settingsPath, options.exitAfterPaint});
+    app::win32::MainWindow window(GetModuleHandleW(nullptr),
+                                  {options.settingsPath, options.exitAfterPaint, options.screenshotFile});
     return window.Run();
 }
 
