@@ -43,7 +43,7 @@ class Ttntfrm_Main final : public QWidget, private logic::WindowView {
 
 public:
     // `messages` shows the prompt and error boxes, sounds the beep and must outlive the window.
-    // `settingsPath` is the settings file to use; empty means sms::DefaultSettingsLocation().
+    // `settingsPath` is the settings file to use; empty means settings::DefaultSettingsLocation().
     // `resolver` answers the local address and the server checks' look-ups and must outlive the
     // window.
     explicit Ttntfrm_Main(MessagePresenter& messages, std::string settingsPath = {},

@@ -131,7 +131,7 @@ void SendSmsDialog::Open(const sms::TGPRSInfo& fields) {
     {
         // Placing the stored number is no change of the field: nothing is written.
         const QSignalBlocker quiet(tntedt_DTUPhoneNumber);
-        const std::string stored = sms::LoadSettings(settingsPath_, {}).DTUPhoneNumber;
+        const std::string stored = settings::LoadSettings(settingsPath_, {}).DTUPhoneNumber;
         tntedt_DTUPhoneNumber->setText(QString::fromStdString(stored));
         // A number typed at an earlier opening was edited then; an empty field waits for the user.
         phoneChecked_ = !stored.empty();
@@ -204,7 +204,8 @@ void SendSmsDialog::tntedt_DTUPhoneNumberChange() {
     // Shown at once, saved whatever it holds: a half-typed number is kept as typed, like every field.
     phoneChecked_ = true;
     ShowNumberAndCode();
-    sms::SaveSetting(settingsPath_, sms::keys::kDtuPhoneNumber, tntedt_DTUPhoneNumber->text().toStdString());
+    settings::SaveSetting(settingsPath_, sms::keys::kDtuPhoneNumber,
+                          tntedt_DTUPhoneNumber->text().toStdString());
 }
 
 void SendSmsDialog::ShowNumberAndCode() {

@@ -183,17 +183,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view key = kKeys[(selector / kSections.size()) % kKeys.size()];
     const bool asInteger = selector >= 0xC0;
 
-    const sms::ProfileText before{std::string(text)};
+    const settings::ProfileText before{std::string(text)};
     const std::optional<std::string_view> old = before.Find(section, key);
 
     // Reading: the integer rules, and the cap at 2047 bytes that never splits a UTF-8 character.
     if (old) {
-        if (sms::ParseProfileInteger(*old) != ReferenceInteger(*old)) {
+        if (settings::ParseProfileInteger(*old) != ReferenceInteger(*old)) {
             Violation();
         }
-        const std::string capped = sms::CapProfileValue(*old);
-        if (capped.size() > sms::kMaxReadValueBytes || !old->starts_with(capped) ||
-            (old->size() > sms::kMaxReadValueBytes && capped.size() + 3 < sms::kMaxReadValueBytes)) {
+        const std::string capped = settings::CapProfileValue(*old);
+        if (capped.size() > settings::kMaxReadValueBytes || !old->starts_with(capped) ||
+            (old->size() > settings::kMaxReadValueBytes &&
+             capped.size() + 3 < settings::kMaxReadValueBytes)) {
             Violation();
         }
     }
@@ -203,12 +204,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         written = std::to_string(ReferenceInteger(value).value_or(static_cast<int>(value.size()) - 1000));
     }
     const std::string after = before.WithValue(section, key, written);
-    const sms::ProfileText reread{after};
+    const settings::ProfileText reread{after};
     const std::optional<std::string_view> back = reread.Find(section, key);
     if (!back || *back != Expected(written)) {
         Violation();
     }
-    if (asInteger && sms::ParseProfileInteger(*back) != ReferenceInteger(written)) {
+    if (asInteger && settings::ParseProfileInteger(*back) != ReferenceInteger(written)) {
         Violation();
     }
     CheckOtherLinesKept(text, after, old.has_value());

@@ -1,6 +1,6 @@
 #include "settings/AtomicFile.h"
 
-namespace sms {
+namespace settings {
 
 ReplaceResult ReplaceFileAtomically(const std::string& target, const std::string& content) {
     try {
@@ -13,4 +13,4 @@ ReplaceResult ReplaceFileAtomically(const std::string& target, const std::string
     }
 }
 
-}  // namespace sms
+}  // namespace settings

@@ -9,7 +9,7 @@
 
 #include "base/AtomicFile.h"
 
-namespace sms {
+namespace settings {
 
 using base::FollowSymlinks;
 
@@ -28,4 +28,4 @@ enum class ReplaceResult {
 // calls are not made concurrently.
 ReplaceResult ReplaceFileAtomically(const std::string& target, const std::string& content);
 
-}  // namespace sms
+}  // namespace settings

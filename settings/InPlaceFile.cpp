@@ -9,7 +9,7 @@
 #include "base/FileDescriptor.h"
 #include "base/WholeFile.h"
 
-namespace sms {
+namespace settings {
 namespace {
 
 bool ReadAll(int fd, std::string& bytes) {
@@ -57,4 +57,4 @@ bool RewriteFileInPlace(const std::string& target, const std::string& content) {
     return ::fsync(file.get()) == 0;
 }
 
-}  // namespace sms
+}  // namespace settings

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace sms {
+namespace settings {
 
 // Rewrites the existing regular file at `target` (no symbolic link; see FollowSymlinks) with
 // `content`: the whole content is written from the start of the file, the file is then cut to its
@@ -16,4 +16,4 @@ namespace sms {
 // writing, is no regular file, or any step fails.
 bool RewriteFileInPlace(const std::string& target, const std::string& content);
 
-}  // namespace sms
+}  // namespace settings

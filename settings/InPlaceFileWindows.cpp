@@ -7,7 +7,7 @@
 #include "base/WideText.h"
 #include "base/WindowsHandle.h"
 
-namespace sms {
+namespace settings {
 namespace {
 
 constexpr std::size_t kChunk = 1u << 30;
@@ -85,4 +85,4 @@ bool RewriteFileInPlace(const std::string& target, const std::string& content) {
     return ::FlushFileBuffers(file.get()) != 0;
 }
 
-}  // namespace sms
+}  // namespace settings

@@ -9,7 +9,7 @@
 #include "settings/WriteTarget.h"
 #include "sms/BuiltInTexts.h"
 
-namespace sms {
+namespace settings {
 
 std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue) const {
@@ -28,7 +28,7 @@ int ProfileFile::ReadInteger(std::string_view section, std::string_view key, int
 }
 
 void ProfileFile::WriteString(std::string_view section, std::string_view key, std::string_view value) const {
-    const auto refuse = [this] { return ProfileWriteError(UnableToWriteText(path_), path_); };
+    const auto refuse = [this] { return ProfileWriteError(sms::UnableToWriteText(path_), path_); };
     const std::optional<std::string> target = path_.empty() ? std::nullopt : FollowSymlinks(path_);
     if (!target) {
         throw refuse();
@@ -68,4 +68,4 @@ void ProfileFile::WriteInteger(std::string_view section, std::string_view key, i
     WriteString(section, key, std::to_string(value));
 }
 
-}  // namespace sms
+}  // namespace settings

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace sms {
+namespace settings {
 
 // A write that the system refused. what() is UnableToWriteText(path) of sms/BuiltInTexts.h, "Unable
 // to write to <path>", translated while the localization engine runs.
@@ -55,4 +55,4 @@ private:
     std::string path_;
 };
 
-}  // namespace sms
+}  // namespace settings

@@ -6,7 +6,7 @@
 
 #include "base/AsciiText.h"
 
-namespace sms {
+namespace settings {
 namespace {
 
 std::size_t ByteOrderMarkSize(std::string_view text) {
@@ -253,4 +253,4 @@ std::optional<int> ParseProfileInteger(std::string_view text) {
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
-}  // namespace sms
+}  // namespace settings

@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-namespace sms {
+namespace settings {
 
 class ProfileText {
 public:
@@ -93,4 +93,4 @@ std::string CapProfileValue(std::string_view value);
 // outside the 32-bit signed range.
 std::optional<int> ParseProfileInteger(std::string_view text);
 
-}  // namespace sms
+}  // namespace settings

@@ -12,7 +12,7 @@
 #include "settings/ProfileText.h"
 #include "sms/SettingsRecord.h"
 
-namespace sms {
+namespace settings {
 
 inline constexpr std::string_view kSettingsFileName = "GPRSInfo.ini";
 
@@ -30,23 +30,23 @@ public:
     // The value of `key` in section "Main" as ProfileFile::ReadString gives it (unquoted, blanks
     // dropped, cut to 2047 bytes); nullopt when the section or the key is missing.
     std::optional<std::string> Text(std::string_view key) const {
-        return text_.ReadText(keys::kSection, key);
+        return text_.ReadText(sms::keys::kSection, key);
     }
     // The value of `key` read as ProfileFile::ReadInteger reads it; `defaultValue` when the key is
     // missing or holds no 32-bit integer.
     int Integer(std::string_view key, int defaultValue) const {
-        return text_.ReadInteger(keys::kSection, key, defaultValue);
+        return text_.ReadInteger(sms::keys::kSection, key, defaultValue);
     }
 
 private:
     ProfileText text_;
 };
 
-// Reads every key of section "Main" from `file`, in the order of TGPRSInfo. A missing section
+// Reads every key of section "Main" from `file`, in the order of sms::TGPRSInfo. A missing section
 // or key gives the field's default. Never throws.
-TGPRSInfo LoadSettings(const SettingsSnapshot& file, const LocalAddressProvider& localAddress);
+sms::TGPRSInfo LoadSettings(const SettingsSnapshot& file, const LocalAddressProvider& localAddress);
 // The same for the file at `path`; a missing or unreadable file gives every field's default.
-TGPRSInfo LoadSettings(const std::string& path, const LocalAddressProvider& localAddress);
+sms::TGPRSInfo LoadSettings(const std::string& path, const LocalAddressProvider& localAddress);
 
 // Writes one key of section "Main": the text unchanged, the integer in decimal. The file holds the
 // new value when the call returns. Throws ProfileWriteError ("Unable to write to <path>") when the
@@ -58,4 +58,4 @@ void SaveSetting(const std::string& path, std::string_view key, int value);
 // separator, then "GPRSInfo.ini"; the bare file name (the current folder) when that cannot be read.
 std::string SettingsPathBesideProgram();
 
-}  // namespace sms
+}  // namespace settings

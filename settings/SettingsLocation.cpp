@@ -5,7 +5,7 @@
 #include "base/ProgramPath.h"
 #include "settings/Settings.h"
 
-namespace sms {
+namespace settings {
 namespace {
 
 bool IsAbsolute(const std::optional<std::string>& path) {
@@ -58,4 +58,4 @@ SettingsLocation DefaultSettingsLocation() {
     return ChooseSettingsLocation(SystemSettingsEnvironment());
 }
 
-}  // namespace sms
+}  // namespace settings

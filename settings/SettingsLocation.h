@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-namespace sms {
+namespace settings {
 
 // What the choice depends on, read from the system by SystemSettingsEnvironment(); tests fill it in.
 struct SettingsEnvironment {
@@ -59,4 +59,4 @@ SettingsLocation DefaultSettingsLocation();
 // made or a name on the way is no folder.
 void MakeSettingsFolder(const std::string& path);
 
-}  // namespace sms
+}  // namespace settings

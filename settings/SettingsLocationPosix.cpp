@@ -15,7 +15,7 @@
 #include "settings/SettingsLocation.h"
 #include "sms/BuiltInTexts.h"
 
-namespace sms {
+namespace settings {
 namespace {
 
 std::optional<std::string> Variable(const char* name) {
@@ -71,7 +71,7 @@ void MakeSettingsFolder(const std::string& path) {
             // mkdir leaves out what the umask forbids; private settings want exactly 0700.
             ::chmod(step.c_str(), 0700);
         } else if (errno != EEXIST || !IsFolder(step)) {
-            throw ProfileWriteError(UnableToWriteText(path), path);
+            throw ProfileWriteError(sms::UnableToWriteText(path), path);
         }
         if (end == std::string::npos) {
             return;
@@ -79,4 +79,4 @@ void MakeSettingsFolder(const std::string& path) {
     }
 }
 
-}  // namespace sms
+}  // namespace settings

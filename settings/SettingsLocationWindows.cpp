@@ -20,7 +20,7 @@
 #include "settings/SettingsLocation.h"
 #include "sms/BuiltInTexts.h"
 
-namespace sms {
+namespace settings {
 namespace {
 
 std::optional<std::string> RoamingAppData() {
@@ -106,8 +106,8 @@ void MakeSettingsFolder(const std::string& path) {
     }
     // The new folders inherit the access list of the user's profile, which is private already.
     if (!std::filesystem::create_directories(folder, error) || error) {
-        throw ProfileWriteError(UnableToWriteText(path), path);
+        throw ProfileWriteError(sms::UnableToWriteText(path), path);
     }
 }
 
-}  // namespace sms
+}  // namespace settings

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace sms {
+namespace settings {
 
 enum class WriteTarget {
     Missing,   // nothing there yet: a new file may be created
@@ -19,4 +19,4 @@ enum class WriteTarget {
 // rename that replaces a file would overwrite it without asking; a path that cannot be examined.
 WriteTarget CheckWriteTarget(const std::string& path);
 
-}  // namespace sms
+}  // namespace settings

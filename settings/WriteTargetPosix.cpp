@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace sms {
+namespace settings {
 
 WriteTarget CheckWriteTarget(const std::string& path) {
     struct stat info {};
@@ -18,4 +18,4 @@ WriteTarget CheckWriteTarget(const std::string& path) {
     return WriteTarget::Writable;
 }
 
-}  // namespace sms
+}  // namespace settings

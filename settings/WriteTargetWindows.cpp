@@ -4,7 +4,7 @@
 
 #include "base/WideText.h"
 
-namespace sms {
+namespace settings {
 
 WriteTarget CheckWriteTarget(const std::string& path) {
     const std::wstring wide = base::ToWide(path);
@@ -23,4 +23,4 @@ WriteTarget CheckWriteTarget(const std::string& path) {
     return WriteTarget::Writable;
 }
 
-}  // namespace sms
+}  // namespace settings

@@ -19,19 +19,19 @@ int ListIndexOrNone(int stored, int itemCount) {
 }  // namespace
 
 std::string SettingsPathOf(const CliRequest& request) {
-    return request.settingsPath ? *request.settingsPath : sms::DefaultSettingsLocation().path;
+    return request.settingsPath ? *request.settingsPath : settings::DefaultSettingsLocation().path;
 }
 
 sms::TGPRSInfo LoadFields(const CliRequest& request, bool localAddressAsDefault) {
     const CliFieldOverrides& flags = request.fields;
-    const sms::SettingsSnapshot file(SettingsPathOf(request));
+    const settings::SettingsSnapshot file(SettingsPathOf(request));
     // The look-up reads the resolver's files and asks the kernel for every interface: worth it only
     // when its answer is shown, that is when the file has no static IP and no --ip replaces it.
     const bool lookUp = localAddressAsDefault && !flags.staticIp && !file.Text(sms::keys::kStaticIp);
-    const sms::LocalAddressProvider localAddress = [lookUp]() -> std::string {
+    const settings::LocalAddressProvider localAddress = [lookUp]() -> std::string {
         return lookUp ? net::GetLocalIP() : std::string();
     };
-    sms::TGPRSInfo info = sms::LoadSettings(file, localAddress);
+    sms::TGPRSInfo info = settings::LoadSettings(file, localAddress);
     info.Port = std::clamp(info.Port, 1000, 99999);
     info.ServerAddressMode = ListIndexOrNone(info.ServerAddressMode, 2);
     info.SMSCommandType = ListIndexOrNone(info.SMSCommandType, 2);

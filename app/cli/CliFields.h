@@ -13,7 +13,7 @@
 
 namespace app {
 
-// --settings, else the settings file of sms::DefaultSettingsLocation().
+// --settings, else the settings file of settings::DefaultSettingsLocation().
 std::string SettingsPathOf(const CliRequest& request);
 
 // The fields as the window would show them after loading the settings file (a stored port outside

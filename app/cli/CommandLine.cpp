@@ -66,8 +66,8 @@ void SelectLanguage(const CliRequest& request) {
         engine->SelectLanguage(*request.language);
         return;
     }
-    const int number =
-        sms::ProfileFile(SettingsPathOf(request)).ReadInteger(sms::keys::kSection, sms::keys::kLanguageId, 0);
+    const int number = settings::ProfileFile(SettingsPathOf(request))
+                           .ReadInteger(sms::keys::kSection, sms::keys::kLanguageId, 0);
     engine->SelectLanguage(LanguageCodeOf(number));
 }
 

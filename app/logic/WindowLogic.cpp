@@ -63,7 +63,7 @@ void WindowLogic::ReportError(const std::exception_ptr& error) noexcept {
     try {
         try {
             std::rethrow_exception(error);
-        } catch (const sms::ProfileWriteError& failure) {
+        } catch (const settings::ProfileWriteError& failure) {
             // Typing on into a field whose file cannot be written must neither bring the box up at
             // every key nor lose a key to it: the status bar keeps saying what fails, the box comes
             // once per distinct failure, and only after the keys already typed have reached their
@@ -119,7 +119,7 @@ void WindowLogic::FormCreate() {
         }
     });
     if (settingsPath_.empty()) {
-        sms::SettingsLocation location = sms::DefaultSettingsLocation();
+        settings::SettingsLocation location = settings::DefaultSettingsLocation();
         settingsPath_ = std::move(location.path);
         makeSettingsFolder_ = location.inConfigFolder;
     }
@@ -128,7 +128,7 @@ void WindowLogic::FormCreate() {
 void WindowLogic::FormShow() {
     RunHandler([this] {
         sysParameter_.nLanguageID =
-            sms::ProfileFile(settingsPath_).ReadInteger(sms::keys::kSection, sms::keys::kLanguageId, 0);
+            settings::ProfileFile(settingsPath_).ReadInteger(sms::keys::kSection, sms::keys::kLanguageId, 0);
         // A language that cannot be applied (a catalog file beside the program that cannot be read)
         // must not keep the stored settings out of the window: the error is shown, the fields load.
         RunHandler([this] { ApplyLanguage(sysParameter_.nLanguageID); });
@@ -145,7 +145,7 @@ void WindowLogic::Closing() {
 const std::string& WindowLogic::WritableSettingsPath() const {
     // Made at each write, not once: a folder removed while the window is open comes back.
     if (makeSettingsFolder_) {
-        sms::MakeSettingsFolder(settingsPath_);
+        settings::MakeSettingsFolder(settingsPath_);
     }
     return settingsPath_;
 }
@@ -161,17 +161,17 @@ void WindowLogic::SaveWith(const std::function<void(const std::string& path)>& w
 }
 
 void WindowLogic::Save(std::string_view key, int value) {
-    SaveWith([&](const std::string& path) { sms::SaveSetting(path, key, value); });
+    SaveWith([&](const std::string& path) { settings::SaveSetting(path, key, value); });
 }
 
 void WindowLogic::Save(std::string_view key, const std::string& value) {
-    SaveWith([&](const std::string& path) { sms::SaveSetting(path, key, value); });
+    SaveWith([&](const std::string& path) { settings::SaveSetting(path, key, value); });
 }
 
 void WindowLogic::LoadSettings() {
     // One reading of the file serves the fields and the texts they are compared with.
-    const sms::SettingsSnapshot file(settingsPath_);
-    const sms::TGPRSInfo info = sms::LoadSettings(file, [this] {
+    const settings::SettingsSnapshot file(settingsPath_);
+    const sms::TGPRSInfo info = settings::LoadSettings(file, [this] {
         return firstLocalAddress_.valid() ? firstLocalAddress_.get() : net::GetLocalIP(*options_.resolver);
     });
     sysParameter_.nLanguageID = info.nLanguageID;

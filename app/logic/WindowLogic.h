@@ -45,7 +45,7 @@ std::string ErrorBoxText(const std::exception_ptr& error);
 class WindowLogic {
 public:
     struct Options {
-        // The settings file; empty means sms::DefaultSettingsLocation().
+        // The settings file; empty means settings::DefaultSettingsLocation().
         std::string settingsPath;
         // Answers the local address and the checks' look-ups; must outlive the logic.
         net::HostResolver* resolver = &net::SystemResolver();

@@ -160,7 +160,7 @@ void SendSmsDialog::Initialize() {
     SetWindowTextW(Item("tntmemo_Log"), log_.c_str());
 
     // Placing the stored number is no change of the field: nothing is written.
-    const std::string stored = sms::LoadSettings(settingsPath_, {}).DTUPhoneNumber;
+    const std::string stored = settings::LoadSettings(settingsPath_, {}).DTUPhoneNumber;
     SetItemText("tntedt_DTUPhoneNumber", stored);
     // A number typed at an earlier opening was edited then; an empty field waits for the user.
     phoneChecked_ = !stored.empty();

@@ -107,7 +107,7 @@ void BM_WriteOfTheLanguageNumber(benchmark::State& state) {
     SettingsFolder folder;
     int number = 2;
     for (auto _ : state) {
-        sms::SaveSetting(folder.File(kSettingsFile), sms::keys::kLanguageId, number);
+        settings::SaveSetting(folder.File(kSettingsFile), sms::keys::kLanguageId, number);
         number ^= 1;
     }
 }

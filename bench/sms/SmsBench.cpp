@@ -40,7 +40,7 @@ void BM_SaveSetting(benchmark::State& state) {
     for (auto _ : state) {
         // Alternating values keep the file the same size, so every round writes the same bytes count.
         port = port == 6000 ? 6001 : 6000;
-        sms::SaveSetting(path, sms::keys::kPort, port);
+        settings::SaveSetting(path, sms::keys::kPort, port);
     }
 }
 BENCHMARK(BM_SaveSetting)->Unit(benchmark::kMicrosecond);

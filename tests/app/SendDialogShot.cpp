@@ -47,7 +47,7 @@ int Shoot(const std::string& settings, const QString& output) {
     app::Ttntfrm_Main window(messages, settings);
     window.show();
 
-    const sms::TGPRSInfo fields = sms::LoadSettings(settings, {});
+    const sms::TGPRSInfo fields = settings::LoadSettings(settings, {});
     modem_test::FakeModem fake;
     const std::string dtu = sms::NormalizePhoneNumber(fields.DTUPhoneNumber).value_or("+8613800138000");
     fake.AddDelivery(modem_test::DeliverPdu(dtu, "OK"), 300, 1);

@@ -138,7 +138,7 @@ public:
     app::SendSmsDialog& Open() {
         dialog = new app::SendSmsDialog(window.fixture.messages, window.fixture.settingsPath, options,
                                         &window.Window());
-        dialog->Open(sms::LoadSettings(window.fixture.settingsPath, {}));
+        dialog->Open(settings::LoadSettings(window.fixture.settingsPath, {}));
         return *dialog;
     }
 

@@ -61,9 +61,9 @@ std::string ValueOf(int round, int write) {
     for (int write = 0; write < limit; ++write) {
         try {
             if (write % kKeyCount < 5) {
-                sms::SaveSetting(path, KeyOf(write), round * 100000 + write);
+                settings::SaveSetting(path, KeyOf(write), round * 100000 + write);
             } else {
-                sms::SaveSetting(path, KeyOf(write), ValueOf(round, write));
+                settings::SaveSetting(path, KeyOf(write), ValueOf(round, write));
             }
         } catch (...) {
             ::_exit(3);
@@ -90,7 +90,7 @@ int Wait(pid_t pid) {
 using Values = std::map<std::string, std::string, std::less<>>;
 
 Values ReadAll(const std::string& path) {
-    const sms::ProfileText text(base::ReadWholeFile(path).bytes);
+    const settings::ProfileText text(base::ReadWholeFile(path).bytes);
     Values values;
     for (int k = 0; k < kKeyCount; ++k) {
         if (const std::optional<std::string_view> value = text.Find(sms::keys::kSection, KeyOf(k))) {
@@ -126,14 +126,14 @@ std::optional<int> WriteNumberIn(int round, int key, const std::string& value) {
 std::size_t StrayFiles(const std::filesystem::path& folder) {
     std::size_t count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        count += entry.path().filename() != sms::kSettingsFileName;
+        count += entry.path().filename() != settings::kSettingsFileName;
     }
     return count;
 }
 
 TEST(SettingsKillSoakTest, EveryKillLeavesEachKeyWithItsOldOrANewerValueInWriteOrder) {
     faults::TempFolder folder;
-    const std::string path = folder.File(std::string(sms::kSettingsFileName));
+    const std::string path = folder.File(std::string(settings::kSettingsFileName));
 
     // Round 0 writes every key once and ends normally; its time gives the pace of one write.
     const auto seedStart = Clock::now();

@@ -23,11 +23,11 @@ namespace {
 namespace fs = std::filesystem;
 
 sms::TGPRSInfo Load(const std::string& path) {
-    return sms::LoadSettings(path, [] { return std::string("192.168.1.100"); });
+    return settings::LoadSettings(path, [] { return std::string("192.168.1.100"); });
 }
 
 std::string RawValue(const std::string& path, std::string_view key) {
-    const sms::ProfileText text(base::ReadWholeFile(path).bytes);
+    const settings::ProfileText text(base::ReadWholeFile(path).bytes);
     return std::string(text.Find(sms::keys::kSection, key).value_or("<missing>"));
 }
 
@@ -106,22 +106,23 @@ TEST(SettingsPathFaultsTest, UnusablePathRefusesWritesWithTheMessageReadsDefault
         faults::TempFolder root;
         const fs::path folder = root.path() / "program";
         fs::create_directory(folder);
-        const std::string path = (folder / sms::kSettingsFileName).string();
-        sms::SaveSetting(path, sms::keys::kPort, 8000);
-        sms::SaveSetting(path, sms::keys::kStaticIp, "10.1.2.3");
-        sms::SaveSetting(path, sms::keys::kDtuNumber, "TQ-GP000042");
-        sms::SaveSetting(path, sms::keys::kServiceNetwork, 2);
+        const std::string path = (folder / settings::kSettingsFileName).string();
+        settings::SaveSetting(path, sms::keys::kPort, 8000);
+        settings::SaveSetting(path, sms::keys::kStaticIp, "10.1.2.3");
+        settings::SaveSetting(path, sms::keys::kDtuNumber, "TQ-GP000042");
+        settings::SaveSetting(path, sms::keys::kServiceNetwork, 2);
         const sms::TGPRSInfo stored = Load(path);
 
         const std::function<void()> restore = row.breakPath(folder, path);
         try {
-            sms::SaveSetting(path, sms::keys::kPort, 9000);
+            settings::SaveSetting(path, sms::keys::kPort, 9000);
             ADD_FAILURE() << "the write was not refused";
-        } catch (const sms::ProfileWriteError& error) {
+        } catch (const settings::ProfileWriteError& error) {
             EXPECT_EQ("Unable to write to " + path, std::string(error.what()));
             EXPECT_EQ(path, error.path());
         }
-        EXPECT_THROW(sms::SaveSetting(path, sms::keys::kDtuNumber, "lost?"), sms::ProfileWriteError);
+        EXPECT_THROW(settings::SaveSetting(path, sms::keys::kDtuNumber, "lost?"),
+                     settings::ProfileWriteError);
         sms::TGPRSInfo defaults;
         defaults.StaticIP = "192.168.1.100";
         ExpectSameFields(defaults, Load(path));
@@ -132,8 +133,8 @@ TEST(SettingsPathFaultsTest, UnusablePathRefusesWritesWithTheMessageReadsDefault
         for (const auto& entry : fs::directory_iterator(folder)) {
             entries.push_back(entry.path().filename().string());
         }
-        EXPECT_EQ(std::vector<std::string>{std::string(sms::kSettingsFileName)}, entries);
-        sms::SaveSetting(path, sms::keys::kPort, 9000);
+        EXPECT_EQ(std::vector<std::string>{std::string(settings::kSettingsFileName)}, entries);
+        settings::SaveSetting(path, sms::keys::kPort, 9000);
         EXPECT_EQ(9000, Load(path).Port);
     }
 }
@@ -162,14 +163,14 @@ TEST(SettingsPathFaultsTest, LongStaticIpIsComposedWholeKeptWholeInTheFileAndRea
         EXPECT_EQ("(A55A#1*" + row.value + "*6000#3*CMNET#4*TQ-GP000001)", command.command);
 
         faults::TempFolder folder;
-        const std::string path = folder.File(std::string(sms::kSettingsFileName));
-        sms::SaveSetting(path, sms::keys::kStaticIp, row.value);
+        const std::string path = folder.File(std::string(settings::kSettingsFileName));
+        settings::SaveSetting(path, sms::keys::kStaticIp, row.value);
         EXPECT_EQ(row.value.substr(0, row.readBackBytes), Load(path).StaticIP);
         EXPECT_EQ(row.value.substr(0, row.readBackBytes),
-                  sms::ProfileFile(path).ReadString(sms::keys::kSection, sms::keys::kStaticIp, ""));
+                  settings::ProfileFile(path).ReadString(sms::keys::kSection, sms::keys::kStaticIp, ""));
         // Writing other keys leaves the long value whole in the file.
-        sms::SaveSetting(path, sms::keys::kPort, 7000);
-        sms::SaveSetting(path, sms::keys::kDomainAddress, "after");
+        settings::SaveSetting(path, sms::keys::kPort, 7000);
+        settings::SaveSetting(path, sms::keys::kDomainAddress, "after");
         EXPECT_EQ(row.value, RawValue(path, sms::keys::kStaticIp));
         EXPECT_EQ("after", Load(path).DomainAddress);
     }
@@ -182,9 +183,9 @@ TEST(SettingsPathFaultsTest, CjkAndEmojiDtuNumberRoundTripsAsUtf8) {
     for (const std::string& number : numbers) {
         SCOPED_TRACE(number);
         faults::TempFolder folder;
-        const std::string path = folder.File(std::string(sms::kSettingsFileName));
-        sms::SaveSetting(path, sms::keys::kDtuNumber, number);
-        sms::SaveSetting(path, sms::keys::kPort, 6001);
+        const std::string path = folder.File(std::string(settings::kSettingsFileName));
+        settings::SaveSetting(path, sms::keys::kDtuNumber, number);
+        settings::SaveSetting(path, sms::keys::kPort, 6001);
         const sms::TGPRSInfo info = Load(path);
         // Blanks at the ends are dropped by the reader, as for any value; nothing else changes.
         const std::string trimmed(base::TrimBlanks(number));

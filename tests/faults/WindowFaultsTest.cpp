@@ -18,7 +18,7 @@
 namespace {
 
 std::string StoredStaticIp(const std::string& path) {
-    const sms::ProfileText text(base::ReadWholeFile(path).bytes);
+    const settings::ProfileText text(base::ReadWholeFile(path).bytes);
     return std::string(text.Find(sms::keys::kSection, sms::keys::kStaticIp).value_or("<missing>"));
 }
 

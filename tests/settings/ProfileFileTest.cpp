@@ -17,14 +17,14 @@
 #include "sms/BuiltInTexts.h"
 #include "tests/sms/TempDir.h"
 
-namespace sms {
+namespace settings {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::Fixture;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using sms::testing::Fixture;
+using sms::testing::ReadBytes;
+using sms::testing::TempDir;
+using sms::testing::WriteBytes;
 
 #ifndef _WIN32
 mode_t ModeOf(const std::string& path) {
@@ -304,13 +304,13 @@ TEST(ProfileFileTest, AnInPlaceWriteThatFailsHalfWayPutsTheOldContentBack) {
 #endif
 
 TEST(ProfileFileTest, WriteErrorTextPassesThroughTheFormattingLoader) {
-    const FormatStringLoader bracketing = [](unsigned id, const std::vector<base::FormatArg>& args) {
-        return "[" + DefaultFmtLoadStr(id, args) + "]";
+    const sms::FormatStringLoader bracketing = [](unsigned id, const std::vector<base::FormatArg>& args) {
+        return "[" + sms::DefaultFmtLoadStr(id, args) + "]";
     };
-    const FormatStringLoader original = FormatStringLoaderSlot().exchange(bracketing);
-    EXPECT_EQ(UnableToWriteText("/x/GPRSInfo.ini"), "[Unable to write to /x/GPRSInfo.ini]");
-    FormatStringLoaderSlot().store(original);
-    EXPECT_EQ(UnableToWriteText("/x/GPRSInfo.ini"), "Unable to write to /x/GPRSInfo.ini");
+    const sms::FormatStringLoader original = sms::FormatStringLoaderSlot().exchange(bracketing);
+    EXPECT_EQ(sms::UnableToWriteText("/x/GPRSInfo.ini"), "[Unable to write to /x/GPRSInfo.ini]");
+    sms::FormatStringLoaderSlot().store(original);
+    EXPECT_EQ(sms::UnableToWriteText("/x/GPRSInfo.ini"), "Unable to write to /x/GPRSInfo.ini");
 }
 
 #ifndef _WIN32
@@ -342,4 +342,4 @@ TEST(ProfileFileTest, KilledWriterLeavesOldOrNewFile) {
 #endif
 
 }  // namespace
-}  // namespace sms
+}  // namespace settings

@@ -18,10 +18,10 @@
 #include "settings/Settings.h"
 #include "tests/sms/TempDir.h"
 
-namespace sms {
+namespace settings {
 namespace {
 
-using testing::TempDir;
+using sms::testing::TempDir;
 
 DWORD Attributes(const std::string& path) {
     return ::GetFileAttributesW(base::ToWide(path).c_str());
@@ -41,12 +41,12 @@ TEST(ProfileFileWindowsTest, ChineseFolderAndFileNamesAreWrittenAndReadBack) {
     const std::string folder = dir.File("\xe7\x8e\xb0\xe5\x9c\xba");
     ASSERT_TRUE(::CreateDirectoryW(base::ToWide(folder).c_str(), nullptr));
     const std::string path = folder + "\\\xe9\x85\x8d\xe7\xbd\xae.ini";
-    SaveSetting(path, keys::kPort, 8000);
-    SaveSetting(path, keys::kDtuNumber, "\xe6\xb5\x8b\xe8\xaf\x95-01");  // "测试-01"
+    SaveSetting(path, sms::keys::kPort, 8000);
+    SaveSetting(path, sms::keys::kDtuNumber, "\xe6\xb5\x8b\xe8\xaf\x95-01");  // "测试-01"
     EXPECT_EQ(std::vector<std::string>{"\xe9\x85\x8d\xe7\xbd\xae.ini"}, Entries(base::ToWide(folder)));
     const ProfileFile file(path);
-    EXPECT_EQ(8000, file.ReadInteger(keys::kSection, keys::kPort, 0));
-    EXPECT_EQ("\xe6\xb5\x8b\xe8\xaf\x95-01", file.ReadString(keys::kSection, keys::kDtuNumber, ""));
+    EXPECT_EQ(8000, file.ReadInteger(sms::keys::kSection, sms::keys::kPort, 0));
+    EXPECT_EQ("\xe6\xb5\x8b\xe8\xaf\x95-01", file.ReadString(sms::keys::kSection, sms::keys::kDtuNumber, ""));
     std::ifstream in(std::filesystem::path(base::ToWide(path)), std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     EXPECT_EQ("[Main]\r\nPort=8000\r\nDTU number=\xe6\xb5\x8b\xe8\xaf\x95-01\r\n", bytes);
@@ -55,7 +55,7 @@ TEST(ProfileFileWindowsTest, ChineseFolderAndFileNamesAreWrittenAndReadBack) {
 TEST(ProfileFileWindowsTest, ReadOnlyAttributeRefusesTheWriteAndKeepsTheFile) {
     TempDir dir;
     const std::string path = dir.File("GPRSInfo.ini");
-    testing::WriteBytes(path, "[Main]\r\nPort=1\r\n");
+    sms::testing::WriteBytes(path, "[Main]\r\nPort=1\r\n");
     ASSERT_TRUE(::SetFileAttributesW(base::ToWide(path).c_str(), FILE_ATTRIBUTE_READONLY));
     try {
         ProfileFile(path).WriteString("Main", "Port", "9");
@@ -63,7 +63,7 @@ TEST(ProfileFileWindowsTest, ReadOnlyAttributeRefusesTheWriteAndKeepsTheFile) {
     } catch (const ProfileWriteError& error) {
         EXPECT_EQ("Unable to write to " + path, std::string(error.what()));
     }
-    EXPECT_EQ("[Main]\r\nPort=1\r\n", testing::ReadBytes(path));
+    EXPECT_EQ("[Main]\r\nPort=1\r\n", sms::testing::ReadBytes(path));
     EXPECT_NE(0u, Attributes(path) & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(std::vector<std::string>{"GPRSInfo.ini"}, Entries(dir.path()));
     ::SetFileAttributesW(base::ToWide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -72,10 +72,10 @@ TEST(ProfileFileWindowsTest, ReadOnlyAttributeRefusesTheWriteAndKeepsTheFile) {
 TEST(ProfileFileWindowsTest, WriteKeepsTheAttributesAndLeavesNoTemporaryFile) {
     TempDir dir;
     const std::string path = dir.File("GPRSInfo.ini");
-    testing::WriteBytes(path, "[Main]\r\nPort=1\r\n");
+    sms::testing::WriteBytes(path, "[Main]\r\nPort=1\r\n");
     ASSERT_TRUE(::SetFileAttributesW(base::ToWide(path).c_str(), FILE_ATTRIBUTE_HIDDEN));
     ProfileFile(path).WriteInteger("Main", "Port", -5);
-    EXPECT_EQ("[Main]\r\nPort=-5\r\n", testing::ReadBytes(path));
+    EXPECT_EQ("[Main]\r\nPort=-5\r\n", sms::testing::ReadBytes(path));
     EXPECT_NE(0u, Attributes(path) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(std::vector<std::string>{"GPRSInfo.ini"}, Entries(dir.path()));
 
@@ -100,7 +100,7 @@ TEST(ProfileFileWindowsTest, EndedWriterLeavesOldOrNewFileAndNoStrayTemporary) {
     const std::string padding(200'000, 'p');
     const std::string first = "[Main]\r\nPad=" + padding + "\r\nPort=1111\r\n";
     const std::string second = "[Main]\r\nPad=" + padding + "\r\nPort=2222\r\n";
-    testing::WriteBytes(path, first);
+    sms::testing::WriteBytes(path, first);
     const std::wstring writer =
         base::ToWide(base::FolderWithSeparator(base::ProgramFilePath()) + "settings_writer.exe");
     std::mt19937 random(7);
@@ -119,7 +119,7 @@ TEST(ProfileFileWindowsTest, EndedWriterLeavesOldOrNewFileAndNoStrayTemporary) {
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
         EXPECT_EQ(9u, code) << "the writer ended on its own in round " << round;
-        const std::string now = testing::ReadBytes(path);
+        const std::string now = sms::testing::ReadBytes(path);
         EXPECT_TRUE(now == first || now == second) << "round " << round << ": " << now.size() << " bytes";
     }
     ProfileFile(path).WriteString("Main", "Port", "3333");
@@ -127,4 +127,4 @@ TEST(ProfileFileWindowsTest, EndedWriterLeavesOldOrNewFileAndNoStrayTemporary) {
 }
 
 }  // namespace
-}  // namespace sms
+}  // namespace settings

@@ -9,11 +9,11 @@
 
 #include "tests/sms/TempDir.h"
 
-namespace sms {
+namespace settings {
 namespace {
 
 using namespace std::string_literals;
-using testing::Fixture;
+using sms::testing::Fixture;
 
 struct FindRow {
     const char* fixture;
@@ -226,4 +226,4 @@ TEST(ProfileTextTest, ParsesIntegers) {
 }
 
 }  // namespace
-}  // namespace sms
+}  // namespace settings

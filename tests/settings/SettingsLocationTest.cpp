@@ -13,12 +13,12 @@
 #include "settings/ProfileFile.h"
 #include "tests/sms/TempDir.h"
 
-namespace sms {
+namespace settings {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempDir;
-using testing::WriteBytes;
+using sms::testing::TempDir;
+using sms::testing::WriteBytes;
 
 // An environment with the given variables whose program folder and files are writable or not.
 SettingsEnvironment Environment(std::string programFolder, bool folderWritable, bool fileWritable,
@@ -153,9 +153,9 @@ TEST(SettingsLocationTest, AFolderThatCannotBeMadeIsTheUsualWriteError) {
             EXPECT_EQ(error.path(), path);
         }
     }
-    EXPECT_EQ(testing::ReadBytes(dir.File("home")), "a file where the home folder should be");
+    EXPECT_EQ(sms::testing::ReadBytes(dir.File("home")), "a file where the home folder should be");
     EXPECT_FALSE(fs::exists(dir.path() / "locked/.config"));
 }
 
 }  // namespace
-}  // namespace sms
+}  // namespace settings

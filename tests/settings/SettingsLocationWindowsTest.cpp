@@ -21,13 +21,13 @@
 #include "tests/base/Environment.h"
 #include "tests/sms/TempDir.h"
 
-namespace sms {
+namespace settings {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using sms::testing::ReadBytes;
+using sms::testing::TempDir;
+using sms::testing::WriteBytes;
 
 SettingsEnvironment Environment(bool folderWritable, bool fileWritable, std::optional<std::string> appData) {
     SettingsEnvironment environment;
@@ -164,4 +164,4 @@ TEST(SettingsLocationWindowsTest, AFileIsRewrittenInPlaceWhateverTheNewLength) {
 }
 
 }  // namespace
-}  // namespace sms
+}  // namespace settings

@@ -9,17 +9,17 @@
 #include "settings/ProfileFile.h"
 #include "tests/sms/TempDir.h"
 
-namespace sms {
+namespace settings {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using sms::testing::ReadBytes;
+using sms::testing::TempDir;
+using sms::testing::WriteBytes;
 
 TEST(SettingsTest, MissingFileGivesEveryDefaultAndAsksForTheLocalAddressOnce) {
     TempDir dir;
     int calls = 0;
-    const TGPRSInfo info = LoadSettings(dir.File("GPRSInfo.ini"), [&calls] {
+    const sms::TGPRSInfo info = LoadSettings(dir.File("GPRSInfo.ini"), [&calls] {
         ++calls;
         return std::string("192.168.1.100");
     });
@@ -45,7 +45,7 @@ TEST(SettingsTest, StoredValuesWinAndTheLocalAddressIsStillAsked) {
                "Domain address=\"my host\"\r\nSMS command type=1\r\nService network(APN)=3\r\n"
                "Other APN=apn.example\r\nDTU number=TQ-GP000002\r\ndtu PHONE number = +86 138 0013 8000\r\n");
     int calls = 0;
-    const TGPRSInfo info = LoadSettings(path, [&calls] {
+    const sms::TGPRSInfo info = LoadSettings(path, [&calls] {
         ++calls;
         return std::string("192.168.1.100");
     });
@@ -94,33 +94,33 @@ TEST(SettingsTest, StoredIntegersAreReadByTheProfileRules) {
 TEST(SettingsTest, FirstStartWritesThreeKeysInOrder) {
     TempDir dir;
     const std::string path = dir.File("GPRSInfo.ini");
-    SaveSetting(path, keys::kPort, 6000);
-    SaveSetting(path, keys::kStaticIp, "192.168.1.100");
-    SaveSetting(path, keys::kDtuNumber, "TQ-GP000001");
+    SaveSetting(path, sms::keys::kPort, 6000);
+    SaveSetting(path, sms::keys::kStaticIp, "192.168.1.100");
+    SaveSetting(path, sms::keys::kDtuNumber, "TQ-GP000001");
     EXPECT_EQ(ReadBytes(path),
               "[Main]\r\nPort=6000\r\nStatic IP=192.168.1.100\r\nDTU number=TQ-GP000001\r\n");
 
     // Typing into a field rewrites its key in place; the order of first writes stays.
     for (const char* typed : {"6", "60", "600", "6000", "8000"}) {
-        SaveSetting(path, keys::kPort, std::stoi(typed));
+        SaveSetting(path, sms::keys::kPort, std::stoi(typed));
     }
-    SaveSetting(path, keys::kStaticIp, " 10.0.0.1 ");
+    SaveSetting(path, sms::keys::kStaticIp, " 10.0.0.1 ");
     EXPECT_EQ(ReadBytes(path), "[Main]\r\nPort=8000\r\nStatic IP= 10.0.0.1 \r\nDTU number=TQ-GP000001\r\n");
 }
 
 TEST(SettingsTest, EveryFieldRoundTrips) {
     TempDir dir;
     const std::string path = dir.File("GPRSInfo.ini");
-    SaveSetting(path, keys::kLanguageId, 3);
-    SaveSetting(path, keys::kServerAddressMode, 1);
-    SaveSetting(path, keys::kPort, 99999);
-    SaveSetting(path, keys::kStaticIp, "1.2.3.4");
-    SaveSetting(path, keys::kDomainAddress, "\xe4\xb8\xad.example");
-    SaveSetting(path, keys::kSmsCommandType, 1);
-    SaveSetting(path, keys::kServiceNetwork, 2);
-    SaveSetting(path, keys::kOtherApn, "a*b#c)");
-    SaveSetting(path, keys::kDtuNumber, "TQ-GP000009");
-    const TGPRSInfo info = LoadSettings(path, [] { return std::string("9.9.9.9"); });
+    SaveSetting(path, sms::keys::kLanguageId, 3);
+    SaveSetting(path, sms::keys::kServerAddressMode, 1);
+    SaveSetting(path, sms::keys::kPort, 99999);
+    SaveSetting(path, sms::keys::kStaticIp, "1.2.3.4");
+    SaveSetting(path, sms::keys::kDomainAddress, "\xe4\xb8\xad.example");
+    SaveSetting(path, sms::keys::kSmsCommandType, 1);
+    SaveSetting(path, sms::keys::kServiceNetwork, 2);
+    SaveSetting(path, sms::keys::kOtherApn, "a*b#c)");
+    SaveSetting(path, sms::keys::kDtuNumber, "TQ-GP000009");
+    const sms::TGPRSInfo info = LoadSettings(path, [] { return std::string("9.9.9.9"); });
     EXPECT_EQ(info.nLanguageID, 3);
     EXPECT_EQ(info.ServerAddressMode, 1);
     EXPECT_EQ(info.Port, 99999);
@@ -136,7 +136,7 @@ TEST(SettingsTest, FailedSaveReportsTheSettingsPath) {
     TempDir dir;
     const std::string path = dir.File("no-such-folder/GPRSInfo.ini");
     try {
-        SaveSetting(path, keys::kPort, 6000);
+        SaveSetting(path, sms::keys::kPort, 6000);
         FAIL() << "the write succeeded";
     } catch (const ProfileWriteError& error) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
@@ -155,4 +155,4 @@ TEST(SettingsTest, SettingsPathIsBesideTheRunningProgram) {
 #endif
 
 }  // namespace
-}  // namespace sms
+}  // namespace settings

@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: settings_writer FILE\n");
         return 2;
     }
-    const sms::ProfileFile file(argv[1]);
+    const settings::ProfileFile file(argv[1]);
     for (int i = 0;; ++i) {
         try {
             file.WriteString("Main", "Port", i % 2 ? "1111" : "2222");

@@ -10,7 +10,7 @@
 namespace winprofile {
 namespace {
 
-constexpr DWORD kValueBuffer = sms::kMaxReadValueBytes + 1;
+constexpr DWORD kValueBuffer = settings::kMaxReadValueBytes + 1;
 // No generated value holds a control character; an answer of exactly this default means "missing".
 constexpr wchar_t kAbsent[] = L"\x01";
 

@@ -1,4 +1,4 @@
-// The settings reader (sms::ProfileFile) checked against the Windows profile API under Wine.
+// The settings reader (settings::ProfileFile) checked against the Windows profile API under Wine.
 //
 // Usage: profile_api_diff --reader ProfileApiReader.exe --work DIR [--wine PROGRAM]
 //                         [--files N] [--seed S]
@@ -141,8 +141,8 @@ Tally CompareAll(const Options& options, const std::vector<GeneratedFile>& files
     std::size_t next = 0;
     for (const GeneratedFile& file : files) {
         const std::string path = (options.work / file.cases.name).string();
-        const sms::ProfileFile profile(path);
-        const sms::ProfileText parsed(file.text);
+        const settings::ProfileFile profile(path);
+        const settings::ProfileText parsed(file.text);
         for (const Question& q : file.cases.questions) {
             if (next >= answers.answers.size()) {
                 throw std::runtime_error("fewer answers than questions");

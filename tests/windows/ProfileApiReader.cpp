@@ -1,5 +1,5 @@
 // Asks the Windows profile API the questions of a case list (tests/windows/ProfileCases.h) and
-// writes its answers, so that a Linux program can compare them with what sms::ProfileFile reads.
+// writes its answers, so that a Linux program can compare them with what settings::ProfileFile reads.
 //
 // Usage: ProfileApiReader.exe <case list> <answers file>
 // Settings files are found relative to the case list's folder; tests/windows/ProfileApi.h says how

@@ -8,7 +8,7 @@
 namespace winprofile {
 namespace {
 
-constexpr std::size_t kLimit = sms::kMaxReadValueBytes;
+constexpr std::size_t kLimit = settings::kMaxReadValueBytes;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
@@ -213,7 +213,7 @@ bool IsPlainDecimal(std::string_view text) {
     }
     return !digits.empty() &&
            std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
-           sms::ParseProfileInteger(text).has_value();
+           settings::ParseProfileInteger(text).has_value();
 }
 
 Verdict CompareInteger(const Question& question, const OurReading& ours, const Answer& api, Verdict text) {
@@ -221,8 +221,9 @@ Verdict CompareInteger(const Question& question, const OurReading& ours, const A
         return Verdict::Same;
     }
     // ReadInteger must be ReadString's value converted by the settings rule, whatever the API says.
-    const int expected = ours.found ? sms::ParseProfileInteger(ours.text).value_or(question.defaultInteger)
-                                    : question.defaultInteger;
+    const int expected = ours.found
+                             ? settings::ParseProfileInteger(ours.text).value_or(question.defaultInteger)
+                             : question.defaultInteger;
     if (ours.integer != expected || text == Verdict::Unexplained) {
         return Verdict::Unexplained;
     }

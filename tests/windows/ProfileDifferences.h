@@ -1,6 +1,6 @@
 #pragma once
 
-// How one answer of the Windows profile API compares with what sms::ProfileFile read for the same
+// How one answer of the Windows profile API compares with what settings::ProfileFile read for the same
 // question, and which known reason explains a difference. Every reason is a narrow predicate on the
 // file and both results, so that a fault of the settings reader cannot hide behind one; whatever no
 // reason explains is Verdict::Unexplained.

@@ -91,7 +91,7 @@ TEST(ProfileFileGeneratorTest, FilesAndQuestionsStayInsideWhatBothReadersShare) 
         EXPECT_EQ(file.text.find('\0'), std::string::npos);
         EXPECT_FALSE(file.text.starts_with("\xFF\xFE") || file.text.starts_with("\xFE\xFF"));
         EXPECT_FALSE(file.cases.questions.empty());
-        const sms::ProfileText parsed(file.text);
+        const settings::ProfileText parsed(file.text);
         for (const Question& q : file.cases.questions) {
             for (const std::string& name : {q.section, q.key}) {
                 ASSERT_FALSE(name.empty());
