@@ -5,11 +5,15 @@
 #include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <vector>
+
+#include "base/Placeholders.h"
+#include "base/Translate.h"
 
 namespace fleet {
 
 // Why a CSV input was refused. The command line reports these as "not a CSV file" problems (exit 2)
-// with what(), which names the line; CannotOpen is reported as what() alone.
+// with Text(), which names the line; CannotOpen is reported as Text() alone.
 class CsvError : public std::runtime_error {
 public:
     enum class Kind {
@@ -25,19 +29,22 @@ public:
         CannotOpen,             // the file is missing, a folder or unreadable: no CSV problem at all
     };
 
-    // `line` is 1-based; 0 when the error belongs to no line (an unreadable file). The message is
+    // `line` is 1-based; 0 when the error belongs to no line (an unreadable file). `reason` is an
+    // English message (base::FillPlaceholders) filled with `args`. what() is the reason in English,
     // prefixed with "line <n>: " when a line is given.
-    CsvError(Kind kind, std::size_t line, const std::string& message)
-        : std::runtime_error(line == 0 ? message : "line " + std::to_string(line) + ": " + message),
-          kind_(kind),
-          line_(line) {}
+    CsvError(Kind kind, std::size_t line, const std::string& reason, std::vector<base::FormatArg> args = {});
 
     Kind kind() const { return kind_; }
     std::size_t line() const { return line_; }
 
+    // what() in `translate`'s language (empty: English).
+    std::string Text(const base::TranslateFn& translate) const;
+
 private:
     Kind kind_;
     std::size_t line_;
+    std::string reason_;
+    std::vector<base::FormatArg> args_;
 };
 
 }  // namespace fleet

@@ -28,13 +28,13 @@ std::unique_ptr<std::istream> OpenFile(const std::string& path) {
     std::error_code error;
     const std::filesystem::path file = base::Utf8Path(path);
     if (std::filesystem::is_directory(file, error)) {
-        throw CsvError(CsvError::Kind::CannotOpen, 0, path + " is a folder, not a CSV file");
+        throw CsvError(CsvError::Kind::CannotOpen, 0, "%s is a folder, not a CSV file", {path});
     }
     auto stream = std::make_unique<std::ifstream>(file, std::ios::binary);
     if (!stream->is_open()) {
         const int saved = errno;
-        throw CsvError(CsvError::Kind::CannotOpen, 0,
-                       "cannot open " + path + ": " + std::generic_category().message(saved));
+        throw CsvError(CsvError::Kind::CannotOpen, 0, "cannot open %s: %s",
+                       {path, std::generic_category().message(saved)});
     }
     return stream;
 }

@@ -108,19 +108,20 @@ bool CsvReader::Refill() {
     return pos_ < end_;
 }
 
-void CsvReader::Fail(CsvError::Kind kind, std::size_t line, const std::string& message) {
-    throw CsvError(kind, line, message);
+void CsvReader::Fail(CsvError::Kind kind, std::size_t line, const std::string& reason,
+                     std::vector<base::FormatArg> args) {
+    throw CsvError(kind, line, reason, std::move(args));
 }
 
 void CsvReader::Append(std::string& field, const char* from, std::size_t count, std::size_t fieldLine) {
     if (field.size() + count > limits_.maxFieldBytes) {
-        Fail(CsvError::Kind::FieldTooLong, fieldLine,
-             "a field is longer than " + std::to_string(limits_.maxFieldBytes) + " bytes");
+        Fail(CsvError::Kind::FieldTooLong, fieldLine, "a field is longer than %d bytes",
+             {static_cast<long long>(limits_.maxFieldBytes)});
     }
     recordBytes_ += count;
     if (recordBytes_ > limits_.maxRecordBytes) {
-        Fail(CsvError::Kind::RecordTooLong, recordLine_,
-             "a record is longer than " + std::to_string(limits_.maxRecordBytes) + " bytes");
+        Fail(CsvError::Kind::RecordTooLong, recordLine_, "a record is longer than %d bytes",
+             {static_cast<long long>(limits_.maxRecordBytes)});
     }
     field.append(from, count);
 }
@@ -203,8 +204,8 @@ bool CsvReader::Next(std::vector<std::string>& fields) {
     recordLine_ = line_;
     for (;;) {
         if (used == limits_.maxFields) {
-            Fail(CsvError::Kind::TooManyFields, recordLine_,
-                 "a record has more than " + std::to_string(limits_.maxFields) + " fields");
+            Fail(CsvError::Kind::TooManyFields, recordLine_, "a record has more than %d fields",
+                 {static_cast<long long>(limits_.maxFields)});
         }
         if (used == fields.size()) {
             fields.emplace_back();

@@ -69,7 +69,8 @@ private:
     // Moves past the line end `c` (CR, LF, or the CR of CR LF, whose LF goes too) just peeked.
     void TakeLineEnd(int c);
     static std::array<bool, 256> UnquotedStops(char separator);
-    [[noreturn]] static void Fail(CsvError::Kind kind, std::size_t line, const std::string& message);
+    [[noreturn]] static void Fail(CsvError::Kind kind, std::size_t line, const std::string& reason,
+                                  std::vector<base::FormatArg> args = {});
 
     std::istream& in_;
     CsvLimits limits_;

@@ -32,6 +32,7 @@ xgettext --language=C++ --from-code=UTF-8 --no-location --no-wrap --sort-output 
     --keyword=MakeError:2 \
     --keyword=CliUsageError:1 \
     --keyword=BatchError:1 --keyword=BoardError:1 --keyword=ResumeError:1 --keyword=ListenError:1 \
+    --keyword=CsvError:3 --keyword=Fail:3 \
     --files-from="$work/sources" --output="$work/marked.pot" 2>/dev/null
 # shellcheck disable=SC2086
 xgettext --language=C++ --from-code=UTF-8 --extract-all --no-location --no-wrap --sort-output \

@@ -251,7 +251,7 @@ BatchOutcome BatchRun::Rows(fleet::CsvInput& input, fleet::CsvWriter& writer,
                 return input.Next(record);
             } catch (const fleet::CsvError& error) {
                 outcome.inputError = Say(output_, "%s is not a CSV file this program can read: %s",
-                                         {request_.batch.inputPath, std::string(error.what())});
+                                         {request_.batch.inputPath, error.Text(output_.translate)});
                 return false;
             }
         };

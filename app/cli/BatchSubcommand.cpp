@@ -71,10 +71,10 @@ fleet::EncodingChoice ChoiceOf(fleet::TextEncoding encoding) {
 std::string InputErrorMessage(const CliRequest& request, const CliOutput& output,
                               const fleet::CsvError& error) {
     if (error.kind() == fleet::CsvError::Kind::CannotOpen) {
-        return "dtusms: " + std::string(error.what());
+        return "dtusms: " + error.Text(output.translate);
     }
     return Say(output, "%s is not a CSV file this program can read: %s",
-               {request.batch.inputPath, std::string(error.what())});
+               {request.batch.inputPath, error.Text(output.translate)});
 }
 
 // The rows of the input file, read once more in its encoding, for the progress total. Standard input

@@ -89,10 +89,10 @@ std::optional<fleet::FleetBoard> ReadFleet(const std::string& path, const CliOut
         return board;
     } catch (const fleet::CsvError& error) {
         if (error.kind() == fleet::CsvError::Kind::CannotOpen) {
-            output.err << "dtusms: " << error.what() << '\n';
+            output.err << "dtusms: " << error.Text(output.translate) << '\n';
         } else {
             output.err << Say(output, "%s is not a CSV file this program can read: %s",
-                              {path, std::string(error.what())})
+                              {path, error.Text(output.translate)})
                        << '\n';
         }
     } catch (const std::runtime_error& error) {

@@ -147,7 +147,8 @@ TEST(CatalogsTest, ChineseCatalogsHoldTheSameIdentifiersAndTheDefaultOneOnlyAHea
                                                      "Listening on %s port %d for %d DTUs; Ctrl-C stops.",
                                                      "  ... and %d more",
                                                      "Missing: %s",
-                                                     ", %d out of the pool"};
+                                                     ", %d out of the pool",
+                                                     "line %d: %s"};
     EXPECT_EQ(sameInBothScripts, same);
 
     const auto english = FindResource("LOCALE_EN_DEFAULT");

@@ -455,5 +455,24 @@ TEST_F(BatchCommandTest, WhyAHeaderOrAResumeIsRefusedIsSaidInTheChosenLanguage) 
     }
 }
 
+// A file that is no CSV is said so in the chosen language, its line and reason included.
+TEST_F(BatchCommandTest, WhyAnInputIsNoCsvIsSaidInTheChosenLanguage) {
+    const struct {
+        std::string language, expected;
+    } rows[] = {
+        {"en", input_ + " is not a CSV file this program can read: line 2: a quoted field begins here and is "
+                        "never closed (the file ends inside the quotes)\n"},
+        {"zh_CN", input_ + " 不是本程序能读取的 CSV 文件：第 2 "
+                           "行：带引号的字段从这里开始，但没有结束（文件在引号内结束）\n"},
+        {"zh_TW", input_ + " 不是本程式能讀取的 CSV 檔案：第 2 "
+                           "行：帶引號的欄位從這裡開始，但沒有結束（檔案在引號內結束）\n"},
+    };
+    for (const auto& row : rows) {
+        const Outcome outcome = Batch("dtu,phone\r\n\"TQ-1,x\r\n", {"--quiet", "--lang", row.language});
+        EXPECT_EQ(outcome.status, 2) << row.language;
+        EXPECT_EQ(outcome.err, row.expected);
+    }
+}
+
 }  // namespace
 }  // namespace app
