@@ -144,12 +144,7 @@ void AtomicFile::Commit() {
         Fail(errno);
     }
     committed_ = true;
-    // The rename lives in the folder; without this a power cut could bring the old file back.
-    const int folder = ::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    SyncFolderOf(target_);
 }
 
 }  // namespace base

@@ -37,6 +37,11 @@ WholeFile ReadWholeFile(const std::string& path,
 // writes. False on the first failing write, with errno saying why. (The Windows files write through
 // their own handles.)
 bool WriteAll(int fd, std::string_view bytes);
+
+// Flushes to disk the folder that holds `path`, after a file was made or renamed there: a name lives
+// in its folder, and without this a power cut could lose the new file or bring back the old one.
+// Best effort: a folder that cannot be opened is left alone.
+void SyncFolderOf(const std::string& path);
 #endif
 
 }  // namespace base

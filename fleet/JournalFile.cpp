@@ -17,14 +17,6 @@ std::string Reason(int error) {
     return std::generic_category().message(error);
 }
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 // O_NONBLOCK: a FIFO in the journal's place must not block the batch (it is refused as no regular file).
@@ -47,12 +39,8 @@ JournalFile::JournalFile(const std::string& path, std::size_t keepBytes)
         throw OutputError(path_, Reason(error));
     }
     if (info.st_size == 0) {
-        // A new file's name lives in the folder; without this a power cut could lose the whole journal.
-        const int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder >= 0) {
-            ::fsync(folder);
-            ::close(folder);
-        }
+        // Without its name in the folder on disk a power cut could lose the whole journal.
+        base::SyncFolderOf(path);
     }
 }
 

@@ -7,11 +7,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "bench/app/ProcessLaunch.h"
+#include "bench/app/cli/SendingBatchFiles.h"
 #include "tests/modem/FakeModem.h"
 
 namespace {
@@ -19,26 +19,15 @@ namespace {
 constexpr int kRows = 200;
 
 void RunSendingBatch(benchmark::State& state, bool toFile) {
-    std::string pattern = (std::filesystem::current_path() / "dtusms-journal-bench-XXXXXX").string();
-    const std::filesystem::path folder = ::mkdtemp(pattern.data());
-    const std::string input = (folder / "fleet.csv").string();
-    const std::string settings = (folder / "GPRSInfo.ini").string();
-    const std::string output = (folder / "out.csv").string();
-    {
-        std::ofstream csv(input, std::ios::binary);
-        csv << "dtu,phone\r\n";
-        for (int row = 0; row < kRows; ++row) {
-            csv << "TQ-GP" << 100000 + row << ",138" << 10000000 + row << "\r\n";
-        }
-    }
-    std::ofstream(settings, std::ios::binary) << "[Main]\r\nStatic IP=192.168.1.100\r\nPort=6000\r\n";
+    const bench::SendingBatchFiles files("dtusms-journal-bench", kRows);
     double seconds = 0;
     for (auto _ : state) {
         modem_test::FakeModem fake;
-        std::vector<std::string> arguments{DTUSMS_PROGRAM, "batch",   input,       "--settings", settings,
-                                           "--send",       "--modem", fake.path(), "--quiet"};
+        std::vector<std::string> arguments{DTUSMS_PROGRAM, "batch",        files.input,
+                                           "--settings",   files.settings, "--send",
+                                           "--modem",      fake.path(),    "--quiet"};
         if (toFile) {
-            arguments.insert(arguments.end(), {"--output", output});
+            arguments.insert(arguments.end(), {"--output", files.output});
         }
         const bench::Run run = bench::Launch(arguments);
         if (run.seconds == 0) {
@@ -47,11 +36,10 @@ void RunSendingBatch(benchmark::State& state, bool toFile) {
         }
         state.SetIterationTime(run.seconds);
         seconds += run.seconds;
-        std::filesystem::remove(output);
+        std::filesystem::remove(files.output);
     }
     state.SetItemsProcessed(state.iterations() * kRows);
     state.counters["ms_per_row"] = seconds * 1000 / static_cast<double>(state.iterations() * kRows);
-    std::filesystem::remove_all(folder);
 }
 
 void BM_SendingWithJournal(benchmark::State& state) {

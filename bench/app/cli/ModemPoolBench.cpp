@@ -10,12 +10,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "bench/app/ProcessLaunch.h"
+#include "bench/app/cli/SendingBatchFiles.h"
 #include "tests/modem/FakeModem.h"
 
 namespace {
@@ -26,25 +26,14 @@ int FromEnvironment(const char* name, int fallback) {
 }
 
 void RunPool(benchmark::State& state, int rows, int modems, int smsMs) {
-    std::string pattern = (std::filesystem::current_path() / "dtusms-pool-bench-XXXXXX").string();
-    const std::filesystem::path folder = ::mkdtemp(pattern.data());
-    const std::string input = (folder / "fleet.csv").string();
-    const std::string settings = (folder / "GPRSInfo.ini").string();
-    const std::string output = (folder / "out.csv").string();
-    {
-        std::ofstream csv(input, std::ios::binary);
-        csv << "dtu,phone\r\n";
-        for (int row = 0; row < rows; ++row) {
-            csv << "TQ-GP" << 100000 + row << ",138" << 10000000 + row << "\r\n";
-        }
-    }
-    std::ofstream(settings, std::ios::binary) << "[Main]\r\nStatic IP=192.168.1.100\r\nPort=6000\r\n";
+    const bench::SendingBatchFiles files("dtusms-pool-bench", rows);
     const double ideal = static_cast<double>(rows) * smsMs / 1000.0 / modems;
     double seconds = 0;
     for (auto _ : state) {
         std::vector<std::unique_ptr<modem_test::FakeModem>> pool;
-        std::vector<std::string> arguments{DTUSMS_PROGRAM, "batch",    input,  "--settings", settings,
-                                           "--send",       "--output", output, "--quiet"};
+        std::vector<std::string> arguments{DTUSMS_PROGRAM, "batch",        files.input,
+                                           "--settings",   files.settings, "--send",
+                                           "--output",     files.output,   "--quiet"};
         for (int i = 0; i < modems; ++i) {
             pool.push_back(std::make_unique<modem_test::FakeModem>());
             pool.back()->SetPartDelayMs(smsMs);
@@ -61,12 +50,11 @@ void RunPool(benchmark::State& state, int rows, int modems, int smsMs) {
         }
         state.SetIterationTime(run.seconds);
         seconds += run.seconds;
-        std::filesystem::remove(output);
+        std::filesystem::remove(files.output);
     }
     state.SetItemsProcessed(state.iterations() * rows);
     state.counters["ideal_s"] = ideal;
     state.counters["ratio"] = seconds / static_cast<double>(state.iterations()) / ideal;
-    std::filesystem::remove_all(folder);
 }
 
 void BM_PoolFullSize(benchmark::State& state) {
