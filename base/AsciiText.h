@@ -1,7 +1,7 @@
 #pragma once
 
-// Byte-wise text rules that hold under every locale: ASCII letter case and the trimming of blanks and
-// control characters. Every other byte (UTF-8 included) is left as it is.
+// Byte-wise text rules that hold under every locale: ASCII letter case, hex digits and the trimming
+// of blanks and control characters. Every other byte (UTF-8 included) is left as it is.
 
 #include <string>
 #include <string_view>
@@ -14,6 +14,20 @@ constexpr char AsciiUpper(char c) noexcept {
 }
 constexpr char AsciiLower(char c) noexcept {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The value of the hex digit `c` (either case), -1 when it is none.
+constexpr int HexDigitValue(char c) noexcept {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
 }
 
 // `text` with every ASCII letter in upper (lower) case.

@@ -1,20 +1,9 @@
 #include "modem/UrlQuery.h"
 
+#include "base/AsciiText.h"
+
 namespace modem::gateway {
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
 
 bool Unreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -50,8 +39,8 @@ std::string PercentDecode(std::string_view encoded) {
             continue;
         }
         if (c == '%' && i + 2 < encoded.size()) {
-            const int high = HexValue(encoded[i + 1]);
-            const int low = HexValue(encoded[i + 2]);
+            const int high = base::HexDigitValue(encoded[i + 1]);
+            const int low = base::HexDigitValue(encoded[i + 2]);
             if (high >= 0 && low >= 0) {
                 out += static_cast<char>((high << 4) | low);
                 i += 2;

@@ -3,22 +3,6 @@
 #include "base/AsciiText.h"
 
 namespace sms {
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
 
 std::string ToHex(std::span<const std::uint8_t> octets) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -35,7 +19,7 @@ HexOctets FromHex(std::string_view text) {
     const std::string hex(base::TrimBlanks(text));
     HexOctets result;
     for (std::size_t i = 0; i < hex.size(); ++i) {
-        if (HexValue(hex[i]) < 0) {
+        if (base::HexDigitValue(hex[i]) < 0) {
             result.error = "character " + std::to_string(i + 1) + " of the PDU is not a hex digit";
             return result;
         }
@@ -46,7 +30,8 @@ HexOctets FromHex(std::string_view text) {
     }
     result.octets.reserve(hex.size() / 2);
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-        result.octets.push_back(static_cast<std::uint8_t>(HexValue(hex[i]) << 4 | HexValue(hex[i + 1])));
+        result.octets.push_back(
+            static_cast<std::uint8_t>(base::HexDigitValue(hex[i]) << 4 | base::HexDigitValue(hex[i + 1])));
     }
     result.ok = true;
     return result;
