@@ -127,10 +127,6 @@ std::optional<int> MakeTransports(const CliRequest& request, const CliOutput& ou
                                   const std::function<modem::TransportOptions(std::size_t)>& optionsFor,
                                   BatchSetUp& setUp) {
     std::string reason;
-    const auto unavailable = [&] {
-        output.err << ModemUnavailableMessage(output, reason) << '\n';
-        return kExitFailed;
-    };
     const auto fails = [&](const std::string& line) {
         output.err << line << '\n';
         return kExitFailed;
@@ -139,12 +135,11 @@ std::optional<int> MakeTransports(const CliRequest& request, const CliOutput& ou
     if (!named.empty() && named.front() == "all") {
         std::unique_ptr<modem::SmsTransport> lister = LoadModemTransport(optionsFor(0), reason);
         if (!lister) {
-            return unavailable();
+            return fails(ModemUnavailableMessage(output, reason));
         }
         setUp.modems = UsableModems(*lister);
         if (setUp.modems.empty()) {
-            output.err << Say(output, "No usable modem was found for --modem all.", {}) << '\n';
-            return kExitFailed;
+            return fails(Say(output, "No usable modem was found for --modem all.", {}));
         }
         setUp.transports.push_back(std::move(lister));
     } else {
