@@ -19,16 +19,6 @@ using Direction = modem::LogEntry::Direction;
 
 constexpr std::chrono::milliseconds kWaitSlice{100};
 
-modem::Error MakeError(modem::ErrorKind kind, std::string text, std::vector<std::string> args = {}) {
-    modem::Error error;
-    error.kind = kind;
-    error.message.text = std::move(text);
-    for (std::string& arg : args) {
-        error.message.args.push_back({std::move(arg), false});
-    }
-    return error;
-}
-
 // The parts' texts in UTF-8, split as the network carries them.
 std::vector<std::string> PartTexts(const sms::SmsSplit& split) {
     std::vector<std::string> texts;
@@ -179,23 +169,23 @@ modem::SendResult KannelTransport::Send(const modem::SendRequest& request) {
     modem::SendResult result;
     result.modem = shownUrl_;
     if (cancelled_) {
-        result.error = MakeError(modem::ErrorKind::Cancelled, std::string(modem::text::kCancelled));
+        result.error = modem::text::Fail(modem::ErrorKind::Cancelled, modem::text::kCancelled);
         return result;
     }
     const std::optional<std::string> number = sms::NormalizePhoneNumber(request.number);
     if (!number) {
-        result.error = MakeError(modem::ErrorKind::InvalidRequest, std::string(modem::text::kInvalidNumber),
-                                 {request.number});
+        result.error = modem::text::Fail(modem::ErrorKind::InvalidRequest, modem::text::kInvalidNumber,
+                                         {modem::text::Literal(request.number)});
         return result;
     }
     if (request.text.empty()) {
-        result.error = MakeError(modem::ErrorKind::InvalidRequest, std::string(modem::text::kEmptyText));
+        result.error = modem::text::Fail(modem::ErrorKind::InvalidRequest, modem::text::kEmptyText);
         return result;
     }
     const std::string receiverUrl = ReceiverUrl();
     if (request.replyTimeoutSeconds > 0 && receiverUrl.empty()) {
-        result.error = MakeError(modem::ErrorKind::InvalidRequest,
-                                 "Waiting for a reply through the gateway needs --gateway-listen");
+        result.error =
+            modem::text::Fail(modem::ErrorKind::InvalidRequest, modem::text::kGatewayNeedsReceiver);
         return result;
     }
     {
@@ -236,20 +226,20 @@ modem::SendResult KannelTransport::Send(const modem::SendRequest& request) {
         try {
             reply = net::HttpGet(url, pump, options_.requestTimeout);
         } catch (const net::WanRequestAbandoned&) {
-            result.error =
-                MakeError(modem::ErrorKind::Unconfirmed,
-                          "Cancelled while the gateway had part %d: it may have been sent", {partNumber});
+            result.error = modem::text::Fail(modem::ErrorKind::Unconfirmed, modem::text::kGatewayCancelled,
+                                             {modem::text::Literal(partNumber)});
             return result;
         } catch (const net::WanRequestError& error) {
             const std::string reason = error.what();
             Note(Direction::Note, reason);
             if (ConnectFailure(reason)) {
-                result.error = MakeError(modem::ErrorKind::NoModem, "Cannot reach the gateway %s: %s",
-                                         {shownUrl_, reason});
+                result.error =
+                    modem::text::Fail(modem::ErrorKind::NoModem, modem::text::kGatewayUnreachable,
+                                      {modem::text::Literal(shownUrl_), modem::text::Literal(reason)});
             } else {
-                result.error = MakeError(modem::ErrorKind::Unconfirmed,
-                                         "The gateway did not confirm part %d (%s): it may have been sent",
-                                         {partNumber, reason});
+                result.error =
+                    modem::text::Fail(modem::ErrorKind::Unconfirmed, modem::text::kGatewayUnconfirmed,
+                                      {modem::text::Literal(partNumber), modem::text::Literal(reason)});
             }
             return result;
         }
@@ -260,8 +250,9 @@ modem::SendResult KannelTransport::Send(const modem::SendRequest& request) {
             lastAnswers_.push_back(answer.words);
         }
         if (!answer.accepted) {
-            result.error = MakeError(modem::ErrorKind::Refused, "The gateway refused part %d: %s",
-                                     {partNumber, answer.words});
+            result.error =
+                modem::text::Fail(modem::ErrorKind::Refused, modem::text::kGatewayRefusedPart,
+                                  {modem::text::Literal(partNumber), modem::text::Literal(answer.words)});
             return result;
         }
         std::string note = "part ";
@@ -288,13 +279,13 @@ modem::ReplyResult KannelTransport::WaitForReply(const modem::ReplyRequest& requ
     result.modem = shownUrl_;
     const std::optional<std::string> number = sms::NormalizePhoneNumber(request.number);
     if (!number) {
-        result.error = MakeError(modem::ErrorKind::InvalidRequest, std::string(modem::text::kInvalidNumber),
-                                 {request.number});
+        result.error = modem::text::Fail(modem::ErrorKind::InvalidRequest, modem::text::kInvalidNumber,
+                                         {modem::text::Literal(request.number)});
         return result;
     }
     if (ReceiverUrl().empty()) {
-        result.error = MakeError(modem::ErrorKind::InvalidRequest,
-                                 "Waiting for a reply through the gateway needs --gateway-listen");
+        result.error =
+            modem::text::Fail(modem::ErrorKind::InvalidRequest, modem::text::kGatewayNeedsReceiver);
         return result;
     }
     std::uint64_t now = 0;
@@ -332,20 +323,21 @@ modem::ReplyResult KannelTransport::AwaitReply(const std::string& number, std::u
             const auto report = reports_.find(references[i]);
             if (report != reports_.end() && DeliveryFailed(report->second.status)) {
                 result.error = modem::text::Fail(
-                    modem::ErrorKind::Refused, "The gateway reports that part %d %s",
+                    modem::ErrorKind::Refused, modem::text::kGatewayReportsPart,
                     {modem::text::Number(static_cast<long long>(i) + 1),
                      modem::text::Translatable(DeliveryStatusWords(report->second.status))});
                 return result;
             }
         }
         if (cancelled_) {
-            result.error = MakeError(modem::ErrorKind::Cancelled, std::string(modem::text::kCancelled));
+            result.error = modem::text::Fail(modem::ErrorKind::Cancelled, modem::text::kCancelled);
             return result;
         }
         const Clock::time_point now = Clock::now();
         if (now >= deadline) {
-            result.error = MakeError(modem::ErrorKind::NoReply, std::string(modem::text::kNoReply),
-                                     {number, std::to_string(timeoutSeconds)});
+            result.error =
+                modem::text::Fail(modem::ErrorKind::NoReply, modem::text::kNoReply,
+                                  {modem::text::Literal(number), modem::text::Number(timeoutSeconds)});
             return result;
         }
         const int secondsLeft =

@@ -79,6 +79,17 @@ inline constexpr std::string_view kManagedModemNotReady =
 inline constexpr std::string_view kSendFailed = "ModemManager could not send the message: %s";
 inline constexpr std::string_view kServiceTimeout = "ModemManager did not answer %s within %d s";
 
+// A gateway (Kannel's sendsms).
+inline constexpr std::string_view kGatewayNeedsReceiver =
+    "Waiting for a reply through the gateway needs --gateway-listen";
+inline constexpr std::string_view kGatewayUnreachable = "Cannot reach the gateway %s: %s";
+inline constexpr std::string_view kGatewayRefusedPart = "The gateway refused part %d: %s";
+inline constexpr std::string_view kGatewayReportsPart = "The gateway reports that part %d %s";
+inline constexpr std::string_view kGatewayCancelled =
+    "Cancelled while the gateway had part %d: it may have been sent";
+inline constexpr std::string_view kGatewayUnconfirmed =
+    "The gateway did not confirm part %d (%s): it may have been sent";
+
 // The modem list.
 inline constexpr std::string_view kStatusReady = "ready";
 inline constexpr std::string_view kStatusHeld = "held by ModemManager";

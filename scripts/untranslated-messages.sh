@@ -29,7 +29,6 @@ xgettext --language=C++ --from-code=UTF-8 --no-location --no-wrap --sort-output 
     --keyword=Translate:1 \
     --keyword=Translated:1 \
     --keyword=Tr:1,1t --keyword=Tr:2,2t \
-    --keyword=MakeError:2 \
     --keyword=CliUsageError:1 \
     --keyword=BatchError:1 --keyword=BoardError:1 --keyword=ResumeError:1 --keyword=ListenError:1 \
     --keyword=CsvError:3 --keyword=Fail:3 \
